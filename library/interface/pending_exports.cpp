@@ -1,0 +1,33 @@
+// Exports whose operations are not in the library yet. They answer with the
+// generic failure so a caller never mistakes them for success.
+#include "export_impl.h"
+#include "status_word.h"
+
+namespace scriba8 {
+namespace {
+std::int32_t notAvailable(ContextRecord* ctx) {
+    StatusWord status(ctx->status);
+    status.start();
+    return status.finish(S8_FAIL);
+}
+} // namespace
+
+std::int32_t checkId(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t erase(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t blankCheck(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t wholeChipErase(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t program(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t programEeprom(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t verify(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t writeOptions(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t readOptions(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t readCheckSum(ContextRecord* ctx, std::uint16_t*) { return notAvailable(ctx); }
+std::int32_t dumpTarget(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t saveVlx(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t loadVlxFooter(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t loadVlxBuffer(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t insertIspCode(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t offLineMode(ContextRecord* ctx) { return notAvailable(ctx); }
+std::int32_t readOffLineModeInfo(ContextRecord* ctx) { return notAvailable(ctx); }
+
+} // namespace scriba8

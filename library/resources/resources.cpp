@@ -1,0 +1,54 @@
+#include "resources/resources.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace scriba8 {
+namespace {
+
+bool sameTypeName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> overrideFile(std::string_view type, int id) {
+    const char* dir = std::getenv("SCRIBA8_RESOURCE_DIR");
+    if (dir == nullptr || *dir == '\0') return std::nullopt;
+    const auto path = std::filesystem::path(dir) / (upper(type) + "_" + std::to_string(id) + ".bin");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+const EmbeddedImage* findImage(std::span<const EmbeddedImage> table, std::string_view type, int id) {
+    for (const auto& image : table) {
+        if (image.id == id && sameTypeName(image.type, type)) return &image;
+    }
+    return nullptr;
+}
+
+std::optional<std::vector<std::uint8_t>> loadResource(std::string_view type, int id) {
+    if (auto replaced = overrideFile(type, id)) return replaced;
+    const EmbeddedImage* image = findImage(embeddedImages(), type, id);
+    if (image == nullptr) return std::nullopt;
+    return std::vector<std::uint8_t>(image->data, image->data + image->size);
+}
+
+} // namespace scriba8
