@@ -1,0 +1,84 @@
+#include "file_paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace scriba8::app {
+
+std::string_view FileNameOf(std::string_view path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    // ASCII only: the locale must not change what an extension matches.
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+std::string ExtensionOf(std::string_view path) {
+    const std::string_view name = FileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : UpperCase(name.substr(dot + 1));
+}
+
+std::optional<std::uintmax_t> ReadableFileSize(const std::string& path) {
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || !std::ifstream(path, std::ios::binary)) return std::nullopt;
+    return size;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+    const std::optional<std::uintmax_t> size = ReadableFileSize(path);
+    if (!size) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (static_cast<std::uintmax_t>(in.gcount()) != *size) return std::nullopt;
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty()) return false;
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CopyToField(std::string_view text, char* field, std::size_t fieldSize) {
+    if (fieldSize == 0) return false;
+    if (text.size() >= fieldSize) {
+        field[0] = '\0';
+        return false;
+    }
+    std::memcpy(field, text.data(), text.size());
+    field[text.size()] = '\0';
+    return true;
+}
+
+} // namespace scriba8::app

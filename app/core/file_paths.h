@@ -1,0 +1,38 @@
+// File names, extensions and whole-file reading and writing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scriba8::app {
+
+// The name after the last folder separator ('/' or '\').
+std::string_view FileNameOf(std::string_view path);
+
+std::string UpperCase(std::string_view text);
+
+// The upper-case text after the last dot of the file name; empty when the
+// name has no dot. A dot in a folder name is not an extension.
+std::string ExtensionOf(std::string_view path);
+
+// The size of a regular file that can be opened for reading, or nothing.
+std::optional<std::uintmax_t> ReadableFileSize(const std::string& path);
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+// Writes through a temporary file in the same folder that replaces the
+// target only once complete, so a failed write leaves an existing file as it
+// was. False on any failure.
+bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Copies text into a fixed, NUL-terminated field of the context record.
+// False (and the field emptied) when the text does not fit.
+bool CopyToField(std::string_view text, char* field, std::size_t fieldSize);
+
+} // namespace scriba8::app

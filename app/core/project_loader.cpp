@@ -1,0 +1,72 @@
+#include "project_loader.h"
+
+#include "file_paths.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace scriba8::app {
+namespace {
+
+LoadedProject failed(std::int32_t code) {
+    LoadedProject project;
+    project.result = code;
+    return project;
+}
+
+std::int32_t lowWord(std::int32_t code) { return static_cast<std::uint16_t>(code); }
+
+} // namespace
+
+LoadedProject LoadProject(const LibraryApi& api, ContextRecord& record, const std::string& path) {
+    // A failing footer leaves the fields it wrote before the failure (the
+    // chip row among them), so the whole record is put back on any failure.
+    const auto saved = std::make_unique<ContextRecord>(record);
+    auto fail = [&](std::int32_t code) {
+        record = *saved;
+        return failed(code);
+    };
+
+    if (!CopyToField(path, record.projectFile, sizeof record.projectFile))
+        return fail(S8_FILE_ERROR);
+    // A project without an EEPROM section does not touch these; left at the
+    // chip's EEPROM size they would make the buffer read take the footer for
+    // EEPROM data.
+    record.eepromLength = 0;
+    record.eepromChecksum = 0;
+
+    const std::int32_t footer = lowWord(api.LoadVLXFooter(&record));
+    if (footer != S8_PASS) return fail(footer);
+
+    // The lengths come from the file; they cannot be larger than the file.
+    const std::optional<std::uintmax_t> fileSize = ReadableFileSize(path);
+    if (!fileSize) return fail(S8_FILE_ERROR);
+    if (std::uintmax_t{record.flashLength} + record.eepromLength > *fileSize)
+        return fail(S8_PROJECT_BUFFER_ERROR);
+
+    LoadedProject project;
+    project.codeFileName = record.codeFileName;
+    const std::uint32_t flashLength = record.flashLength;
+    const std::uint32_t eepromLength = record.eepromLength;
+    // At least one byte, so the library never gets a null buffer.
+    std::vector<std::uint8_t> flash(std::max<std::size_t>(flashLength, 1));
+    std::vector<std::uint8_t> eeprom(std::max<std::size_t>(eepromLength, 1));
+    record.flashData = flash.data();
+    record.eepromData = eepromLength != 0 ? eeprom.data() : nullptr;
+
+    const std::int32_t buffer = lowWord(api.LoadVLXBuffer(&record));
+    record.flashData = nullptr;
+    record.eepromData = nullptr;
+    if (buffer != S8_PASS) return fail(buffer);
+
+    flash.resize(flashLength);
+    project.flash = std::move(flash);
+    if (eepromLength != 0) {
+        eeprom.resize(eepromLength);
+        project.eeprom = std::move(eeprom);
+    }
+    project.result = S8_PASS;
+    return project;
+}
+
+} // namespace scriba8::app

@@ -1,0 +1,62 @@
+#include "auto_sequence.h"
+
+#include "status_word.h"
+
+#include <algorithm>
+
+namespace scriba8::app {
+namespace {
+
+std::uint16_t withBit(std::uint16_t mask, std::uint16_t bit, bool on) {
+    return static_cast<std::uint16_t>(on ? (mask | bit) : (mask & ~bit));
+}
+
+} // namespace
+
+AutoDialogState OpenAutoDialog(std::uint16_t autoProcess, bool flashEmpty, const ChipSizes& chip) {
+    AutoDialogState state;
+    state.autoProcess = withBit(autoProcess, S8_STEP_PROGRAM, !flashEmpty);
+    state.programEnabled = !flashEmpty;
+    state.eepromProgramEnabled = chip.eepromSize != 0;
+    state.saveChecksumEnabled = chip.chipChecksumSupported;
+    return state;
+}
+
+std::uint16_t ClickAutoBox(std::uint16_t autoProcess, std::uint16_t bit, bool ticked) {
+    std::uint16_t mask = withBit(autoProcess, bit, ticked);
+    if (bit == S8_STEP_PROGRAM || bit == S8_STEP_WRITE_OPTIONS) {
+        const std::uint16_t other =
+            bit == S8_STEP_PROGRAM ? S8_STEP_WRITE_OPTIONS : S8_STEP_PROGRAM;
+        const bool both = ticked && (mask & other) != 0;
+        if (both || !ticked) mask = withBit(mask, S8_STEP_SAVE_CHIP_CHECKSUM, both);
+    }
+    return mask;
+}
+
+bool AutoRunResult::passed() const {
+    return std::all_of(steps.begin(), steps.end(),
+                       [](const auto& step) { return step.second == S8_PASS; });
+}
+
+AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers) {
+    ContextRecord& record = runner.record();
+    OperationLog& log = runner.log();
+    AutoRunResult result;
+
+    log.setAutoRunning(true);
+    log.autoStart();
+    for (const AutoStep& step : kAutoSteps) {
+        if ((record.autoProcess & step.bit) == 0) continue;
+        record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, true);
+        runner.run(step.command, buffers);
+        record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, false);
+        const std::uint16_t status = loadStatus(record.status);
+        result.steps.emplace_back(step.command, status);
+        if (step.command != DeviceCommand::writeOptions && status != S8_PASS) break;
+    }
+    log.autoEnd();
+    log.setAutoRunning(false);
+    return result;
+}
+
+} // namespace scriba8::app

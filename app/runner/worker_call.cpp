@@ -1,0 +1,65 @@
+#include "worker_call.h"
+
+#include "Scriba8_T3Plus_DLL.h"
+#include "status_word.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace scriba8::app {
+namespace {
+
+bool isFinal(std::uint16_t value) { return value > S8_PROGRESS_MAX; }
+
+// Only the low 16 bits of a returned code carry meaning.
+std::uint16_t finalCode(std::uint16_t first, std::int32_t second) {
+    if (isFinal(first)) return first;
+    const auto returned = static_cast<std::uint16_t>(second);
+    return isFinal(returned) ? returned : static_cast<std::uint16_t>(S8_FAIL);
+}
+
+} // namespace
+
+std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16_t* status,
+                          const ProgressHooks& hooks) {
+    std::uint16_t ownWord = 0;
+    if (status == nullptr) status = &ownWord;
+    const StatusWord word(status);
+    word.start();
+    if (hooks.showProgress) hooks.showProgress(true);
+
+    std::int32_t returned = S8_FAIL;
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        returned = call();
+        finished.store(true, std::memory_order_release);
+    });
+
+    std::uint16_t shown = 0;
+    for (;;) {
+        const std::uint16_t value = loadStatus(status);
+        if (isFinal(value)) break;
+        if (value != 0 && value != shown) {
+            shown = value;
+            if (hooks.progress) hooks.progress(value);
+        }
+        if (finished.load(std::memory_order_acquire)) break;
+        if (hooks.idle)
+            hooks.idle();
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+    if (hooks.showProgress) hooks.showProgress(false);
+
+    // After the join everything the call wrote is visible here.
+    return word.finish(finalCode(loadStatus(status), returned));
+}
+
+std::int32_t CallHere(const std::function<std::int32_t()>& call, std::uint16_t* status) {
+    const std::int32_t returned = call();
+    return StatusWord(status).finish(finalCode(static_cast<std::uint16_t>(returned), returned));
+}
+
+} // namespace scriba8::app

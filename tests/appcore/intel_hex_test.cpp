@@ -1,0 +1,158 @@
+#include "hex_text.h"
+#include "intel_hex.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace scriba8::app {
+namespace {
+
+using test::Bytes;
+using test::DataRecord;
+using test::EndRecord;
+using test::HexRecord;
+using test::LinearRecord;
+using test::SegmentRecord;
+
+constexpr std::uint64_t kNoLimit = 1 << 24;
+
+std::vector<std::uint8_t> Image(const std::string& text, std::uint64_t limit = kNoLimit) {
+    HexParseResult result = ParseIntelHex(text, limit);
+    EXPECT_TRUE(result.fits);
+    EXPECT_EQ(result.span, result.image.size());
+    return result.image;
+}
+
+std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(IntelHex, ImageStartsAtTheLowestAddress) {
+    HexParseResult result = ParseIntelHex(DataRecord(0x1000, Bytes(16)) + EndRecord(), kNoLimit);
+    EXPECT_EQ(result.lowestAddress, 0x1000u);
+    EXPECT_EQ(result.image, Bytes(16));
+}
+
+TEST(IntelHex, AddressRecordsMoveTheBaseAndGapsAreErased) {
+    // Segment 0x0100 puts the second record at 0x1000.
+    std::vector<std::uint8_t> image = Image(DataRecord(0, Bytes(16)) + SegmentRecord(0x0100) +
+                                            DataRecord(0, Bytes(16, 0x40)) + EndRecord());
+    ASSERT_EQ(image.size(), 0x1010u);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 16), Bytes(16));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 0x1000, image.end()), Bytes(16, 0x40));
+    EXPECT_EQ(std::count(image.begin() + 16, image.begin() + 0x1000, 0xFF), 0x1000 - 16);
+
+    // A linear record sets the upper 16 bits; addresses are absolute.
+    HexParseResult linear = ParseIntelHex(LinearRecord(0x0002) + DataRecord(0x0010, Bytes(4)) +
+                                              LinearRecord(0x0001) + DataRecord(0xFFFE, Bytes(2, 9)),
+                                          kNoLimit);
+    EXPECT_EQ(linear.lowestAddress, 0x1FFFEu);
+    EXPECT_EQ(linear.image, Concat(Concat(Bytes(2, 9), std::vector<std::uint8_t>(0x10, 0xFF)),
+                                   Bytes(4)));
+}
+
+TEST(IntelHex, LaterRecordsOverwriteEarlierOnes) {
+    EXPECT_EQ(Image(DataRecord(0, Bytes(8)) + DataRecord(2, {0xAA, 0xBB})),
+              (std::vector<std::uint8_t>{0, 1, 0xAA, 0xBB, 4, 5, 6, 7}));
+}
+
+TEST(IntelHex, LineEndsDigitCaseAndForeignLines) {
+    const std::string lf = ":0400000001020304F2\n";
+    const std::string lower = ":04000400deadbeefC0\r";
+    EXPECT_EQ(Image("; comment\r\n\r\n\n" + lf + "junk line\n\r\r" + lower),
+              (std::vector<std::uint8_t>{1, 2, 3, 4, 0xDE, 0xAD, 0xBE, 0xEF}));
+}
+
+TEST(IntelHex, AddressRecordsAreUsedOnlyInTheirStrictForm) {
+    // Length other than 2 or a non-zero address field: the record is ignored.
+    const std::string oddSegment = HexRecord(2, 0, {0x01, 0x00, 0x00});
+    const std::string addressedLinear = HexRecord(4, 0x0001, {0x00, 0x01});
+    EXPECT_EQ(ParseIntelHex(oddSegment + addressedLinear + DataRecord(0x20, Bytes(1)), kNoLimit)
+                  .lowestAddress,
+              0x20u);
+}
+
+TEST(IntelHex, StartAddressRecordsAreIgnored) {
+    EXPECT_EQ(Image(HexRecord(3, 0, {0, 0, 0x12, 0x34}) + DataRecord(0, Bytes(2)) +
+                    HexRecord(5, 0, {0, 0, 0x10, 0}) + DataRecord(2, Bytes(2, 2))),
+              Bytes(4));
+}
+
+// Everything before the offending line is the image; nothing after it counts.
+TEST(IntelHex, ParseEndsQuietlyAtTheFirstUnusableLine) {
+    const std::string before = DataRecord(0, Bytes(4));
+    const std::string after = DataRecord(0x100, Bytes(4));
+    std::string badChecksum = DataRecord(4, Bytes(4));
+    badChecksum[badChecksum.size() - 3] ^= 1;
+    const std::vector<std::string> stoppers{
+        EndRecord(),
+        badChecksum,
+        HexRecord(6, 0, {}),        // unknown record type
+        ":0400080001020304E\r\n",   // odd number of digits
+        ":00000000\r\n",            // fewer than five bytes
+        ":100010000102030405D1\r\n", // fewer bytes than the length field says
+        ":\r\n",
+    };
+    for (const std::string& stopper : stoppers) {
+        SCOPED_TRACE(stopper);
+        EXPECT_EQ(Image(before + stopper + after), Bytes(4));
+    }
+}
+
+TEST(IntelHex, TextEndsAtItsFirstNul) {
+    std::string text = DataRecord(0, Bytes(2)) + std::string(1, '\0') + DataRecord(2, Bytes(2));
+    EXPECT_EQ(Image(text), Bytes(2));
+}
+
+// Parses from an exactly sized heap copy, so a read past the end is caught.
+HexParseResult ParseExact(const std::string& text) {
+    auto copy = std::make_unique<char[]>(text.size());
+    std::memcpy(copy.get(), text.data(), text.size());
+    return ParseIntelHex({copy.get(), text.size()}, kNoLimit);
+}
+
+TEST(IntelHex, TruncatedLastLineIsNeverReadPastTheText) {
+    for (std::string text : {std::string(":0400000001020304"), std::string(":040000000102030"),
+                             std::string(":1"), std::string(":")}) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(ParseExact(text).image.empty());
+    }
+    std::string unterminated = DataRecord(0, Bytes(3));
+    unterminated.resize(unterminated.size() - 2);
+    EXPECT_EQ(ParseExact(unterminated).image, Bytes(3));
+}
+
+TEST(IntelHex, WithoutDataThereIsNoImage) {
+    for (std::string text : {std::string(), EndRecord(), LinearRecord(0x10) + EndRecord()}) {
+        HexParseResult result = ParseIntelHex(text, kNoLimit);
+        EXPECT_TRUE(result.fits);
+        EXPECT_EQ(result.span, 0u);
+        EXPECT_TRUE(result.image.empty());
+    }
+}
+
+TEST(IntelHex, SpanIsCheckedAgainstTheLimitBeforeAllocating) {
+    const std::string text = DataRecord(0, Bytes(16)) + DataRecord(0x1F0, Bytes(16));
+    EXPECT_TRUE(ParseIntelHex(text, 0x200).fits);
+    HexParseResult over = ParseIntelHex(text, 0x1FF);
+    EXPECT_FALSE(over.fits);
+    EXPECT_EQ(over.span, 0x200u);
+    EXPECT_TRUE(over.image.empty());
+
+    // Record at 0 and at the top of the 32-bit space: the span needs 33 bits.
+    HexParseResult wide = ParseIntelHex(
+        DataRecord(0, Bytes(1)) + LinearRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(1)), 0x10000);
+    EXPECT_FALSE(wide.fits);
+    EXPECT_EQ(wide.span, 0x1'0000'0000u);
+    // Segment bases reach beyond 1 MiB with a full offset.
+    EXPECT_EQ(ParseIntelHex(SegmentRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(2)), kNoLimit)
+                  .lowestAddress,
+              0xFFFF0u + 0xFFFF);
+}
+
+} // namespace
+} // namespace scriba8::app
