@@ -3,7 +3,9 @@
 #include "file_paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <type_traits>
 
 namespace scriba8::app {
 namespace {
@@ -21,9 +23,11 @@ std::int32_t lowWord(std::int32_t code) { return static_cast<std::uint16_t>(code
 LoadedProject LoadProject(const LibraryApi& api, ContextRecord& record, const std::string& path) {
     // A failing footer leaves the fields it wrote before the failure (the
     // chip row among them), so the whole record is put back on any failure.
-    const auto saved = std::make_unique<ContextRecord>(record);
+    static_assert(std::is_trivially_copyable_v<ContextRecord>);
+    auto saved = std::make_unique<ContextRecord>();
+    std::memcpy(saved.get(), &record, sizeof record);
     auto fail = [&](std::int32_t code) {
-        record = *saved;
+        std::memcpy(&record, saved.get(), sizeof record);
         return failed(code);
     };
 

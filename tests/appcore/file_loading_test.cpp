@@ -1,0 +1,315 @@
+#include "checksums.h"
+#include "code_buffers.h"
+#include "fake_library.h"
+#include "file_loader.h"
+#include "file_paths.h"
+#include "hex_text.h"
+#include "project_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace scriba8::app {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using test::DataRecord;
+using test::Fake;
+
+TEST(Checksums, BufferAndChipSums) {
+    const std::vector<std::uint8_t> code{1, 2, 3};
+    EXPECT_EQ(Checksum16(code), 0x0006);
+    EXPECT_EQ(ChipChecksum(code, 0x2000), 0xDD09); // 6 + 0x1FFD * 0xFF
+    // Bytes beyond the chip's size do not count.
+    EXPECT_EQ(ChipChecksum(std::vector<std::uint8_t>{1, 2, 3, 0x40}, 3), 6);
+    EXPECT_EQ(ChipChecksum({}, 0x10000), static_cast<std::uint16_t>(0x10000 * 0xFF));
+}
+
+TEST(FilePaths, ExtensionComesFromTheFileName) {
+    EXPECT_EQ(ExtensionOf("/work/v1.2/code.hex"), "HEX");
+    EXPECT_EQ(ExtensionOf("/work/v1.2/code"), "");
+    EXPECT_EQ(ExtensionOf("C:\\proj.d\\Image.Bin"), "BIN");
+    EXPECT_EQ(ExtensionOf("archive.tar.vlx"), "VLX");
+    EXPECT_EQ(FileNameOf("C:\\a\\b.hex"), "b.hex");
+    EXPECT_EQ(FileNameOf("/a/b.hex"), "b.hex");
+}
+
+struct MergeCase {
+    BufferKind oldKind;
+    bool reloading;
+    BufferKind newKind;
+    bool mixedName;
+    bool keepsOld;
+};
+
+TEST(CodeBuffers, MergeFollowsTheKindOfTheBuffer) {
+    const std::vector<std::uint8_t> old(8, 0x11);
+    const std::vector<std::uint8_t> data{0xA0, 0xA1};
+    const MergeCase cases[] = {
+        {BufferKind::empty, false, BufferKind::singleFile, false, false},
+        {BufferKind::singleFile, true, BufferKind::singleFile, false, true},
+        {BufferKind::singleFile, false, BufferKind::mixedFiles, true, true},
+        {BufferKind::mixedFiles, true, BufferKind::mixedFiles, true, true},
+        {BufferKind::targetDump, false, BufferKind::singleFile, false, false},
+        {BufferKind::ispInserted, true, BufferKind::mixedFiles, true, true},
+    };
+    for (const MergeCase& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.oldKind));
+        MergedBuffer merged = MergeLoadedData(old, c.oldKind, data, 4, c.reloading, "f.hex");
+        EXPECT_EQ(merged.kind, c.newKind);
+        EXPECT_EQ(merged.displayName, c.mixedName ? "f.hex (Mixed file)" : "f.hex");
+        const std::vector<std::uint8_t> expected =
+            c.keepsOld ? std::vector<std::uint8_t>{0x11, 0x11, 0x11, 0x11, 0xA0, 0xA1, 0x11, 0x11}
+                       : std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xA0, 0xA1};
+        EXPECT_EQ(merged.bytes, expected);
+    }
+    // A merge reaching beyond the old bytes grows the buffer with 0xFF between.
+    EXPECT_EQ(MergeLoadedData(std::vector<std::uint8_t>{1}, BufferKind::singleFile, data, 3,
+                              false, "g")
+                  .bytes,
+              (std::vector<std::uint8_t>{1, 0xFF, 0xFF, 0xA0, 0xA1}));
+}
+
+TEST(CodeBuffers, FillModesExtendTheFlashToTheChip) {
+    const std::vector<std::uint8_t> code = Bytes(16);
+    const std::vector<std::uint8_t> ones = ApplyFillMode(code, FillMode::ones, 0x2000);
+    ASSERT_EQ(ones.size(), 0x2000u);
+    EXPECT_EQ(Checksum16(ones), ChipChecksum(code, 0x2000));
+    const std::vector<std::uint8_t> zeros = ApplyFillMode(code, FillMode::zeros, 0x20);
+    EXPECT_EQ(zeros, [&] { auto z = code; z.resize(0x20, 0); return z; }());
+    EXPECT_EQ(ApplyFillMode(code, FillMode::none, 0x2000), code);
+    EXPECT_EQ(ApplyFillMode(Bytes(40), FillMode::ones, 32).size(), 40u); // nothing cut off
+}
+
+// The loader against real files and the scripted library.
+class FileLoading : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetFake();
+        dir_ = fs::temp_directory_path() /
+               ("scriba8-load-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        record_->status = &status_;
+        record_->partIndex = test::kChipWithEeprom;
+        ResetForChip(buffers_, 0x200);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string write(const std::string& name, const std::string& contents) {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << contents;
+        return path.string();
+    }
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        return write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    LoadOutcome load(const std::string& path, BufferTab tab = BufferTab::flash) {
+        LoadRequest request;
+        request.tab = tab;
+        request.path = path;
+        return loader_.load(request);
+    }
+    LoadOutcome reload(BufferTab tab = BufferTab::flash) {
+        LoadRequest request;
+        request.tab = tab;
+        request.reloading = true;
+        return loader_.load(request);
+    }
+
+    fs::path dir_;
+    std::uint16_t status_ = 0;
+    std::unique_ptr<ContextRecord> record_ = std::make_unique<ContextRecord>();
+    CodeBuffers buffers_;
+    OperationLog log_{Language::english, [] { return 0u; }};
+    LibraryApi api_ = test::FakeApi();
+    FileLoader loader_{api_, *record_, buffers_, log_};
+};
+
+TEST_F(FileLoading, HexFileLandsAtTheLoadOffsetWhateverItsAddress) {
+    const std::string path = write("code.hex", DataRecord(0x1000, Bytes(16)) + test::EndRecord());
+    LoadOutcome outcome = load(path);
+    EXPECT_EQ(outcome.result, S8_PASS);
+    EXPECT_EQ(buffers_.flash, Bytes(16));
+    EXPECT_EQ(outcome.summary.length, 16u);
+    EXPECT_EQ(outcome.displayName, path);
+    EXPECT_EQ(buffers_.file[0].kind, BufferKind::singleFile);
+    EXPECT_EQ(buffers_.file[0].fileExtension, "HEX");
+    EXPECT_STREQ(record_->codeFileName, "code.hex");
+    EXPECT_EQ(log_.text(), "000 - Load File =>Pass   [0.000\"]\r\n");
+}
+
+TEST_F(FileLoading, SecondFileMergesUnlessTheBufferIsCleared) {
+    load(write("a.bin", Bytes(0x20)));
+    const std::string second = write("b.bin", std::vector<std::uint8_t>(8, 0xEE));
+    LoadRequest request;
+    request.path = second;
+    request.chooseArea = [](const AreaChoice&) { return AreaChoice{0x10, false, FillMode::none}; };
+    LoadOutcome outcome = loader_.load(request);
+    EXPECT_EQ(outcome.displayName, second + " (Mixed file)");
+    EXPECT_EQ(buffers_.flash.size(), 0x20u);
+    EXPECT_EQ(buffers_.flash[0x0F], 0x0F);
+    EXPECT_EQ(buffers_.flash[0x10], 0xEE);
+    EXPECT_EQ(buffers_.file[0].kind, BufferKind::mixedFiles);
+
+    request.chooseArea = [](const AreaChoice&) { return AreaChoice{0, true, FillMode::ones}; };
+    outcome = loader_.load(request);
+    EXPECT_EQ(outcome.displayName, second);
+    EXPECT_EQ(buffers_.file[0].kind, BufferKind::singleFile);
+    EXPECT_EQ(buffers_.flash.size(), 0x2000u); // filled to the chip
+    EXPECT_EQ(outcome.summary.bufferChecksum, outcome.summary.chipChecksum);
+}
+
+TEST_F(FileLoading, FailuresChangeNothingButTheLog) {
+    load(write("a.bin", Bytes(4)));
+    const std::vector<std::uint8_t> before = buffers_.flash;
+    const BufferFileRecord recordBefore = buffers_.file[0];
+
+    EXPECT_EQ(load((dir_ / "missing.hex").string()).result, S8_FILE_ERROR);
+    EXPECT_EQ(load(write("big.bin", std::vector<std::uint8_t>(0x2001))).result,
+              S8_FILE_TOO_LARGE);
+    EXPECT_EQ(load(write("big.hex", DataRecord(0, Bytes(1)) + DataRecord(0x2000, Bytes(1))))
+                  .result,
+              S8_FILE_TOO_LARGE);
+    LoadRequest cancelled;
+    cancelled.path = write("c.bin", Bytes(2));
+    cancelled.chooseArea = [](const AreaChoice&) { return std::optional<AreaChoice>(); };
+    EXPECT_EQ(loader_.load(cancelled).result, S8_CANCELLED);
+
+    EXPECT_EQ(buffers_.flash, before);
+    EXPECT_EQ(buffers_.file[0].filePath, recordBefore.filePath);
+    EXPECT_EQ(buffers_.file[0].kind, recordBefore.kind);
+    EXPECT_EQ(log_.text(), "000 - Load File =>Pass   [0.000\"]\r\n"
+                           "001 - Load File =>Open file error   [0.000\"]\r\n"
+                           "002 - Load File =>File is too large !   [0.000\"]\r\n"
+                           "003 - Load File =>File is too large !   [0.000\"]\r\n"
+                           "004 - Load File =>Cancel   [0.000\"]\r\n");
+}
+
+TEST_F(FileLoading, CapacityCountsTheLoadOffset) {
+    buffers_.loadOffset = 0x1FF0;
+    EXPECT_EQ(load(write("fits.bin", Bytes(16))).result, S8_PASS); // ends exactly at the end
+    EXPECT_EQ(buffers_.flash.size(), 0x2000u);
+    // The EEPROM tab shares the offset, which is far beyond its 512 bytes.
+    EXPECT_EQ(load(write("e.bin", Bytes(1)), BufferTab::eeprom).result, S8_FILE_TOO_LARGE);
+    buffers_.loadOffset = 0x1F0;
+    EXPECT_EQ(load(write("e.bin", Bytes(16)), BufferTab::eeprom).result, S8_PASS);
+    EXPECT_EQ(buffers_.eeprom.size(), 0x200u);
+    EXPECT_EQ(buffers_.eeprom[0x1F0], 0);
+    EXPECT_EQ(buffers_.file[1].kind, BufferKind::singleFile);
+}
+
+TEST_F(FileLoading, ReloadTakesTheRememberedFile) {
+    const std::string path = write("r.bin", Bytes(4));
+    load(path);
+    write("r.bin", Bytes(4, 0x50));
+    LoadOutcome outcome = reload();
+    EXPECT_EQ(outcome.result, S8_PASS);
+    EXPECT_EQ(outcome.displayName, path); // a reload is not a mix
+    EXPECT_EQ(buffers_.flash, Bytes(4, 0x50));
+    EXPECT_EQ(log_.text().substr(35), "001 - Auto Reload =>Pass   [0.000\"]\r\n");
+}
+
+TEST_F(FileLoading, SaveBufferWritesTheTabsBytes) {
+    buffers_.flash = Bytes(5);
+    const std::string path = (dir_ / "out.bin").string();
+    EXPECT_EQ(loader_.saveBuffer(BufferTab::flash, path), S8_PASS);
+    EXPECT_EQ(ReadWholeFile(path), std::optional(Bytes(5)));
+    EXPECT_EQ(loader_.saveBuffer(BufferTab::flash, (dir_ / "no" / "out.bin").string()),
+              S8_FILE_ERROR);
+    EXPECT_EQ(log_.text(), "000 - Save Buffer =>Pass   [0.000\"]\r\n"
+                           "001 - Save Buffer =>Save file error   [0.000\"]\r\n");
+}
+
+// Project files: the footer is scripted to behave like the library's.
+class ProjectLoading : public FileLoading {
+protected:
+    void SetUp() override {
+        FileLoading::SetUp();
+        std::strcpy(record_->codeFileName, "before.hex");
+        record_->eepromLength = 0x200; // what a chip change leaves behind
+        project_ = write("p.vlx", std::vector<std::uint8_t>(64, 0x33));
+    }
+    std::string project_;
+};
+
+std::int32_t FooterFor(const std::string& name, ContextRecord& record, std::int32_t footerResult,
+                       bool withEeprom) {
+    if (name == "LoadVLXFooter") {
+        std::strcpy(record.codeFileName, "app.hex");
+        record.flashLength = 20;
+        if (withEeprom) record.eepromLength = 4;
+        record.partIndex = footerResult == S8_PROJECT_PART_ERROR ? -1 : test::kChipWithoutEeprom;
+        return footerResult;
+    }
+    if (record.flashData != nullptr) std::memset(record.flashData, 0x5A, record.flashLength);
+    if (record.eepromData != nullptr) std::memset(record.eepromData, 0xE0, record.eepromLength);
+    return S8_PASS;
+}
+
+TEST_F(ProjectLoading, ProjectFillsBuffersAndSelectsItsChip) {
+    Fake().behave = [](const std::string& name, ContextRecord& record) {
+        return FooterFor(name, record, S8_PASS, true);
+    };
+    LoadOutcome outcome = load(project_);
+    ASSERT_EQ(outcome.result, S8_PASS);
+    EXPECT_TRUE(outcome.project);
+    EXPECT_EQ(outcome.displayName, project_ + " (app.hex)");
+    EXPECT_EQ(record_->partIndex, test::kChipWithoutEeprom);
+    EXPECT_EQ(record_->flashData, nullptr);
+    EXPECT_EQ(record_->eepromData, nullptr);
+    EXPECT_EQ(buffers_.flash, std::vector<std::uint8_t>(20, 0x5A));
+    EXPECT_EQ(buffers_.eeprom, std::vector<std::uint8_t>(4, 0xE0));
+    EXPECT_EQ(buffers_.file[0].kind, BufferKind::singleFile);
+    EXPECT_EQ(buffers_.file[0].filePath, "");
+    EXPECT_EQ(outcome.summary.chipChecksum, ChipChecksum(buffers_.flash, 0x4000));
+
+    // The record's empty path makes an automatic reload fail to open.
+    EXPECT_EQ(reload().result, S8_FILE_ERROR);
+}
+
+TEST_F(ProjectLoading, ProjectWithoutEepromNeverReadsStaleEepromLength) {
+    Fake().behave = [](const std::string& name, ContextRecord& record) {
+        return FooterFor(name, record, S8_PASS, false);
+    };
+    ASSERT_EQ(load(project_).result, S8_PASS);
+    ASSERT_EQ(Fake().calls.size(), 2u);
+    EXPECT_EQ(Fake().calls[1].seen.eepromLength, 0u);
+    EXPECT_EQ(Fake().calls[1].seen.eepromData, nullptr);
+    EXPECT_EQ(buffers_.file[1].kind, BufferKind::empty);
+}
+
+TEST_F(ProjectLoading, FailedLoadRestoresTheWholeRecord) {
+    auto before = std::make_unique<ContextRecord>();
+    std::memcpy(before.get(), record_.get(), sizeof(ContextRecord));
+    for (std::int32_t footer : {S8_PROJECT_PART_ERROR, S8_PASS}) {
+        Fake().behave = [footer](const std::string& name, ContextRecord& record) {
+            if (name == "LoadVLXBuffer") return std::int32_t{S8_FILE_ERROR};
+            return FooterFor(name, record, footer, true);
+        };
+        LoadOutcome outcome = load(project_);
+        EXPECT_EQ(outcome.result, footer == S8_PASS ? S8_FILE_ERROR : S8_PROJECT_PART_ERROR);
+        EXPECT_EQ(std::memcmp(record_.get(), before.get(), sizeof(ContextRecord)), 0);
+    }
+    EXPECT_NE(log_.text().find("=>VLX PartNo not support !"), std::string::npos);
+}
+
+TEST_F(ProjectLoading, LengthsBeyondTheFileAreRejectedBeforeAllocating) {
+    Fake().behave = [](const std::string& name, ContextRecord& record) {
+        FooterFor(name, record, S8_PASS, false);
+        record.flashLength = 0xFFFFFFF0;
+        return S8_PASS;
+    };
+    EXPECT_EQ(load(project_).result, S8_PROJECT_BUFFER_ERROR);
+    EXPECT_EQ(Fake().names(), std::vector<std::string>{"LoadVLXFooter"});
+}
+
+} // namespace
+} // namespace scriba8::app

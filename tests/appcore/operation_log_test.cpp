@@ -1,0 +1,112 @@
+#include "operation_log.h"
+#include "texts.h"
+
+#include "Scriba8_T3Plus_DLL.h"
+
+#include <gtest/gtest.h>
+
+namespace scriba8::app {
+namespace {
+
+TEST(ResultTexts, EveryCodeHasItsMessageAndUnknownCodesFail) {
+    EXPECT_EQ(texts::ResultText(S8_PASS).english, "Pass");
+    EXPECT_EQ(texts::ResultText(S8_PASS).chinese, "成功");
+    for (std::int32_t code : {std::int32_t{S8_FAIL}, 130, 0, -1}) {
+        EXPECT_EQ(texts::ResultText(code).english, "Fail");
+        EXPECT_EQ(texts::ResultText(code).chinese, "失败");
+    }
+    EXPECT_EQ(texts::ResultText(S8_SEND_ERROR).english, texts::ResultText(S8_RECEIVE_ERROR).english);
+    EXPECT_EQ(texts::ResultText(S8_CHIP_LOCKED).chinese, "ID加密上锁");
+    EXPECT_EQ(texts::ResultText(S8_PROJECT_PART_ERROR).english, "VLX PartNo not support !");
+    EXPECT_EQ(texts::ResultText(S8_PROJECT_OPTION_ERROR).english, "Fail");
+    EXPECT_EQ(texts::ResultText(S8_FILE_TOO_LARGE).chinese, "文件太大了");
+    // Every code from 103 to 125 has a text of its own in both languages.
+    for (std::int32_t code = 103; code <= 125; ++code) {
+        EXPECT_FALSE(texts::ResultText(code).english.empty());
+        EXPECT_NE(texts::ResultText(code).chinese, texts::ResultText(code).english);
+    }
+}
+
+TEST(LogFormats, PiecesAreExact) {
+    EXPECT_EQ(FormatStartLine(4, "Verify"), "004 - Verify =>");
+    EXPECT_EQ(FormatStartLine(1234, "Erase"), "1234 - Erase =>");
+    EXPECT_EQ(FormatStepLine("Program"), "       Program =>");
+    EXPECT_EQ(FormatElapsed(1000, 2234), "   [1.234\"]\r\n");
+    EXPECT_EQ(FormatElapsed(0, 0), "   [0.000\"]\r\n");
+    // The tick counter wrapped during the command.
+    EXPECT_EQ(FormatElapsed(0xFFFFFF00u, 0x100u), "   [0.512\"]\r\n");
+    EXPECT_EQ(FormatAutoStart(7, "Auto"), "007 - Auto ======>Start\r\n");
+    EXPECT_EQ(FormatAutoEnd("Auto"), "         Auto ======>End\r\n");
+    EXPECT_EQ(FormatChecksumLine("Chip Checksum : ", 0x1A2B), "   Chip Checksum :  0x1A2B\r\n");
+}
+
+class Log : public ::testing::Test {
+protected:
+    std::uint32_t tick_ = 0;
+    OperationLog log_{Language::english, [this] { return tick_; }};
+
+    void command(const TextPair& title, std::int32_t code, std::uint32_t ms,
+                 bool alwaysNumbered = false) {
+        const std::uint32_t start = log_.startCommand(title, alwaysNumbered);
+        tick_ += ms;
+        log_.result(code);
+        log_.finishCommand(start);
+    }
+};
+
+TEST_F(Log, CommandsAreNumberedFromZeroAfterAClear) {
+    command(texts::kErase, S8_PASS, 10);
+    log_.clear();
+    log_.resetCounter();
+    command(texts::kProgram, S8_NO_PROGRAMMER, 1234);
+    EXPECT_EQ(log_.text(), "000 - Program =>Connect error   [1.234\"]\r\n");
+}
+
+TEST_F(Log, AutoSequenceStepsAreUnnumbered) {
+    for (int i = 0; i < 4; ++i) command(texts::kCheckId, S8_PASS, 0);
+    log_.clear();
+    log_.setAutoRunning(true);
+    log_.autoStart();
+    command(texts::kVerify, S8_FAIL, 5);
+    command(texts::kReadOptions, S8_PASS, 0, true); // never a step: stays numbered
+    log_.autoEnd();
+    log_.setAutoRunning(false);
+    command(texts::kErase, S8_PASS, 0);
+    EXPECT_EQ(log_.text(), "004 - Auto ======>Start\r\n"
+                           "       Verify =>Fail   [0.005\"]\r\n"
+                           "005 - Read Options =>Pass   [0.000\"]\r\n"
+                           "         Auto ======>End\r\n"
+                           "006 - Erase =>Pass   [0.000\"]\r\n");
+}
+
+TEST_F(Log, ChineseTextsAreUsedWhenWritten) {
+    log_.setLanguage(Language::chinese);
+    command(texts::kVerify, S8_PASS, 0);
+    log_.chipChecksumLine(0x00FF);
+    log_.setLanguage(Language::english);
+    command(texts::kVerify, S8_CHECKSUM_ERROR, 0);
+    EXPECT_EQ(log_.text(), "000 - 校验 =>成功   [0.000\"]\r\n"
+                           "   芯片检验和 :  0x00FF\r\n"
+                           "001 - Verify =>Checksum error   [0.000\"]\r\n");
+}
+
+TEST_F(Log, ListenerMirrorsAppendsAndClears) {
+    std::string mirror;
+    log_.setListener([&](std::string_view text, bool cleared) {
+        if (cleared) mirror.clear();
+        mirror += text;
+    });
+    command(texts::kErase, S8_PASS, 0);
+    EXPECT_EQ(mirror, log_.text());
+    log_.clear();
+    EXPECT_EQ(mirror, "");
+}
+
+TEST(Language, SettingIndexZeroIsEnglishAnythingElseChinese) {
+    EXPECT_EQ(LanguageFromIndex(0), Language::english);
+    EXPECT_EQ(LanguageFromIndex(1), Language::chinese);
+    EXPECT_EQ(LanguageFromIndex(2), Language::chinese);
+}
+
+} // namespace
+} // namespace scriba8::app
