@@ -1,0 +1,126 @@
+#include "link/connection.h"
+
+#include "link/clock.h"
+#include "link/firmware_update.h"
+#include "link/host_prompts.h"
+#include "link/transport.h"
+#include "link/usb_ids.h"
+
+#include <array>
+#include <string>
+
+namespace scriba8 {
+namespace {
+
+constexpr std::uint32_t kPowerOnTimeoutMs = 5000;
+constexpr std::uint32_t kPowerDownTimeoutMs = 1000;
+constexpr std::uint32_t kRestartPauseMs = 2000;
+
+LinkCode powerOnResult(const StatusReply& reply) {
+    if (reply.timedOut()) return LinkCode::ReceiveFailed;
+    if (reply.tagMismatch()) return LinkCode::TagMismatch;
+    switch (reply.value) {
+    case 0: return LinkCode::Ok;
+    case 2: return LinkCode::PowerOnFailed;
+    case 3: return LinkCode::NoResponse;
+    case 5: return LinkCode::IdentityRejected;
+    case 6: return LinkCode::ChipLocked;
+    default: return LinkCode::UnexpectedStatus;
+    }
+}
+
+LinkCode powerDownResult(const StatusReply& reply) {
+    if (reply.timedOut()) return LinkCode::ReceiveFailed;
+    if (reply.tagMismatch()) return LinkCode::TagMismatch;
+    switch (reply.value) {
+    case 0: return LinkCode::Ok;
+    case 3: return LinkCode::NoResponse;
+    default: return LinkCode::UnexpectedStatus;
+    }
+}
+
+void reportPermissionProblem(const S8HostCallbacks* host) {
+    const std::string text =
+        "The programmer was found at " + DeniedDevicePath() +
+        " but this user may not open it (permission denied).\n"
+        "Install the udev rules from packaging/udev (see \"USB access (udev rules)\" in the "
+        "README), then unplug the programmer and plug it in again.";
+    ShowError(host, text.c_str());
+}
+
+const char* updateQuestion(LinkCode firmware) {
+    switch (firmware) {
+    case LinkCode::FirmwareMismatch: return kMainFirmwareQuestion;
+    case LinkCode::No8051Support: return kNo8051Question;
+    default: return kAuxFirmwareQuestion;
+    }
+}
+
+} // namespace
+
+LinkCode QueryFirmware() {
+    if (!SendCommand(MakeCommand(kFirmwareQueryCommand))) return LinkCode::SendFailed;
+    std::array<std::uint8_t, 8> reply{};
+    if (ReceiveBlock(reply, nullptr) != reply.size()) return LinkCode::ReceiveFailed;
+    if (reply[7] != 2) return LinkCode::No8051Support;
+    const std::uint32_t main = reply[0] | (reply[1] << 8) | (reply[2] << 16) |
+                               (static_cast<std::uint32_t>(reply[3]) << 24);
+    if (main != kAcceptedMainFirmware) return LinkCode::FirmwareMismatch;
+    const std::uint16_t aux = static_cast<std::uint16_t>(reply[4] | (reply[5] << 8));
+    if (aux != kAcceptedAuxFirmware) return LinkCode::AuxFirmwareMismatch;
+    return LinkCode::Ok;
+}
+
+CommandBlock PowerOnCommand(const ChipRecord& chip) {
+    CommandBlock command = MakeCommand(kTargetPowerOnCommand);
+    command[4] = chip.productByte();
+    command[5] = chip.familyByte();
+    command[6] = 0x05;
+    for (std::size_t i = 0; i < 4; ++i) command[7 + i] = chip.targetParams[i];
+    command[11] = static_cast<std::uint8_t>(chip.algorithm);
+    return command;
+}
+
+LinkCode TargetPowerOn(const ContextRecord& ctx) {
+    const ChipRecord* chip = chipAt(ctx.partIndex);
+    if (chip == nullptr) return LinkCode::PowerOnFailed;
+    const CommandBlock command = PowerOnCommand(*chip);
+    if (!SendCommand(command)) return LinkCode::SendFailed;
+    return powerOnResult(ReadStatus(TagOf(command), kPowerOnTimeoutMs));
+}
+
+LinkCode TargetPowerOff() {
+    const CommandBlock command = MakeCommand(kTargetPowerDownCommand);
+    if (!SendCommand(command)) return LinkCode::SendFailed;
+    return powerDownResult(ReadStatus(TagOf(command), kPowerDownTimeoutMs));
+}
+
+LinkCode ConnectProgrammer(const ContextRecord& ctx, bool powerTarget) {
+    // Each pass either ends the check or follows an update the user agreed
+    // to and that succeeded, so the loop needs no limit of its own.
+    for (;;) {
+        if (!OpenProgrammer(ProgrammerProductId())) {
+            if (OpenFailedForPermission()) reportPermissionProblem(ctx.host);
+            return LinkCode::NotFound;
+        }
+        const LinkCode firmware = QueryFirmware();
+        if (firmware == LinkCode::Ok) break;
+        if (firmware == LinkCode::SendFailed || firmware == LinkCode::ReceiveFailed) return firmware;
+        if (!AskYesNo(ctx.host, updateQuestion(firmware))) return LinkCode::UpdateDeclined;
+        const LinkCode update = firmware == LinkCode::AuxFirmwareMismatch
+                                    ? UpdateAuxFirmware()
+                                    : UpdateMainFirmware(ctx.host);
+        if (update != LinkCode::Ok) return LinkCode::UpdateFailed;
+        programmerClock().sleepMs(kRestartPauseMs);
+    }
+    if (!powerTarget) return LinkCode::Ok;
+    switch (const LinkCode power = TargetPowerOn(ctx)) {
+    case LinkCode::Ok:
+    case LinkCode::IdentityRejected:
+    case LinkCode::ChipLocked:
+    case LinkCode::NoResponse: return power;
+    default: return LinkCode::PowerOnFailed;
+    }
+}
+
+} // namespace scriba8

@@ -1,0 +1,72 @@
+#include "link/trace.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace scriba8 {
+namespace {
+
+void appendHex(std::string& out, unsigned value, int digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
+std::string header(std::string_view kind, std::uint16_t pid) {
+    std::string line(kind);
+    line += ' ';
+    appendHex(line, pid, 4);
+    return line;
+}
+
+} // namespace
+
+std::string traceLine(std::string_view kind, std::uint16_t pid, std::span<const std::uint8_t> bytes) {
+    std::string line = header(kind, pid);
+    line.reserve(line.size() + bytes.size() * 3);
+    for (std::uint8_t byte : bytes) {
+        line += ' ';
+        appendHex(line, byte, 2);
+    }
+    return line;
+}
+
+void TransferTrace::openFromEnvironment() {
+    close();
+    const char* path = std::getenv("SCRIBA8_TRACE");
+    if (path == nullptr || *path == '\0') return;
+    file_.open(path, std::ios::app);
+    if (!file_) std::fprintf(stderr, "Scriba8: cannot append the transfer trace to %s\n", path);
+}
+
+void TransferTrace::close() {
+    if (file_.is_open()) file_.close();
+    file_.clear();
+}
+
+void TransferTrace::set(std::uint16_t pid, std::span<const std::uint8_t> payload) {
+    if (file_.is_open()) write(traceLine("SET", pid, payload));
+}
+
+void TransferTrace::get(std::uint16_t pid, std::span<const std::uint8_t> taken) {
+    if (file_.is_open()) write(traceLine("GET", pid, taken));
+}
+
+void TransferTrace::input(std::uint16_t pid, std::span<const std::uint8_t> report) {
+    if (file_.is_open()) write(traceLine("IN", pid, report));
+}
+
+void TransferTrace::timeout(std::uint16_t pid, std::uint32_t ms) {
+    if (file_.is_open()) write(header("TIMEOUT", pid) + ' ' + std::to_string(ms));
+}
+
+void TransferTrace::refused(std::uint16_t pid, std::string_view what) {
+    if (file_.is_open()) write(header("REFUSED", pid) + ' ' + std::string(what));
+}
+
+void TransferTrace::write(const std::string& line) {
+    // Flushed per line: a crash or a hung device must not lose the lines
+    // that explain it.
+    file_ << line << '\n' << std::flush;
+}
+
+} // namespace scriba8

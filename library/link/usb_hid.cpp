@@ -1,0 +1,91 @@
+// The USB backend: the only file that talks to hidapi.
+#include "link/hid_port.h"
+
+#include <hidapi.h>
+
+#include <cerrno>
+#include <mutex>
+#include <unistd.h>
+
+namespace scriba8 {
+namespace {
+
+// hidapi hands input reports over without the report id byte; the link
+// expects it in byte 0, so the port puts it back.
+constexpr std::size_t kInputReportLength = 1 + 64;
+
+class UsbPort final : public HidPort {
+public:
+    explicit UsbPort(hid_device* device) : device_(device) {}
+    ~UsbPort() override { hid_close(device_); }
+    UsbPort(const UsbPort&) = delete;
+    UsbPort& operator=(const UsbPort&) = delete;
+
+    bool setFeature(std::span<const std::uint8_t> report) override {
+        return hid_send_feature_report(device_, report.data(), report.size()) >= 0;
+    }
+
+    bool getFeature(std::span<std::uint8_t> report) override {
+        return hid_get_feature_report(device_, report.data(), report.size()) >= 0;
+    }
+
+    // hid_read_timeout is synchronous: when it returns, no read is left
+    // outstanding that could write into the buffer later.
+    std::size_t readInput(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs) override {
+        if (buffer.size() < 2) return 0;
+        buffer[0] = 0;
+        const int milliseconds = timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeoutMs);
+        const int got = hid_read_timeout(device_, buffer.data() + 1, buffer.size() - 1, milliseconds);
+        return got > 0 ? static_cast<std::size_t>(got) + 1 : 0;
+    }
+
+    std::size_t inputReportLength() const override { return kInputReportLength; }
+
+private:
+    hid_device* device_;
+};
+
+bool hidapiReady() {
+    static std::once_flag once;
+    static bool ready = false;
+    std::call_once(once, [] { ready = hid_init() == 0; });
+    return ready;
+}
+
+class UsbBackend final : public HidBackend {
+public:
+    OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
+        OpenResult result;
+        if (!hidapiReady()) return result;
+        hid_device_info* devices = hid_enumerate(vendorId, productId);
+        for (hid_device_info* info = devices; info != nullptr; info = info->next) {
+            if (info->vendor_id != vendorId || info->product_id != productId) continue;
+            if (hid_device* device = hid_open_path(info->path)) {
+                result.port = std::make_unique<UsbPort>(device);
+                break;
+            }
+            // A device node we may not open usually means the udev rules are
+            // not installed; remember it so the user can be told.
+            if (!result.permissionDenied && ::access(info->path, R_OK | W_OK) != 0 &&
+                errno == EACCES) {
+                result.permissionDenied = true;
+                result.devicePath = info->path;
+            }
+        }
+        hid_free_enumeration(devices);
+        if (result.port) {
+            result.permissionDenied = false;
+            result.devicePath.clear();
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+HidBackend& usbBackend() {
+    static UsbBackend backend;
+    return backend;
+}
+
+} // namespace scriba8

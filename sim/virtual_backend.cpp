@@ -1,0 +1,140 @@
+#include "sim/virtual_backend.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace scriba8::sim {
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+void loadStateFile(VirtualProgrammer& programmer, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return; // a new programmer: the file appears at the first close
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!programmer.loadState(text.str())) {
+        std::fprintf(stderr, "Scriba8 virtual programmer: cannot read the state in %s; kept the "
+                             "current state\n", path.c_str());
+    }
+}
+
+void saveStateFile(const VirtualProgrammer& programmer, const std::string& path) {
+    // Written aside and renamed, so a reader never sees half a file.
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << programmer.saveState();
+        if (!out) {
+            std::fprintf(stderr, "Scriba8 virtual programmer: cannot write %s\n", temporary.c_str());
+            return;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::fprintf(stderr, "Scriba8 virtual programmer: cannot replace %s: %s\n", path.c_str(),
+                     error.message().c_str());
+    }
+}
+
+class VirtualPort final : public HidPort {
+public:
+    VirtualPort(VirtualProgrammer& device, std::uint64_t connection, std::string statePath)
+        : device_(device), connection_(connection), statePath_(std::move(statePath)) {}
+    ~VirtualPort() override {
+        if (!statePath_.empty()) saveStateFile(device_, statePath_);
+    }
+    VirtualPort(const VirtualPort&) = delete;
+    VirtualPort& operator=(const VirtualPort&) = delete;
+
+    bool setFeature(std::span<const std::uint8_t> report) override {
+        return device_.setFeature(connection_, report);
+    }
+    bool getFeature(std::span<std::uint8_t> report) override {
+        return device_.getFeature(connection_, report);
+    }
+    std::size_t readInput(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs) override {
+        return device_.readInput(connection_, buffer, timeoutMs);
+    }
+    std::size_t inputReportLength() const override { return VirtualProgrammer::kInputReportLength; }
+
+private:
+    VirtualProgrammer& device_;
+    std::uint64_t connection_;
+    std::string statePath_;
+};
+
+class VirtualBackend final : public HidBackend {
+public:
+    OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
+        VirtualProgrammer& device = virtualProgrammer();
+        const std::string statePath = environment("SCRIBA8_VIRTUAL_STATE");
+        if (!statePath.empty()) loadStateFile(device, statePath);
+        if (!device.environmentApplied) applyEnvironment(device);
+        OpenResult result;
+        if (device.enumerates(vendorId, productId)) {
+            result.port = std::make_unique<VirtualPort>(device, device.connect(), statePath);
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+HidBackend& virtualBackend() {
+    static VirtualBackend* backend = new VirtualBackend;
+    return *backend;
+}
+
+void applyEnvironment(VirtualProgrammer& programmer) {
+    programmer.environmentApplied = true;
+
+    if (const std::string faults = environment("SCRIBA8_VIRTUAL_FAULTS"); !faults.empty()) {
+        const auto parsed = parseFaultSpec(faults);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_FAULTS ignored: %s\n",
+                         error->c_str());
+        } else {
+            const FaultSpec& spec = std::get<FaultSpec>(parsed);
+            programmer.faults() = spec.faults;
+            if (spec.locked) programmer.lockChip();
+            if (spec.mainFirmware) programmer.firmware().main = *spec.mainFirmware;
+            if (spec.auxFirmware) programmer.firmware().aux = *spec.auxFirmware;
+            if (spec.no8051) programmer.firmware().supports8051 = false;
+        }
+    }
+
+    if (const std::string part = environment("SCRIBA8_VIRTUAL_CHIP"); !part.empty()) {
+        const ChipRecord* found = nullptr;
+        for (const ChipRecord& record : chipTable()) {
+            if (part == record.partName) {
+                found = &record;
+                break;
+            }
+        }
+        if (found != nullptr) {
+            programmer.pinChip(found);
+        } else {
+            std::fprintf(stderr,
+                         "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_CHIP ignored: no part named "
+                         "\"%s\" in the chip table\n", part.c_str());
+        }
+    }
+
+    const std::string pace = environment("SCRIBA8_VIRTUAL_PACE");
+    if (pace == "real") programmer.setRealPace(true);
+    else if (!pace.empty()) {
+        std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_PACE=%s ignored; the only "
+                             "value is \"real\"\n", pace.c_str());
+    }
+}
+
+} // namespace scriba8::sim

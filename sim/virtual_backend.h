@@ -1,0 +1,25 @@
+// The virtual programmer as a HID backend, what SCRIBA8_PROGRAMMER=virtual
+// selects. At every open it reads the environment:
+//
+//   SCRIBA8_VIRTUAL_STATE=<file>  state loaded at open and saved at close,
+//                                 shared by separate processes
+//   SCRIBA8_VIRTUAL_FAULTS=<list> faults (grammar at parseFaultSpec)
+//   SCRIBA8_VIRTUAL_CHIP=<part>   this part sits in the socket
+//   SCRIBA8_VIRTUAL_PACE=real     transfers take about as long as on USB
+//
+// The last three are applied once per process (again after
+// VirtualProgrammer::reset()).
+#pragma once
+
+#include "link/hid_port.h"
+#include "sim/virtual_programmer.h"
+
+namespace scriba8::sim {
+
+HidBackend& virtualBackend();
+
+// Applies SCRIBA8_VIRTUAL_FAULTS, _CHIP and _PACE; complains on stderr about
+// values it cannot use.
+void applyEnvironment(VirtualProgrammer& programmer);
+
+} // namespace scriba8::sim

@@ -1,0 +1,392 @@
+// The virtual programmer's bus side and its normal firmware.
+#include "sim/virtual_programmer.h"
+
+#include "link/clock.h"
+#include "link/usb_ids.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace scriba8::sim {
+namespace {
+
+constexpr std::size_t kNormalReportSize = 1 + 128;
+constexpr std::size_t kBootReportSize = 1 + 64;
+constexpr std::size_t kFeatureChunk = 1024;
+constexpr std::uint32_t kLargestRead = 1u << 24; // more than any chip or store holds
+
+constexpr OpCode kFirmwareQuery{0x04, 0x0A};
+constexpr OpCode kReadIdentity{0x04, 0x09};
+constexpr OpCode kEraseFlash{0x02, 0x01};
+constexpr OpCode kReadFlash{0x06, 0x01};
+constexpr OpCode kWriteFlash{0x05, 0x01};
+constexpr OpCode kEraseEeprom{0x02, 0x03};
+constexpr OpCode kWriteEeprom{0x05, 0x06};
+constexpr OpCode kReadEeprom{0x06, 0x06};
+constexpr OpCode kEraseAll{0x02, 0x02};
+constexpr OpCode kWriteOptions{0x05, 0x02};
+constexpr OpCode kReadOptions{0x06, 0x02};
+constexpr OpCode kTrim{0x07, 0x06};
+constexpr OpCode kOffLineImage{0x05, 0x04};
+constexpr OpCode kOffLineSettings{0x05, 0x03};
+constexpr OpCode kReadOffLineSettings{0x06, 0x03};
+constexpr OpCode kEnterUpdate{0x01, 0x09};
+constexpr OpCode kAuxPoll{0x04, 0x0B};
+constexpr OpCode kAuxTransfer{0x03, 0x06};
+
+// How long the chip work takes at real pace.
+constexpr std::uint32_t kPageEraseMs = 20;
+constexpr std::uint32_t kPageWriteMs = 4;
+constexpr std::uint32_t kTrimMs = 100;
+
+std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
+}
+
+std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+std::uint16_t sum16(std::span<const std::uint8_t> bytes) {
+    std::uint32_t sum = 0;
+    for (std::uint8_t byte : bytes) sum += byte;
+    return static_cast<std::uint16_t>(sum);
+}
+
+std::uint32_t pagesOf(std::size_t bytes, std::uint32_t pageSize) {
+    return pageSize == 0 ? 0 : static_cast<std::uint32_t>((bytes + pageSize - 1) / pageSize);
+}
+
+bool sameSilicon(const ChipRecord& a, const ChipRecord& b) {
+    return a.chipId[0] == b.chipId[0] && a.chipId[1] == b.chipId[1] && a.flashSize == b.flashSize &&
+           a.eepromSize == b.eepromSize;
+}
+
+} // namespace
+
+VirtualProgrammer::VirtualProgrammer() = default;
+
+VirtualProgrammer& virtualProgrammer() {
+    // Never destroyed: a port may still be saving state during exit.
+    static VirtualProgrammer* programmer = new VirtualProgrammer;
+    return *programmer;
+}
+
+void VirtualProgrammer::reset() {
+    const std::uint64_t generation = generation_;
+    *this = VirtualProgrammer();
+    generation_ = generation + 1; // handles from before the reset are dead
+}
+
+std::uint64_t VirtualProgrammer::now() const { return programmerClock().nowMs(); }
+
+void VirtualProgrammer::pace(std::size_t bytes) {
+    // Full-speed USB moves one 64-byte packet per millisecond.
+    if (realPace_) programmerClock().sleepMs(static_cast<std::uint32_t>((bytes + 63) / 64));
+}
+
+// ---- Bus side ---------------------------------------------------------------
+
+bool VirtualProgrammer::enumerates(std::uint16_t vendorId, std::uint16_t productId) {
+    const UsbIds ids = programmerUsbIds();
+    if (faults_.absent || vendorId != ids.vendor || now() < presentFrom_) return false;
+    return productId == (personality_ == Personality::Normal ? ids.product : ids.bootLoader);
+}
+
+std::uint64_t VirtualProgrammer::connect() {
+    input_.clear();
+    featureData_.clear();
+    featureOffset_ = 0;
+    dataPhase_.reset();
+    boot_ = {};
+    aux_ = {};
+    setCount_ = getCount_ = pollCount_ = 0;
+    return generation_;
+}
+
+bool VirtualProgrammer::alive(std::uint64_t connection) const {
+    return connection == generation_ && !faults_.absent;
+}
+
+bool VirtualProgrammer::refuse(const ReportFault& fault, int count) const {
+    return fault.at == count && (!fault.bootLoaderOnly || personality_ == Personality::BootLoader);
+}
+
+void VirtualProgrammer::restartAs(Personality personality, std::uint32_t afterMs) {
+    personality_ = personality;
+    ++generation_;
+    presentFrom_ = now() + afterMs;
+    powered_ = false;
+    connect();
+}
+
+bool VirtualProgrammer::setFeature(std::uint64_t connection, std::span<const std::uint8_t> report) {
+    if (!alive(connection)) return false;
+    const bool bootLoader = personality_ == Personality::BootLoader;
+    if (report.size() != (bootLoader ? kBootReportSize : kNormalReportSize)) return false;
+    if (refuse(faults_.refuseSetFeature, ++setCount_)) return false;
+    pace(report.size());
+    const auto payload = report.subspan(1);
+    if (bootLoader) {
+        const bool erasing = boot_.headerSeen && boot_.data.size() < boot_.size;
+        if (erasing && now() < boot_.acceptFrom) return false;
+        bootFrame(payload);
+    } else if (dataPhase_) {
+        if (now() < dataPhase_->acceptFrom) return false; // still preparing its store
+        dataReport(payload);
+    } else if (payload[0] == 0x55) {
+        command(payload);
+    }
+    return true;
+}
+
+bool VirtualProgrammer::getFeature(std::uint64_t connection, std::span<std::uint8_t> report) {
+    if (!alive(connection) || report.size() < 2) return false;
+    if (refuse(faults_.refuseGetFeature, ++getCount_)) return false;
+    if (featureOffset_ >= featureData_.size()) return false; // nothing was asked for
+    pace(report.size());
+    const std::size_t n =
+        std::min({report.size() - 1, kFeatureChunk, featureData_.size() - featureOffset_});
+    std::fill(report.begin() + 1, report.end(), std::uint8_t{0});
+    std::copy_n(featureData_.begin() + static_cast<std::ptrdiff_t>(featureOffset_), n,
+                report.begin() + 1);
+    featureOffset_ += n;
+    return true;
+}
+
+std::size_t VirtualProgrammer::readInput(std::uint64_t connection, std::span<std::uint8_t> buffer,
+                                         std::uint32_t timeoutMs) {
+    statusWaits_.push_back(timeoutMs);
+    Clock& clock = programmerClock();
+    const std::uint64_t start = now();
+    if (!alive(connection) || input_.empty() || input_.front().readyAt > start + timeoutMs) {
+        // A reply that comes too late stays queued and meets the next read.
+        clock.sleepMs(timeoutMs);
+        return 0;
+    }
+    const InputReport next = input_.front();
+    input_.pop_front();
+    if (next.readyAt > start) clock.sleepMs(static_cast<std::uint32_t>(next.readyAt - start));
+    if (buffer.empty()) return 0;
+    buffer[0] = 0;
+    const std::size_t n = std::min(buffer.size() - 1, next.data.size());
+    std::copy_n(next.data.begin(), n, buffer.begin() + 1);
+    return n + 1;
+}
+
+// ---- Normal firmware --------------------------------------------------------
+
+void VirtualProgrammer::reply(OpCode op, std::uint8_t tag, std::uint16_t status,
+                              std::uint32_t busyMs) {
+    if (faults_.noStatusReply.contains(op)) return;
+    InputReport report{};
+    report.data[0] = faults_.wrongTag.contains(op) ? static_cast<std::uint8_t>(tag + 1) : tag;
+    report.data[1] = op.operation;
+    report.data[2] = static_cast<std::uint8_t>(status);
+    report.data[3] = static_cast<std::uint8_t>(status >> 8);
+    report.readyAt = now() + (realPace_ ? busyMs : 0);
+    input_.push_back(report);
+}
+
+void VirtualProgrammer::provide(std::vector<std::uint8_t> bytes) {
+    featureData_ = std::move(bytes);
+    featureOffset_ = 0;
+}
+
+void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
+    const OpCode op{block[2], block[3]};
+    const std::uint8_t tag = block[1];
+    const auto forcedIt = faults_.status.find(op);
+    const std::optional<std::uint16_t> forced =
+        forcedIt == faults_.status.end() ? std::nullopt : std::optional(forcedIt->second);
+    const bool chipReady = powered_ && socket_.has_value();
+    const std::uint32_t length = le32(block, 8);
+    featureData_.clear(); // a new command drops data nobody fetched
+    featureOffset_ = 0;
+
+    if (op == kFirmwareQuery) {
+        std::vector<std::uint8_t> version(8, 0);
+        for (int i = 0; i < 4; ++i) version[i] = static_cast<std::uint8_t>(firmware_.main >> (8 * i));
+        version[4] = static_cast<std::uint8_t>(firmware_.aux);
+        version[5] = static_cast<std::uint8_t>(firmware_.aux >> 8);
+        version[7] = firmware_.supports8051 ? 2 : 1;
+        provide(std::move(version));
+    } else if (op == kPowerOnOp) {
+        const std::uint16_t status = forced.value_or(powerOn(block));
+        // The programmer powers the target even when it then dislikes it.
+        powered_ = status == 0 || status == 5 || status == 6;
+        reply(op, tag, status);
+    } else if (op == kPowerDownOp) {
+        const std::uint16_t status = forced.value_or(0);
+        if (status == 0) powered_ = false;
+        reply(op, tag, status);
+    } else if (op == kReadIdentity) {
+        std::array<std::uint8_t, 5> identity{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        if (chipReady) identity = socket_->identity();
+        if (faults_.identityMismatch) identity[0] = static_cast<std::uint8_t>(~identity[0]);
+        if (faults_.identityReply) identity = *faults_.identityReply;
+        provide({identity.begin(), identity.end()});
+    } else if (op == kEraseFlash || op == kEraseEeprom) {
+        const std::uint64_t bytes = std::uint64_t{length} * le16(block, 12);
+        std::uint16_t status = forced.value_or(chipReady ? 0 : 3);
+        if (!forced && chipReady) {
+            const auto clamped = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes, kLargestRead));
+            if (op == kEraseFlash) socket_->eraseFlash(clamped);
+            else if (socket_->eeprom.empty()) status = 2;
+            else socket_->eraseEeprom(clamped);
+        }
+        reply(op, tag, status, length * kPageEraseMs);
+    } else if (op == kEraseAll) {
+        if (!forced && chipReady) socket_->eraseAll();
+        const std::uint32_t pages =
+            chipReady ? pagesOf(socket_->flash.size(), socket_->record().flashPageSize) : 0;
+        reply(op, tag, forced.value_or(chipReady ? 0 : 3), pages * kPageEraseMs);
+    } else if (op == kTrim) {
+        if (!forced && chipReady) socket_->trimmedFrequency = block[4];
+        reply(op, tag, forced.value_or(chipReady ? 0 : 3), kTrimMs);
+    } else if (op == kWriteFlash || op == kWriteEeprom || op == kWriteOptions ||
+               op == kOffLineImage || op == kOffLineSettings) {
+        const std::uint64_t prepare = op == kOffLineImage ? kOffLinePrepareMs : 0;
+        dataPhase_ = DataPhase{op, tag, le32(block, 4), length, le16(block, 12), {}, now() + prepare};
+        if (length == 0) finishData();
+    } else if (op == kReadFlash || op == kReadEeprom || op == kReadOptions) {
+        if (chipReady && length <= kLargestRead) {
+            provide(op == kReadFlash    ? socket_->readFlash(length)
+                    : op == kReadEeprom ? socket_->readEeprom(length)
+                                        : socket_->readOptions(length));
+        }
+    } else if (op == kReadOffLineSettings) {
+        if (length <= kLargestRead) {
+            std::vector<std::uint8_t> settings(length, 0xFF);
+            std::copy_n(offLine_.settings.begin(), std::min<std::size_t>(length, offLine_.settings.size()),
+                        settings.begin());
+            provide(std::move(settings));
+        }
+    } else if (op == kEnterUpdate) {
+        if (block[5] == 0x86 && !faults_.noBootLoader) {
+            restartAs(Personality::BootLoader, kBootLoaderStartMs);
+        } else if (block[5] == 0x8A) {
+            aux_ = {};
+            aux_.phase = AuxTransfer::Phase::Ready;
+            aux_.pollState = 0x00;
+        }
+    } else if (op == kAuxPoll) {
+        provide(auxPollReply());
+    } else if (op == kAuxTransfer) {
+        auxFrame(block);
+    }
+    // Anything else is not a command this firmware knows: no reply.
+}
+
+void VirtualProgrammer::dataReport(std::span<const std::uint8_t> payload) {
+    DataPhase& phase = *dataPhase_;
+    const std::size_t n = std::min<std::size_t>(payload.size(), phase.length - phase.data.size());
+    phase.data.insert(phase.data.end(), payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(n));
+    if (phase.data.size() == phase.length) finishData();
+}
+
+void VirtualProgrammer::finishData() {
+    const DataPhase phase = std::move(*dataPhase_);
+    dataPhase_.reset();
+    const auto forced = faults_.status.find(phase.op);
+    const std::uint16_t status =
+        forced != faults_.status.end() ? forced->second : writeData(phase);
+    const std::uint32_t pageSize = socket_ ? socket_->record().flashPageSize : 512;
+    reply(phase.op, phase.tag, status, pagesOf(phase.data.size(), pageSize) * kPageWriteMs);
+}
+
+std::uint16_t VirtualProgrammer::writeData(const DataPhase& phase) {
+    if (sum16(phase.data) != phase.checksum) return 1; // the data was damaged on the way
+    const bool chipReady = powered_ && socket_.has_value();
+    if (phase.op == kOffLineImage) {
+        offLine_.imageAddress = phase.address;
+        offLine_.image = phase.data;
+        return 0;
+    }
+    if (phase.op == kOffLineSettings) {
+        offLine_.settings = phase.data;
+        return 0;
+    }
+    if (!chipReady) return 3;
+    if (phase.op == kWriteFlash) return socket_->programFlash(phase.address, phase.data) ? 0 : 2;
+    if (phase.op == kWriteEeprom) return socket_->programEeprom(phase.address, phase.data) ? 0 : 2;
+    socket_->writeOptions(phase.data);
+    return 0;
+}
+
+const ChipRecord* VirtualProgrammer::findRecord(std::span<const std::uint8_t> block) const {
+    const ChipRecord* sameIdentity = nullptr;
+    for (const ChipRecord& record : chipTable()) {
+        if (record.chipId[0] != block[4] || record.chipId[1] != block[5]) continue;
+        if (std::equal(block.begin() + 7, block.begin() + 11, record.targetParams) &&
+            record.algorithm == block[11]) {
+            return &record;
+        }
+        if (sameIdentity == nullptr) sameIdentity = &record;
+    }
+    return sameIdentity;
+}
+
+std::uint16_t VirtualProgrammer::powerOn(std::span<const std::uint8_t> block) {
+    const ChipRecord* sent = findRecord(block);
+    if (pinned_ == nullptr && sent != nullptr) {
+        if (socket_ && sameSilicon(socket_->record(), *sent)) {
+            socket_->relabel(*sent);
+        } else {
+            socket_.emplace(*sent);
+        }
+    }
+    if (!socket_) return 3; // nothing in the socket answers
+    if (lockPending_) {
+        socket_->locked = true;
+        lockPending_ = false;
+    }
+    const ChipRecord& chip = socket_->record();
+    if (sent == nullptr || chip.chipId[0] != block[4] || chip.chipId[1] != block[5]) return 5;
+    return socket_->locked ? 6 : 0;
+}
+
+// ---- Test and environment controls -----------------------------------------
+
+void VirtualProgrammer::pinChip(const ChipRecord* record) {
+    pinned_ = record;
+    if (record != nullptr && (!socket_ || &socket_->record() != record)) socket_.emplace(*record);
+}
+
+void VirtualProgrammer::lockChip() {
+    if (socket_) socket_->locked = true;
+    else lockPending_ = true;
+}
+
+void VirtualProgrammer::runOffLine(int count) {
+    std::vector<std::uint8_t>& s = offLine_.settings;
+    if (s.size() < 5 || (s[4] != 1 && s[4] != 2)) return; // nothing to program with
+    const bool layout2 = s[4] == 2;
+    const std::size_t counterAt = layout2 ? 58 : 48;
+    const std::size_t currentSerialAt = layout2 ? 52 : 42;
+    const std::size_t serialAt = layout2 ? 48 : 38;
+    const std::size_t flagsAt = layout2 ? 31 : 21;
+    const std::size_t limitAt = layout2 ? 56 : 46;
+    if (s.size() < counterAt + 2) return;
+    auto get = [&](std::size_t at, int bytes) {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) value = value << 8 | s[at + static_cast<std::size_t>(i)];
+        return value;
+    };
+    auto put = [&](std::size_t at, int bytes, std::uint32_t value) {
+        for (int i = 0; i < bytes; ++i) s[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    const std::uint32_t limit = get(limitAt, 2);
+    for (int run = 0; run < count; ++run) {
+        const std::uint32_t done = get(counterAt, 2);
+        if ((limit != 0 && done >= limit) || done == 0xFFFF) break;
+        put(counterAt, 2, done + 1);
+        const std::uint8_t flags = s[flagsAt];
+        if ((flags & 0x01) != 0) {
+            const std::uint32_t step = (flags & 0x02) != 0 ? done + 1 : 0;
+            put(currentSerialAt, 4, get(serialAt, 4) + step);
+        }
+    }
+}
+
+} // namespace scriba8::sim
