@@ -1,0 +1,29 @@
+#include "project/host_prompts.h"
+
+#include "project/record_text.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace scriba8 {
+
+bool askYesNo(const ContextRecord& ctx, const char* question) {
+    if (ctx.host == nullptr || ctx.host->askYesNo == nullptr) return false;
+    return ctx.host->askYesNo(ctx.host->user, question) != 0;
+}
+
+std::optional<std::string> chooseProjectSavePath(const ContextRecord& ctx) {
+    const std::string folder = fieldText(ctx.projectFolder);
+    if (ctx.host == nullptr || ctx.host->chooseSaveFile == nullptr) {
+        return (std::filesystem::path(folder) / fieldText(ctx.projectFile)).string();
+    }
+    std::vector<char> path(S8_PATH_SIZE, '\0');
+    if (ctx.host->chooseSaveFile(ctx.host->user, "vorlane Project File (*.vlx)", "*.vlx", "vlx", folder.c_str(),
+                                 path.data(), path.size()) == 0) {
+        return std::nullopt;
+    }
+    path.back() = '\0'; // a host that filled the whole buffer still ends here
+    return std::string(path.data());
+}
+
+} // namespace scriba8
