@@ -84,18 +84,30 @@ def fail(where, key, message):
     raise DataError("%s: %s" % (location, message))
 
 
-def no_duplicate_keys(pairs):
-    seen = {}
+# A key written twice in one JSON object is recorded under this key (which no
+# JSON text can spell) and refused where the object is checked, so that the
+# message can name the row or layout.
+DUPLICATES = "\0duplicates"
+
+
+def keep_duplicate_keys(pairs):
+    obj = {}
     for key, value in pairs:
-        if key in seen:
-            raise DataError("duplicate key '%s' in one JSON object" % key)
-        seen[key] = value
-    return seen
+        if key in obj:
+            obj.setdefault(DUPLICATES, []).append(key)
+        obj[key] = value
+    return obj
+
+
+def check_unique_keys(obj, where, what="key"):
+    if isinstance(obj, dict) and DUPLICATES in obj:
+        fail(where, obj[DUPLICATES][0], "%s written twice in one object" % what)
 
 
 def check_keys(obj, spec, where):
     if not isinstance(obj, dict):
         fail(where, None, "expected an object")
+    check_unique_keys(obj, where)
     for key in obj:
         if key not in spec:
             fail(where, key, "unknown key")
@@ -548,9 +560,7 @@ def emit(chips, descriptions, source_name):
 def generate(in_path):
     try:
         with open(in_path, encoding="utf-8") as f:
-            doc = json.load(f, object_pairs_hook=no_duplicate_keys)
-    except DataError as e:
-        raise DataError("%s: %s" % (in_path, e))
+            doc = json.load(f, object_pairs_hook=keep_duplicate_keys)
     except (OSError, UnicodeDecodeError, json.JSONDecodeError) as e:
         raise DataError("%s: cannot read the data: %s" % (in_path, e))
 
@@ -558,9 +568,11 @@ def generate(in_path):
     check_comment(doc, "top level")
     if not isinstance(doc["bitDescriptions"], dict):
         fail("top level", "bitDescriptions", "expected an object")
+    check_unique_keys(doc["bitDescriptions"], "bitDescriptions", "bit option")
     descriptions = {n: check_description(n, d) for n, d in doc["bitDescriptions"].items()}
     if not isinstance(doc["layouts"], dict) or not doc["layouts"]:
         fail("top level", "layouts", "expected a non-empty object")
+    check_unique_keys(doc["layouts"], "layouts", "layout name")
     layouts = {n: check_layout(n, l, descriptions) for n, l in doc["layouts"].items()}
     if not isinstance(doc["chips"], list) or not doc["chips"]:
         fail("top level", "chips", "expected a non-empty list")

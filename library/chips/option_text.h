@@ -14,8 +14,7 @@ namespace scriba8::option_text {
 
 // Calls fn(piece, n) for the non-empty pieces of list in order, n counting from
 // 0, until fn returns false.
-template <typename Fn>
-void forEachPiece(std::string_view list, Fn&& fn) {
+template <typename Fn> void forEachPiece(std::string_view list, Fn&& fn) {
     int n = 0;
     std::size_t start = 0;
     while (start <= list.size()) {

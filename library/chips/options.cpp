@@ -44,7 +44,8 @@ struct IspPair {
 IspPair parseIspPair(std::string_view piece) {
     const std::size_t bar = piece.find('|');
     const std::string_view sizeText = piece.substr(0, bar);
-    const std::string_view codeText = bar == std::string_view::npos ? std::string_view{} : piece.substr(bar + 1);
+    const std::string_view codeText =
+        bar == std::string_view::npos ? std::string_view{} : piece.substr(bar + 1);
     return {parseDecimal(sizeText), static_cast<std::uint8_t>(parseHex(codeText))};
 }
 
@@ -57,7 +58,8 @@ struct BitMapPair {
 BitMapPair parseBitMapPair(std::string_view piece) {
     const std::size_t bar = piece.find('|');
     const std::string_view indexText = piece.substr(0, bar);
-    const std::string_view maskText = bar == std::string_view::npos ? std::string_view{} : piece.substr(bar + 1);
+    const std::string_view maskText =
+        bar == std::string_view::npos ? std::string_view{} : piece.substr(bar + 1);
     return {parseDecimal(indexText), static_cast<std::uint8_t>(parseHex(maskText))};
 }
 
@@ -65,20 +67,24 @@ BitMapPair parseBitMapPair(std::string_view piece) {
 // every index is below the option byte count; an index outside it reads as an
 // erased byte and is never written.
 class OptionReader {
-public:
+  public:
     OptionReader(const std::uint8_t* bytes, std::size_t count) : bytes_(bytes), count_(count) {}
-    bool valid(std::int64_t index) const { return index >= 0 && static_cast<std::uint64_t>(index) < count_; }
+    bool valid(std::int64_t index) const {
+        return index >= 0 && static_cast<std::uint64_t>(index) < count_;
+    }
     std::uint8_t get(std::int64_t index) const { return valid(index) ? bytes_[index] : 0xFF; }
 
-private:
+  private:
     const std::uint8_t* bytes_;
     std::size_t count_;
 };
 
 class OptionWriter {
-public:
+  public:
     OptionWriter(std::uint8_t* bytes, std::size_t count) : bytes_(bytes), count_(count) {}
-    bool valid(std::int64_t index) const { return index >= 0 && static_cast<std::uint64_t>(index) < count_; }
+    bool valid(std::int64_t index) const {
+        return index >= 0 && static_cast<std::uint64_t>(index) < count_;
+    }
     std::uint8_t get(std::int64_t index) const { return valid(index) ? bytes_[index] : 0xFF; }
     void set(std::int64_t index, std::uint32_t value) {
         if (valid(index)) bytes_[index] = static_cast<std::uint8_t>(value);
@@ -92,7 +98,7 @@ public:
         set(index, get(index) & ~static_cast<std::uint32_t>(bits));
     }
 
-private:
+  private:
     std::uint8_t* bytes_;
     std::size_t count_;
 };
@@ -122,7 +128,8 @@ void decodeItems(const ChipRecord& chip, const std::uint8_t* raw, ContextRecord&
                 return false;
             });
         } else if (name == kIapSize) {
-            const std::uint32_t x = static_cast<std::uint32_t>(bytes.get(item.byteIndex) & item.mask) * 256u;
+            const std::uint32_t x =
+                static_cast<std::uint32_t>(bytes.get(item.byteIndex) & item.mask) * 256u;
             if (x >= kNoIapArea || x >= chip.flashSize) {
                 value = 0;
             } else {
@@ -131,8 +138,10 @@ void decodeItems(const ChipRecord& chip, const std::uint8_t* raw, ContextRecord&
                 value = pagesBytes < 0 ? 0 : clampToInt32(pagesBytes / 512);
             }
         } else if (std::string_view(item.bitMap) == kNa) {
-            const std::uint32_t field = (~static_cast<std::uint32_t>(bytes.get(item.byteIndex))) & item.mask;
-            const std::int64_t v = static_cast<std::int64_t>(field >> lowestSetBit(item.mask)) - item.bias;
+            const std::uint32_t field =
+                (~static_cast<std::uint32_t>(bytes.get(item.byteIndex))) & item.mask;
+            const std::int64_t v =
+                static_cast<std::int64_t>(field >> lowestSetBit(item.mask)) - item.bias;
             value = v < 0 ? 0 : clampToInt32(v);
         } else {
             std::uint32_t accumulator = 0;
@@ -241,7 +250,8 @@ void encodeItems(const ChipRecord& chip, const ContextRecord& ctx, OptionWriter&
             bytes.put(item.byteIndex, item.mask, item.mask & (x / 256u));
         } else if (std::string_view(item.bitMap) == kNa) {
             const auto t = static_cast<std::uint8_t>(static_cast<std::int64_t>(item.bias) + v);
-            const auto shifted = static_cast<std::uint8_t>(static_cast<std::uint32_t>(t) << lowestSetBit(item.mask));
+            const auto shifted =
+                static_cast<std::uint8_t>(static_cast<std::uint32_t>(t) << lowestSetBit(item.mask));
             bytes.put(item.byteIndex, item.mask, item.mask & static_cast<std::uint8_t>(~shifted));
         } else {
             const auto t = static_cast<std::uint8_t>(~(static_cast<std::int64_t>(item.bias) + v));
@@ -277,36 +287,36 @@ int trimSlot(const ChipRecord& chip) {
 
 } // namespace
 
-std::uint8_t DefaultOptionByte(std::int32_t chipIndex, int i) {
-    const ChipRecord* chip = chipAt(chipIndex);
-    if (chip == nullptr || i < 0) return 0xFF;
-    const auto token = pieceAt(chip->defaultOptions, i);
+namespace detail {
+
+std::uint8_t defaultOptionByte(const ChipRecord& chip, int i) {
+    const auto token = pieceAt(chip.defaultOptions, i);
     if (!token) return 0xFF;
     return static_cast<std::uint8_t>(parseHex(*token));
 }
 
-void DecodeOptions(ContextRecord& ctx, const std::uint8_t* bytes) {
-    const ChipRecord* chip = chipAt(ctx.partIndex);
-    if (chip == nullptr || bytes == nullptr) return;
-    decodeItems(*chip, bytes, ctx);
-    decodeBits(*chip, bytes, ctx);
+void decodeOptions(const ChipRecord& chip, ContextRecord& ctx, const std::uint8_t* bytes) {
+    if (bytes == nullptr) return;
+    decodeItems(chip, bytes, ctx);
+    decodeBits(chip, bytes, ctx);
 }
 
-void EncodeOptions(const ContextRecord& ctx, OptionBlock& block) {
-    const ChipRecord* chip = chipAt(ctx.partIndex);
-    if (chip == nullptr) return;
-    const std::size_t count = chip->optionByteCount;
+void encodeOptions(const ChipRecord& chip, const ContextRecord& ctx, OptionBlock& block) {
+    const std::size_t count = chip.optionByteCount;
     if (block.size() < count) block.resize(count, 0xFF);
 
     OptionWriter bytes(block.data(), count);
     for (std::size_t i = 0; i < count; ++i) {
-        bytes.set(static_cast<std::int64_t>(i), DefaultOptionByte(ctx.partIndex, static_cast<int>(i)));
+        bytes.set(static_cast<std::int64_t>(i), defaultOptionByte(chip, static_cast<int>(i)));
     }
-    encodeItems(*chip, ctx, bytes);
-    encodeBits(*chip, ctx, bytes);
+    encodeItems(chip, ctx, bytes);
+    encodeBits(chip, ctx, bytes);
 
+    // Checksum extension: only while the caller runs an automatic step, a
+    // project save or an off-line download (bit 15) with "Save Chip Checksum"
+    // (bit 7) selected.
     constexpr std::uint16_t kBothSteps = S8_STEP_RUNNING | S8_STEP_SAVE_CHIP_CHECKSUM;
-    if (chip->chipChecksumSupported == 1 && (ctx.autoProcess & kBothSteps) == kBothSteps) {
+    if (chip.chipChecksumSupported == 1 && (ctx.autoProcess & kBothSteps) == kBothSteps) {
         OptionBlock extended(std::max<std::size_t>(block.size(), 16), 0xFF);
         std::copy_n(block.begin(), count, extended.begin());
         extended[14] = static_cast<std::uint8_t>(ctx.flashFullChecksum & 0xFF);
@@ -315,18 +325,14 @@ void EncodeOptions(const ContextRecord& ctx, OptionBlock& block) {
     }
 }
 
-int TrimWordFromSelection(ContextRecord& ctx) {
-    const ChipRecord* chip = chipAt(ctx.partIndex);
-    if (chip == nullptr) return 0;
-    if (!isTrimFamily(chip->familyByte())) {
+int trimWordFromSelection(const ChipRecord& chip, ContextRecord& ctx) {
+    if (!isTrimFamily(chip.familyByte())) {
         ctx.trimWord = 0;
         return 0;
     }
-    const int slot = trimSlot(*chip);
+    const int slot = trimSlot(chip);
     if (slot < 0) return kTrimItemMissing;
-    const std::int32_t v = ctx.itemValue[slot];
-    if (v < 0) return 0;
-    const auto label = pieceAt(chip->items[slot].choices, v);
+    const auto label = pieceAt(chip.items[slot].choices, ctx.itemValue[slot]);
     if (!label) return 0;
     for (std::size_t f = 0; f < kFrequencies.size(); ++f) {
         if (*label == kFrequencies[f]) {
@@ -337,20 +343,45 @@ int TrimWordFromSelection(ContextRecord& ctx) {
     return 0;
 }
 
-int SelectionFromTrimWord(ContextRecord& ctx) {
-    const ChipRecord* chip = chipAt(ctx.partIndex);
-    if (chip == nullptr || !isTrimFamily(chip->familyByte())) return 0;
-    const int slot = trimSlot(*chip);
+int selectionFromTrimWord(const ChipRecord& chip, ContextRecord& ctx) {
+    if (!isTrimFamily(chip.familyByte())) return 0;
+    const int slot = trimSlot(chip);
     if (slot < 0) return kTrimItemMissing;
     const std::size_t f = ctx.trimWord >> 8;
-    // A frequency index beyond the list (a damaged project) leaves the value alone.
+    // A frequency index beyond the list (only a damaged project holds one)
+    // names no label; the item value stays as it is.
     if (f >= kFrequencies.size()) return 0;
-    forEachPiece(chip->items[slot].choices, [&](std::string_view piece, int n) {
+    forEachPiece(chip.items[slot].choices, [&](std::string_view piece, int n) {
         if (piece != kFrequencies[f]) return true;
         ctx.itemValue[slot] = n;
         return false;
     });
     return 0;
+}
+
+} // namespace detail
+
+std::uint8_t DefaultOptionByte(std::int32_t chipIndex, int i) {
+    const ChipRecord* chip = chipAt(chipIndex);
+    return chip == nullptr ? 0xFF : detail::defaultOptionByte(*chip, i);
+}
+
+void DecodeOptions(ContextRecord& ctx, const std::uint8_t* bytes) {
+    if (const ChipRecord* chip = chipAt(ctx.partIndex)) detail::decodeOptions(*chip, ctx, bytes);
+}
+
+void EncodeOptions(const ContextRecord& ctx, OptionBlock& block) {
+    if (const ChipRecord* chip = chipAt(ctx.partIndex)) detail::encodeOptions(*chip, ctx, block);
+}
+
+int TrimWordFromSelection(ContextRecord& ctx) {
+    const ChipRecord* chip = chipAt(ctx.partIndex);
+    return chip == nullptr ? 0 : detail::trimWordFromSelection(*chip, ctx);
+}
+
+int SelectionFromTrimWord(ContextRecord& ctx) {
+    const ChipRecord* chip = chipAt(ctx.partIndex);
+    return chip == nullptr ? 0 : detail::selectionFromTrimWord(*chip, ctx);
 }
 
 } // namespace scriba8
