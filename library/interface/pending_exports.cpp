@@ -22,10 +22,6 @@ std::int32_t writeOptions(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t readOptions(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t readCheckSum(ContextRecord* ctx, std::uint16_t*) { return notAvailable(ctx); }
 std::int32_t dumpTarget(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t saveVlx(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t loadVlxFooter(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t loadVlxBuffer(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t insertIspCode(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t offLineMode(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t readOffLineModeInfo(ContextRecord* ctx) { return notAvailable(ctx); }
 
