@@ -82,9 +82,12 @@ Layout ComputeLayout(const LayoutInput& in)
         out.contentWidth = out.hexX + hexTextWidth;
     }
 
+    // A view lower than one row still shows the last row when scrolled to
+    // the end, instead of scrolling past it.
     out.totalRows = (std::uint64_t{in.length} + bpr - 1) / bpr;
+    const std::uint64_t rowsAtEnd = std::max(out.fullRows, 1u);
     out.maxFirstRow = out.totalRows > out.fullRows
-                          ? static_cast<std::uint32_t>(out.totalRows - out.fullRows)
+                          ? static_cast<std::uint32_t>(out.totalRows - rowsAtEnd)
                           : 0;
     out.maxHorizontalOffset = std::max(0, out.contentWidth - text.width());
     return out;
@@ -94,7 +97,7 @@ std::optional<ScrollExtent> VerticalExtent(const Layout& layout)
 {
     if (layout.maxFirstRow == 0)
         return std::nullopt;
-    const auto rows = static_cast<int>(layout.fullRows);
+    const auto rows = static_cast<int>(std::max(layout.fullRows, 1u));
     return ScrollExtent{0, static_cast<int>(layout.maxFirstRow) + rows - 1, rows};
 }
 
@@ -163,7 +166,9 @@ std::optional<std::uint32_t> RowToShow(const Layout& layout, std::uint32_t first
     const std::uint64_t s = std::min(start, end);
     const std::uint64_t e = std::max(start, end);
     const std::uint64_t first = std::uint64_t{firstRow} * bpr;
-    const std::uint64_t span = std::uint64_t{layout.fullRows} * bpr;
+    // A view lower than one row is treated as one row: the range is shown
+    // in the partly visible row rather than scrolled out of view.
+    const std::uint64_t span = std::uint64_t{std::max(layout.fullRows, 1u)} * bpr;
     const std::uint64_t viewEnd = first + span;  // first byte below the full rows
 
     if (s <= first && e >= viewEnd)

@@ -102,6 +102,14 @@ private slots:
         QVERIFY(!CaretBox(l, {}, {6 * 16, true}).has_value());  // below the view
         QVERIFY(!CaretBox(l, {1, 0}, {15, true}).has_value());  // above it
 
+        // Lower than one row: the partial row is the view and can show the end.
+        const Layout tiny = ComputeLayout(Input(400, 10, 1000));
+        QCOMPARE(tiny.fullRows, 0u);
+        QCOMPARE(tiny.visibleRows, 1u);
+        QCOMPARE(tiny.maxFirstRow, 62u);
+        QCOMPARE(RowToShow(tiny, 0, 40, 40), std::optional<std::uint32_t>(2));
+        QVERIFY(!RowToShow(tiny, 2, 40, 40).has_value());
+
         const Layout exact = ComputeLayout(Input(400, 80, 1000));
         QCOMPARE(exact.fullRows, 5u);
         QCOMPARE(exact.visibleRows, 5u);
