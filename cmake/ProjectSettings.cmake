@@ -2,7 +2,7 @@
 
 add_library(scriba8_warnings INTERFACE)
 target_compile_options(scriba8_warnings INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+  -Wall -Wextra -Wpedantic -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor> -Wcast-align
   -Wformat=2 -Wimplicit-fallthrough
   $<$<BOOL:${SCRIBA8_WERROR}>:-Werror>)
 
