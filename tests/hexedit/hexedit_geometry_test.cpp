@@ -116,21 +116,6 @@ private slots:
         QCOMPARE(exact.lastRowHeight, 16);
     }
 
-    void caretBoxIsCutAtTheSides()
-    {
-        const Layout l = ComputeLayout(Input(100, 80, 1000));  // columns past the right edge
-        const auto cut = CaretBox(l, {}, {4, false});  // x 5 + 13 x 8 = 109, right edge 105
-        QVERIFY(!cut.has_value());
-        const auto edge = CaretBox(l, {}, {4, true});  // x 101: 4 + 2 pixels left
-        QVERIFY(edge.has_value());
-        QCOMPARE(edge->left, 101);
-        QCOMPARE(edge->right, 107);
-        const auto scrolled = CaretBox(l, {0, 9}, {0, true});  // x -4: cut to 3
-        QVERIFY(scrolled.has_value());
-        QCOMPARE(scrolled->left, 3);
-        QCOMPARE(scrolled->right, 4);
-    }
-
     void scrollRangeFollowsRowsAndView()
     {
         const Layout l = ComputeLayout(Input(400, 80, 100));
@@ -150,7 +135,6 @@ private slots:
         const int x0 = 5;  // first digit of byte 0
         QCOMPARE(HitTest(l, {}, x0 + 3, 5, 100), (CaretPosition{0, true}));
         QCOMPARE(HitTest(l, {}, x0 + 4, 5, 100), (CaretPosition{0, false}));  // right half
-        QCOMPARE(HitTest(l, {}, x0 + 19, 5, 100), (CaretPosition{0, false}));  // left half of the space
         QCOMPARE(HitTest(l, {}, x0 + 20, 5, 100), (CaretPosition{1, true}));
         QCOMPARE(HitTest(l, {}, 0, 5 + 16 + 3, 100), (CaretPosition{16, true}));  // left of the text
         QCOMPARE(HitTest(l, {}, 2000, 5, 100), (CaretPosition{15, false}));      // right of it
@@ -164,7 +148,6 @@ private slots:
         const Layout l = ComputeLayout(Input(400, 80, 1000));  // 5 full rows of 16
         QVERIFY(!RowToShow(l, 0, 64, 64).has_value());          // last full row
         QCOMPARE(RowToShow(l, 0, 80, 80), std::optional<std::uint32_t>(1));  // first byte below
-        QCOMPARE(RowToShow(l, 0, 200, 200), std::optional<std::uint32_t>(8));
         QCOMPARE(RowToShow(l, 10, 20, 20), std::optional<std::uint32_t>(1));  // above: to the top
         QCOMPARE(RowToShow(l, 0, 999, 999), std::optional<std::uint32_t>(l.maxFirstRow));
         // Taller than the view: its start, or its end when it starts above.
@@ -178,7 +161,6 @@ private slots:
         const Layout l = ComputeLayout(Input(200, 80, 1000));  // 376 pixels of hex text
         QCOMPARE(l.maxHorizontalOffset, 176);
         QCOMPARE(OffsetToShow(l, 0, 15, 15), std::optional<int>(176));  // 181, clamped
-        QCOMPARE(OffsetToShow(l, 0, 10, 10), std::optional<int>(5 + 32 * 8 - 200));
         QCOMPARE(OffsetToShow(l, 100, 1, 1), std::optional<int>(24));
         QVERIFY(!OffsetToShow(l, 0, 2, 2).has_value());
     }
@@ -225,13 +207,6 @@ private slots:
         QVERIFY(!RunInRow(16, 31, 32, 40).has_value());
     }
 
-    void rowTexts()
-    {
-        QCOMPARE(HexRowText(Bytes({0x12, 0x3A, 0xF0})), std::string("12 3A F0"));
-        QCOMPARE(HexRowText({}), std::string());
-        QCOMPARE(AsciiRowText(Bytes({'A', 0x1F, ' ', '~', 0x7F, 0xC4})), std::string("A. ~.."));
-    }
-
     void selectionTextKeepsColumnsOfLongSelections()
     {
         const std::vector<std::uint8_t> data = Bytes({0x12, 0x34, 0x56});
@@ -246,7 +221,6 @@ private slots:
         // Up to a row's length the text starts at column 0.
         QCOMPARE(SelectionText(counting, 10, 26, 16),
                  std::string("0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19\n1A\n"));
-        QCOMPARE(SelectionText(counting, 5, 70, 16), std::string());  // past the data
     }
 
     void binaryFormTrustsOnlyWhatItHolds()
