@@ -27,8 +27,8 @@ struct BufferContents {
     BufferContents(std::span<const std::uint8_t> flashBytes,
                    std::span<const std::uint8_t> eepromBytes)
         : flash(flashBytes), eeprom(eepromBytes) {}
-    BufferContents(const CodeBuffers& buffers) // NOLINT: a view of the buffers
-        : flash(buffers.flash), eeprom(buffers.eeprom) {}
+    // Implicit on purpose: a command reads the buffers where they are.
+    BufferContents(const CodeBuffers& buffers) : flash(buffers.flash), eeprom(buffers.eeprom) {}
 };
 
 struct OptionSelection {
