@@ -30,10 +30,10 @@ struct Harness {
         editor->SetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         window->resize(width, height + 40);
         window->show();
-        QApplication::setActiveWindow(window.get());
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("test window did not become active");
         editor->setFocus();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qFatal("window not exposed");
     }
 
     void SetEditorHeight(int height) { editor->resize(editor->width(), height); }
@@ -50,8 +50,8 @@ struct Harness {
     int cw() const { return editor->CurrentLayout().charWidth; }
     int rh() const { return editor->CurrentLayout().rowHeight; }
 
-    // Centre of the first digit (or, with column2, a later character) of byte
-    // index, in viewport pixels; the byte must be in view.
+    // Centre of character characterInByte (0, 1: the digits, 2: the space) of
+    // byte index, in viewport pixels; the byte must be in view.
     QPoint DigitPoint(std::uint32_t index, int characterInByte = 0) const
     {
         const auto& l = editor->CurrentLayout();
