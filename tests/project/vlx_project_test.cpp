@@ -15,7 +15,6 @@
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace scriba8 {
 namespace {
@@ -51,13 +50,14 @@ void prepare(Context& c, std::int32_t row, const TempDir& dir) {
     auto& eeprom = c.eeprom;
     flash.assign(3000, 0);
     for (std::size_t i = 0; i < flash.size(); ++i) flash[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    eeprom.assign(chip.eepromSize, 0x5A);
+    // Chips without EEPROM get stale EEPROM data too: it must never reach the file.
+    eeprom.assign(chip.eepromSize != 0 ? chip.eepromSize : 100, 0x5A);
     c->flashData = flash.data();
     c->flashLength = static_cast<std::uint32_t>(flash.size());
     c->flashChecksum = test::byteSum(flash);
     c->flashFullChecksum = 0x4321;
-    c->eepromData = eeprom.empty() ? nullptr : eeprom.data();
-    c->eepromLength = chip.eepromSize;
+    c->eepromData = eeprom.data();
+    c->eepromLength = static_cast<std::uint32_t>(eeprom.size());
     c->eepromChecksum = test::byteSum(eeprom);
     c->autoProcess = S8_STEP_RUNNING | S8_STEP_SAVE_CHIP_CHECKSUM | S8_DEFAULT_AUTO_PROCESS;
     c->ispCodeSource = 1;
@@ -187,12 +187,8 @@ TEST(VlxProject, ExtendedOptionBlockCarriesCustomerStringIdentifierAndMarker) {
 TEST(VlxProject, SaveTimeBytes) {
     std::tm local{};
     local.tm_year = 2025 - 1900;
-    local.tm_mon = 0;
     local.tm_mday = 2;
-    local.tm_hour = 3;
-    local.tm_min = 4;
-    local.tm_sec = 5;
-    EXPECT_EQ(saveTimeBytes(&local), (std::array<std::uint8_t, 6>{25, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(saveTimeBytes(&local), (std::array<std::uint8_t, 6>{25, 1, 2, 0, 0, 0}));
     EXPECT_EQ(saveTimeBytes(nullptr), (std::array<std::uint8_t, 6>{0x30, 0, 0, 0xFF, 0xFF, 0xFF}));
 }
 
@@ -286,28 +282,30 @@ TEST(VlxProject, UnsupportedPartsAndDamagedOptionBlocks) {
 }
 
 TEST(VlxProject, DamagedFilesAreRefusedAndNeverLoaded) {
-    TempDir dir;
-    const auto row = test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 0x301; });
-    Context saved;
-    prepare(saved, row, dir);
-    ASSERT_EQ(saveVlx(saved.ctx.get()), S8_PASS);
-    const auto good = test::readBytes(dir / "project.vlx");
+    for (const std::uint16_t family : {0, 1, 0x301}) {
+        SCOPED_TRACE(family);
+        TempDir dir;
+        Context saved;
+        prepare(saved, test::firstRow([&](const ChipRecord& chip) { return chip.familyCode == family; }), dir);
+        ASSERT_EQ(saveVlx(saved.ctx.get()), S8_PASS);
+        const auto good = test::readBytes(dir / "project.vlx");
+        const std::size_t tail = 300; // the footer and the end of the code
 
-    for (std::size_t length = 0; length < good.size(); length += (length < good.size() - 300 ? 97 : 1)) {
-        const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
-        Context c;
-        MemorySource source(cut);
-        EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "cut to " << length;
-    }
-    std::mt19937 random(2024);
-    for (int round = 0; round < 3000; ++round) {
-        auto flipped = good;
-        const std::size_t at = random() % (round % 2 ? flipped.size() : 300) +
-                               (round % 2 ? 0 : flipped.size() - 300); // footer bytes half the time
-        flipped[at] ^= static_cast<std::uint8_t>(random() % 255 + 1);
-        Context c;
-        MemorySource source(flipped);
-        EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "byte " << at;
+        for (std::size_t length = 0; length < good.size(); length += length < good.size() - tail ? 97 : 1) {
+            const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
+            Context c;
+            MemorySource source(cut);
+            EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "cut to " << length;
+        }
+        std::mt19937 random(family);
+        for (int round = 0; round < 2000; ++round) {
+            auto flipped = good;
+            const std::size_t at = round % 2 ? random() % good.size() : good.size() - 1 - random() % tail;
+            flipped[at] ^= static_cast<std::uint8_t>(random() % 255 + 1);
+            Context c;
+            MemorySource source(flipped);
+            EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "byte " << at;
+        }
     }
 }
 
@@ -417,14 +415,6 @@ TEST_F(FailedSave, UnwritableFolder) {
     EXPECT_EQ(saveProject(*c_, kStamp, &TrimWordFromSelection), S8_FILE_ERROR);
     EXPECT_EQ(std::string(c_->projectFolder), (dir_ / "project.vlx").string() + "/");
     expectNothingLost();
-
-    if (::geteuid() != 0) {
-        std::strcpy(c_->projectFolder, dir_.path().c_str());
-        ::chmod(dir_.path().c_str(), 0500);
-        EXPECT_EQ(saveProject(*c_, kStamp, &TrimWordFromSelection), S8_FILE_ERROR);
-        ::chmod(dir_.path().c_str(), 0700);
-        expectNothingLost();
-    }
 }
 
 TEST_F(FailedSave, SuccessfulOverwriteKeepsPermissions) {
