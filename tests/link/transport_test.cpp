@@ -26,10 +26,11 @@ protected:
 
     std::vector<std::uint8_t> statusReport(std::uint8_t tag, std::uint16_t status,
                                            std::size_t length = 65) {
-        std::vector<std::uint8_t> report(length, 0);
+        std::vector<std::uint8_t> report(65, 0);
         report[1] = tag;
         report[3] = static_cast<std::uint8_t>(status);
         report[4] = static_cast<std::uint8_t>(status >> 8);
+        report.resize(length);
         return report;
     }
 
