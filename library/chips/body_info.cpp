@@ -3,9 +3,10 @@
 #include "chips/options.h"
 #include "export_impl.h"
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 #include <string_view>
-#include <vector>
 
 namespace scriba8 {
 namespace {
@@ -31,8 +32,11 @@ void fillRecord(std::int32_t n, const ChipRecord& chip, BodyInfo& out) {
     out.chipChecksumSupported = chip.chipChecksumSupported;
     out.familyCode = chip.familyCode;
 
-    std::vector<std::uint8_t> defaults(chip.optionByteCount);
-    for (std::uint32_t i = 0; i < chip.optionByteCount; ++i) {
+    // At most nine option bytes (Part 4.1); the rest of the buffer stays erased.
+    std::array<std::uint8_t, 16> defaults;
+    defaults.fill(0xFF);
+    const std::size_t count = std::min<std::size_t>(chip.optionByteCount, defaults.size());
+    for (std::size_t i = 0; i < count; ++i) {
         defaults[i] = DefaultOptionByte(n, static_cast<int>(i));
     }
     ContextRecord scratch{};
@@ -66,9 +70,10 @@ void fillRecord(std::int32_t n, const ChipRecord& chip, BodyInfo& out) {
 } // namespace
 
 std::int32_t bodyInfo(const BodyInfo** first) {
-    // One array for the whole table, allocated once; every call rewrites it
-    // completely, so its address and contents are the same each time.
-    static std::vector<BodyInfo> exported(chipTable().size());
+    // One static array for the whole table: nothing is allocated, so the
+    // export cannot fail. Every call rewrites it completely, so its address
+    // and contents are the same each time.
+    static BodyInfo exported[kMaxChipRows];
     static std::mutex guard;
 
     const std::lock_guard<std::mutex> lock(guard);
@@ -77,8 +82,8 @@ std::int32_t bodyInfo(const BodyInfo** first) {
         exported[n] = BodyInfo{};
         fillRecord(static_cast<std::int32_t>(n), table[n], exported[n]);
     }
-    if (first != nullptr) *first = exported.data();
-    return static_cast<std::int32_t>(exported.size());
+    if (first != nullptr) *first = exported;
+    return static_cast<std::int32_t>(table.size());
 }
 
 } // namespace scriba8

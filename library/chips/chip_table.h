@@ -2,6 +2,7 @@
 // the row number is the chip index the application stores and sends back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -9,6 +10,11 @@ namespace scriba8 {
 
 inline constexpr int kItemSlots = 6;
 inline constexpr int kBitSlots = 14;
+
+// Upper bound on the table's rows (the generator refuses more), so that what
+// is built per row, such as the exported BodyInfo array, can live in static
+// storage.
+inline constexpr std::size_t kMaxChipRows = 256;
 
 // A multi-value option. bitMap is "NA" for a contiguous field under mask,
 // or "index|mask,..." pairs scattering the field's bits.

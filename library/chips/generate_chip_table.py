@@ -45,6 +45,7 @@ TRIM_FAMILIES = {
     0xFC: {1: 0x08},
 }
 FAMILY_CODES = (0, 1, 0x301)
+MAX_ROWS = 256  # kMaxChipRows in chip_table.h
 PAGE_SIZES = (512, 128, 64)
 SPECIAL_ITEM_NAMES = ("NA", "ISP_SIZE", "IAP_SIZE", "Trim_Frequency")
 LINKED_BIT = ("HWENW", 4)  # every HWENW enables item slot 3 ("HWPSx")
@@ -212,13 +213,13 @@ def parse_isp_choices(value, mask, where, key):
     return sizes
 
 
-def used_bits(claims, byte, mask, owner, where):
+def used_bits(claims, byte, mask, owner, where, key):
     """Records that owner uses the bits mask of option byte byte; refuses overlaps."""
     for bit in range(8):
         if mask & (1 << bit):
             other = claims.get((byte, bit))
             if other is not None:
-                fail(where, None, "%s and %s both use bit %d of option byte %d" % (other, owner, bit, byte))
+                fail(where, key, "%s and %s both use bit %d of option byte %d" % (other, owner, bit, byte))
             claims[(byte, bit)] = owner
 
 
@@ -269,7 +270,7 @@ def check_layout(name, layout, descriptions):
             if mask == 0:
                 fail(iwhere, "mask", "ISP_SIZE needs a mask")
             isp_sizes = parse_isp_choices(choices, mask, iwhere, "choices")
-            used_bits(claims, byte, mask, "ISP_SIZE", where)
+            used_bits(claims, byte, mask, "ISP_SIZE", iwhere, "mask")
         elif item_name == "IAP_SIZE":
             if k != 1:
                 fail(iwhere, "name", "IAP_SIZE belongs in item slot 1")
@@ -279,7 +280,7 @@ def check_layout(name, layout, descriptions):
                 fail(iwhere, "mask", "IAP_SIZE has mask 0xFE")
             if choices != "C8051-IAP":
                 fail(iwhere, "choices", "IAP_SIZE choices are \"C8051-IAP\"")
-            used_bits(claims, byte, mask, "IAP_SIZE", where)
+            used_bits(claims, byte, mask, "IAP_SIZE", iwhere, "mask")
         elif item_name == "Trim_Frequency":
             if k != 2:
                 fail(iwhere, "name", "Trim_Frequency belongs in item slot 2")
@@ -301,7 +302,7 @@ def check_layout(name, layout, descriptions):
                 if (1 << len(bitmap)) - 1 - bias < len(pieces(choices)) - 1:
                     fail(iwhere, "bitMap", "the field cannot hold every label")
                 for idx, bmask in bitmap:
-                    used_bits(claims, idx, bmask, "item '%s'" % item_name, where)
+                    used_bits(claims, idx, bmask, "item '%s'" % item_name, iwhere, "bitMap")
             else:
                 if mask == 0:
                     fail(iwhere, "mask", "a field item needs a mask")
@@ -310,7 +311,7 @@ def check_layout(name, layout, descriptions):
                 if width_values - bias < len(pieces(choices)):
                     fail(iwhere, "choices", "mask 0x%02X with bias %d cannot hold %d labels"
                          % (mask, bias, len(pieces(choices))))
-                used_bits(claims, byte, mask, "item '%s'" % item_name, where)
+                used_bits(claims, byte, mask, "item '%s'" % item_name, iwhere, "mask")
         if k >= 4:
             fail(iwhere, None, "item slots 4 and 5 are always \"NA\"")
         items.append(dict(name=item_name, byteIndex=byte, mask=mask, bias=bias, bitMap=bitmap_text, choices=choices,
@@ -352,7 +353,7 @@ def check_layout(name, layout, descriptions):
                 fail(bwhere, "linkedItem", "HWENW needs HWPSx in item slot 3")
         elif linked:
             fail(bwhere, "linkedItem", "only HWENW has a linked item")
-        used_bits(claims, byte, mask, "bit '%s'" % bit_name, where)
+        used_bits(claims, byte, mask, "bit '%s'" % bit_name, bwhere, "mask")
         bits.append(dict(name=bit_name, byteIndex=byte, mask=mask, linkedItem=linked))
 
     return dict(name=name, optionByteCount=count, defaults=defaults, defaultText=layout.get("defaultOptions"),
@@ -480,8 +481,6 @@ def check_rows(chips):
                     fail("chips[%d] (%s)" % (i, chip["partName"]), "partCode" if what == "partCode" else "chipId",
                          "same %s as chips[%d]; only the two rows of one low-voltage / 5-volt pair may share them"
                          % (what, j))
-                if what == "identity bytes":
-                    first[k] = i  # a third row would not be adjacent to the first
             else:
                 first[k] = i
 
@@ -543,6 +542,7 @@ def emit(chips, descriptions, source_name):
                      c_string(zh)))
         w("     }},")
     w("};")
+    w("static_assert(std::size(kChips) <= kMaxChipRows);")
     w("")
     w("} // namespace")
     w("")
@@ -576,6 +576,8 @@ def generate(in_path):
     layouts = {n: check_layout(n, l, descriptions) for n, l in doc["layouts"].items()}
     if not isinstance(doc["chips"], list) or not doc["chips"]:
         fail("top level", "chips", "expected a non-empty list")
+    if len(doc["chips"]) > MAX_ROWS:
+        fail("top level", "chips", "%d rows; the library holds at most %d (kMaxChipRows)" % (len(doc["chips"]), MAX_ROWS))
     chips = [check_chip(i, c, layouts) for i, c in enumerate(doc["chips"])]
     check_rows(chips)
     return emit(chips, descriptions, os.path.basename(in_path))
