@@ -73,19 +73,9 @@ TEST_F(AutoSequence, NothingTickedStillBracketsTheRun) {
     EXPECT_TRUE(Fake().calls.empty());
 }
 
-TEST(AutoDialog, OpeningFollowsTheBufferAndTheChip) {
-    const ChipSizes plain{0x2000, 0, false};
-    AutoDialogState empty = OpenAutoDialog(0x001F, true, plain);
-    EXPECT_EQ(empty.autoProcess, 0x001B);
-    EXPECT_FALSE(empty.programEnabled);
-    EXPECT_FALSE(empty.eepromProgramEnabled);
-    EXPECT_FALSE(empty.saveChecksumEnabled);
-
-    AutoDialogState loaded = OpenAutoDialog(0x0001, false, ChipSizes{0x2000, 0x200, true});
-    EXPECT_EQ(loaded.autoProcess, 0x0005);
-    EXPECT_TRUE(loaded.programEnabled);
-    EXPECT_TRUE(loaded.eepromProgramEnabled);
-    EXPECT_TRUE(loaded.saveChecksumEnabled);
+TEST(AutoDialog, ProgramIsSelectedExactlyWhenThereIsCode) {
+    EXPECT_EQ(OpenAutoDialog(0x001F, true, ChipSizes{}).autoProcess, 0x001B);
+    EXPECT_EQ(OpenAutoDialog(0x0001, false, ChipSizes{}).autoProcess, 0x0005);
 }
 
 TEST(AutoDialog, ProgramWithWriteOptionsTurnsOnTheChipChecksum) {
