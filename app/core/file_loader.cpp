@@ -5,6 +5,8 @@
 #include "project_loader.h"
 #include "texts.h"
 
+#include <new>
+
 namespace scriba8::app {
 
 LoadOutcome FileLoader::load(const LoadRequest& request) {
@@ -18,8 +20,16 @@ LoadOutcome FileLoader::load(const LoadRequest& request) {
         request.reloading ? UpperCase(record.fileExtension) : ExtensionOf(path);
     const ChipSizes chip = ChipSizesOf(api_, record_.partIndex).value_or(ChipSizes{});
 
-    outcome.result = extension == "VLX" ? loadProjectFile(path, outcome)
-                                        : loadCodeFile(request, path, extension, chip, outcome);
+    try {
+        outcome.result = extension == "VLX"
+                             ? loadProjectFile(path, outcome)
+                             : loadCodeFile(request, path, extension, chip, outcome);
+    } catch (const std::bad_alloc&) {
+        // A file too big to hold in memory; the buffers are only replaced
+        // once everything is in place, so they are unchanged.
+        outcome = LoadOutcome{};
+        outcome.result = S8_FILE_TOO_LARGE;
+    }
     if (outcome.result == S8_PASS) {
         // A project may have changed the chip.
         const ChipSizes now = ChipSizesOf(api_, record_.partIndex).value_or(ChipSizes{});
@@ -71,23 +81,24 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
         data = std::move(*contents);
     }
 
-    // From here on nothing can fail.
+    // Everything is built before the buffer and its record change.
     BufferFileRecord& record = buffers_.record(tab);
-    if (!request.reloading && buffers_.clearBeforeLoad) record.kind = BufferKind::empty;
+    const BufferKind oldKind =
+        !request.reloading && buffers_.clearBeforeLoad ? BufferKind::empty : record.kind;
     std::vector<std::uint8_t>& bytes = buffers_.bytes(tab);
-    MergedBuffer merged = MergeLoadedData(bytes, record.kind, data, buffers_.loadOffset,
-                                          request.reloading, path);
+    MergedBuffer merged =
+        MergeLoadedData(bytes, oldKind, data, buffers_.loadOffset, request.reloading, path);
+    if (tab == BufferTab::flash)
+        merged.bytes = ApplyFillMode(std::move(merged.bytes), record.fillMode, chip.flashSize);
+    std::string extensionKept = request.reloading ? record.fileExtension : extension;
+    std::string pathKept = request.reloading ? record.filePath : path;
+
+    bytes = std::move(merged.bytes);
     record.kind = merged.kind;
-    if (!request.reloading) {
-        record.filePath = path;
-        record.fileExtension = extension;
-    }
-    if (tab == BufferTab::flash) {
-        bytes = ApplyFillMode(std::move(merged.bytes), record.fillMode, chip.flashSize);
+    record.filePath = std::move(pathKept);
+    record.fileExtension = std::move(extensionKept);
+    if (tab == BufferTab::flash)
         CopyToField(FileNameOf(path), record_.codeFileName, sizeof record_.codeFileName);
-    } else {
-        bytes = std::move(merged.bytes);
-    }
     outcome.displayName = std::move(merged.displayName);
     return S8_PASS;
 }
