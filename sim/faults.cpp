@@ -103,10 +103,19 @@ bool apply(std::string_view name, std::optional<std::string_view> value, FaultSp
     if (name == "status") {
         const auto colon = value->find(':');
         if (colon == std::string_view::npos) return false;
-        const auto op = opCode(value->substr(0, colon));
+        const std::string_view target = value->substr(0, colon);
+        const auto at = target.find('@');
+        const auto op = opCode(target.substr(0, at));
         const auto status = number(value->substr(colon + 1), 0xFFFF);
-        if (op && status) f.status[*op] = static_cast<std::uint16_t>(*status);
-        return op && status;
+        if (!op || !status) return false;
+        if (at == std::string_view::npos) {
+            f.status[*op] = static_cast<std::uint16_t>(*status);
+            return true;
+        }
+        const auto nth = number(target.substr(at + 1), 1'000'000);
+        if (!nth || *nth == 0) return false;
+        f.statusAt[{*op, static_cast<int>(*nth)}] = static_cast<std::uint16_t>(*status);
+        return true;
     }
     return false;
 }

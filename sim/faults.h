@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace scriba8::sim {
@@ -39,6 +40,9 @@ struct Faults {
     std::set<OpCode> noStatusReply;           // the status reply never comes
     std::set<OpCode> wrongTag;                // the status reply carries another tag
     std::map<OpCode, std::uint16_t> status;   // this status instead of the real one
+    // This status for the n-th command of a kind (1-based, counted from the
+    // opening of the link), e.g. only the second power-on of a link.
+    std::map<std::pair<OpCode, int>, std::uint16_t> statusAt;
     bool identityMismatch = false;            // read-identity answers another product byte
     std::optional<std::array<std::uint8_t, 5>> identityReply; // exactly this identity reply
     bool noBootLoader = false;                // "enter boot loader" is ignored
@@ -62,7 +66,7 @@ struct FaultSpec {
 //   checksum-swapped  fw-no8051
 //   fw-main=0xXXXXXXXX  fw-aux=0xXXXX  power-on-status=N
 //   set-fail=[boot:]N  get-fail=[boot:]N  aux-reject=N
-//   no-reply=OP  wrong-tag=OP  status=OP:N
+//   no-reply=OP  wrong-tag=OP  status=OP:N  status=OP@K:N (only the K-th OP)
 // The error text names the item that could not be read.
 std::variant<FaultSpec, std::string> parseFaultSpec(std::string_view text);
 

@@ -1,8 +1,11 @@
 #include "sim/virtual_chip.h"
 
+#include "chips/option_text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace scriba8::sim {
 namespace {
@@ -28,6 +31,10 @@ void parseDefaults(const char* text, std::span<std::uint8_t> out) {
         if (p != nullptr) ++p;
     }
 }
+
+// The frequencies a trim can ask for, by index of the trim word.
+constexpr std::array<std::string_view, 9> kFrequencies{
+    "External", "6M", "8M", "11.0592M", "12M", "20M", "22.1184M", "24M", "24.576M"};
 
 bool program(std::vector<std::uint8_t>& memory, std::uint32_t address,
              std::span<const std::uint8_t> data) {
@@ -87,6 +94,21 @@ void VirtualChip::writeOptions(std::span<const std::uint8_t> bytes) {
     // are only lifted by erasing the whole chip.
     locked = locked || optionActive("LOCK");
     scrambled = scrambled || optionActive("SB");
+}
+
+bool VirtualChip::canTrimTo(std::uint8_t frequencyIndex) const {
+    // Index 0 is the external clock: nothing to trim.
+    if (frequencyIndex == 0 || frequencyIndex >= kFrequencies.size()) return false;
+    for (const ItemDescriptor& item : record_->items) {
+        if (item.name == nullptr || std::strcmp(item.name, "Trim_Frequency") != 0) continue;
+        bool offered = false;
+        option_text::forEachPiece(item.choices, [&](std::string_view label, int) {
+            offered = label == kFrequencies[frequencyIndex];
+            return !offered;
+        });
+        return offered;
+    }
+    return false;
 }
 
 bool VirtualChip::optionActive(const char* name) const {

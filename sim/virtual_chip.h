@@ -37,6 +37,9 @@ public:
     bool programFlash(std::uint32_t address, std::span<const std::uint8_t> data);
     bool programEeprom(std::uint32_t address, std::span<const std::uint8_t> data);
     void writeOptions(std::span<const std::uint8_t> bytes);
+    // The internal oscillator reaches the frequencies its family offers in
+    // the "Trim_Frequency" item; index as in the trim word.
+    bool canTrimTo(std::uint8_t frequencyIndex) const;
 
     // What the programmer reads back: scrambled while the security bit is
     // on, zeros while the chip is locked; 0xFF beyond the memory.

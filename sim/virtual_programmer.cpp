@@ -101,6 +101,7 @@ std::uint64_t VirtualProgrammer::connect() {
     boot_ = {};
     aux_ = {};
     setCount_ = getCount_ = pollCount_ = 0;
+    commandCounts_.clear();
     return generation_;
 }
 
@@ -193,12 +194,22 @@ void VirtualProgrammer::provide(std::vector<std::uint8_t> bytes) {
     featureOffset_ = 0;
 }
 
+std::optional<std::uint16_t> VirtualProgrammer::forcedStatus(OpCode op, int nth) const {
+    if (const auto at = faults_.statusAt.find({op, nth}); at != faults_.statusAt.end()) {
+        return at->second;
+    }
+    if (const auto always = faults_.status.find(op); always != faults_.status.end()) {
+        return always->second;
+    }
+    return std::nullopt;
+}
+
 void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
     const OpCode op{block[2], block[3]};
     const std::uint8_t tag = block[1];
-    const auto forcedIt = faults_.status.find(op);
-    const std::optional<std::uint16_t> forced =
-        forcedIt == faults_.status.end() ? std::nullopt : std::optional(forcedIt->second);
+    CommandBytes& received = commands_.emplace_back();
+    std::copy_n(block.begin(), received.size(), received.begin());
+    const std::optional<std::uint16_t> forced = forcedStatus(op, ++commandCounts_[op]);
     const bool chipReady = powered_ && socket_.has_value();
     const std::uint32_t length = le32(block, 8);
     featureData_.clear(); // a new command drops data nobody fetched
@@ -242,12 +253,17 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
             chipReady ? pagesOf(socket_->flash.size(), socket_->record().flashPageSize) : 0;
         reply(op, tag, forced.value_or(chipReady ? 0 : 3), pages * kPageEraseMs);
     } else if (op == kTrim) {
-        if (!forced && chipReady) socket_->trimmedFrequency = block[4];
-        reply(op, tag, forced.value_or(chipReady ? 0 : 3), kTrimMs);
+        std::uint16_t status = forced.value_or(chipReady ? 0 : 3);
+        if (!forced && chipReady) {
+            if (socket_->canTrimTo(block[4])) socket_->trimmedFrequency = block[4];
+            else status = 2; // the oscillator cannot reach that frequency
+        }
+        reply(op, tag, status, kTrimMs);
     } else if (op == kWriteFlash || op == kWriteEeprom || op == kWriteOptions ||
                op == kOffLineImage || op == kOffLineSettings) {
         const std::uint64_t prepare = op == kOffLineImage ? kOffLinePrepareMs : 0;
-        dataPhase_ = DataPhase{op, tag, le32(block, 4), length, le16(block, 12), {}, now() + prepare};
+        dataPhase_ = DataPhase{op,  tag, le32(block, 4), length, le16(block, 12), {}, now() + prepare,
+                               forced};
         if (length == 0) finishData();
     } else if (op == kReadFlash || op == kReadEeprom || op == kReadOptions) {
         if (chipReady && length <= kLargestRead) {
@@ -288,9 +304,7 @@ void VirtualProgrammer::dataReport(std::span<const std::uint8_t> payload) {
 void VirtualProgrammer::finishData() {
     const DataPhase phase = std::move(*dataPhase_);
     dataPhase_.reset();
-    const auto forced = faults_.status.find(phase.op);
-    const std::uint16_t status =
-        forced != faults_.status.end() ? forced->second : writeData(phase);
+    const std::uint16_t status = phase.forcedStatus ? *phase.forcedStatus : writeData(phase);
     const std::uint32_t pageSize = socket_ ? socket_->record().flashPageSize : 512;
     reply(phase.op, phase.tag, status, pagesOf(phase.data.size(), pageSize) * kPageWriteMs);
 }

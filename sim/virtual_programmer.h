@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -81,6 +82,9 @@ public:
     void setRealPace(bool on) { realPace_ = on; }
     // The time-outs the host waited for status replies with, oldest first.
     const std::vector<std::uint32_t>& statusWaits() const { return statusWaits_; }
+    // The command blocks the normal firmware received, oldest first.
+    using CommandBytes = std::array<std::uint8_t, 16>;
+    const std::vector<CommandBytes>& commands() const { return commands_; }
 
     // The state that outlives a process: firmware, personality, the chip and
     // the off-line store. load returns false (and changes nothing) on text it
@@ -101,6 +105,7 @@ private:
         std::uint16_t checksum;
         std::vector<std::uint8_t> data;
         std::uint64_t acceptFrom;
+        std::optional<std::uint16_t> forcedStatus;
     };
     struct BootTransfer {
         bool headerSeen = false;
@@ -133,6 +138,8 @@ private:
     void finishData();
     void reply(OpCode op, std::uint8_t tag, std::uint16_t status, std::uint32_t busyMs = 0);
     void provide(std::vector<std::uint8_t> bytes);
+    // The status a fault imposes on the nth command of this kind, if any.
+    std::optional<std::uint16_t> forcedStatus(OpCode op, int nth) const;
     std::uint16_t powerOn(std::span<const std::uint8_t> block);
     std::uint16_t writeData(const DataPhase& phase);
     const ChipRecord* findRecord(std::span<const std::uint8_t> block) const;
@@ -152,6 +159,8 @@ private:
     bool powered_ = false;
     bool realPace_ = false;
     std::vector<std::uint32_t> statusWaits_;
+    std::vector<CommandBytes> commands_;
+    std::map<OpCode, int> commandCounts_; // since the link opened
 
     // Bus state.
     std::uint64_t generation_ = 1;

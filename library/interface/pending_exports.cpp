@@ -12,16 +12,6 @@ std::int32_t notAvailable(ContextRecord* ctx) {
 }
 } // namespace
 
-std::int32_t erase(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t blankCheck(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t wholeChipErase(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t program(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t programEeprom(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t verify(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t writeOptions(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t readOptions(ContextRecord* ctx) { return notAvailable(ctx); }
-std::int32_t readCheckSum(ContextRecord* ctx, std::uint16_t*) { return notAvailable(ctx); }
-std::int32_t dumpTarget(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t offLineMode(ContextRecord* ctx) { return notAvailable(ctx); }
 std::int32_t readOffLineModeInfo(ContextRecord* ctx) { return notAvailable(ctx); }
 
