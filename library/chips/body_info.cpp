@@ -1,4 +1,4 @@
-// GetBodyInfo (Part 4.1): the chip table as the application sees it.
+// GetBodyInfo: the chip table as the application sees it.
 #include "chips/chip_table.h"
 #include "chips/options.h"
 #include "export_impl.h"
@@ -32,7 +32,7 @@ void fillRecord(std::int32_t n, const ChipRecord& chip, BodyInfo& out) {
     out.chipChecksumSupported = chip.chipChecksumSupported;
     out.familyCode = chip.familyCode;
 
-    // At most nine option bytes (Part 4.1); the rest of the buffer stays erased.
+    // At most nine option bytes per chip; the rest of the buffer stays erased.
     std::array<std::uint8_t, 16> defaults;
     defaults.fill(0xFF);
     const std::size_t count = std::min<std::size_t>(chip.optionByteCount, defaults.size());

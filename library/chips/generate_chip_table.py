@@ -14,10 +14,10 @@ Checked here:
   range, duplicate object keys, duplicate part names;
 - references: every chip names an existing layout, every bit option has a
   description, every linkedItem names a used item slot;
-- the invariants Part 4.2 leaves to the data: defaultOptions has exactly
+- the invariants the option encodings rely on: defaultOptions has exactly
   optionByteCount tokens, every byteIndex and every bitMap index is below
   optionByteCount, a bitMap has at most seven pairs;
-- the slot rules of Part 4.1 and the vocabulary rules of Part 4.2 that the
+- the slot rules and the option vocabulary rules that the
   routines rely on (ISP_SIZE in slot 0, IAP_SIZE only in slot 1,
   Trim_Frequency exactly on the trim families, item slots 4-5 and bit slots
   12-13 empty, HWENW linked to the HWPSx slot, single-bit bit masks, no two
@@ -38,7 +38,7 @@ BIT_SLOTS = 14
 SERIES = ["Series " + chr(ord("A") + i) for i in range(14)]
 ISP_IMAGE_IDS = frozenset([3006, 3010, 3011, 3012] + list(range(3014, 3033)) + list(range(3034, 3044)) + [3045])
 TRIM_FAMILIES = {
-    # family byte -> {option byte: bits the trim encoding writes} (Part 4.2)
+    # family byte -> {option byte: bits the trim encoding writes}
     0xF8: {1: 0x62},
     0xF9: {1: 0x62},
     0xFA: {0: 0x03, 1: 0x08},
@@ -105,14 +105,14 @@ def check_unique_keys(obj, where, what="key"):
         fail(where, obj[DUPLICATES][0], "%s written twice in one object" % what)
 
 
-def check_keys(obj, spec, where):
+def check_keys(obj, allowed, where):
     if not isinstance(obj, dict):
         fail(where, None, "expected an object")
     check_unique_keys(obj, where)
     for key in obj:
-        if key not in spec:
+        if key not in allowed:
             fail(where, key, "unknown key")
-    for key, required in spec.items():
+    for key, required in allowed.items():
         if required and key not in obj:
             fail(where, key, "missing key")
 
@@ -150,7 +150,7 @@ def text(value, where, key, allow_empty=False):
 
 
 def pieces(list_text):
-    """Part 4.2: split at every ',' and skip empty pieces."""
+    """Split at every ',' and skip empty pieces."""
     return [p for p in list_text.split(",") if p != ""]
 
 
@@ -260,7 +260,7 @@ def check_layout(name, layout, descriptions):
         bitmap = parse_bitmap(bitmap_text, count, iwhere, "bitMap")
         choices = text(raw["choices"], iwhere, "choices")
         if len(choices) >= 256:
-            fail(iwhere, "choices", "choice lists must stay below 256 characters (Part 6.5)")
+            fail(iwhere, "choices", "choice lists must stay below 256 characters")
 
         if item_name == "ISP_SIZE":
             if k != 0:
@@ -407,7 +407,7 @@ def check_chip(index, raw, layouts):
         fail(where, "eepromPageSize", "16 where an EEPROM exists, else 0")
     chip["ispResourceId"] = number(raw["ispResourceId"], where, "ispResourceId", 0, 0xFFFF)
     if chip["ispResourceId"] not in ISP_IMAGE_IDS:
-        fail(where, "ispResourceId", "%d is not one of the ISP image ids of Part 5.3" % chip["ispResourceId"])
+        fail(where, "ispResourceId", "%d is not one of the built-in ISP image ids" % chip["ispResourceId"])
     chip["customerStringSupported"] = number(raw["customerStringSupported"], where, "customerStringSupported", 0, 1)
     chip["chipChecksumSupported"] = number(raw["chipChecksumSupported"], where, "chipChecksumSupported", 0, 1)
 

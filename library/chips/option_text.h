@@ -1,4 +1,4 @@
-// The grammar of the chip table's option texts (Part 4.2): comma-separated
+// The grammar of the chip table's option texts: comma-separated
 // lists whose empty pieces are skipped, hexadecimal and decimal fields parsed
 // the way the standard library's string-to-number conversions do (an optional
 // "0x" prefix in hexadecimal fields; a malformed number reads as 0).

@@ -1,4 +1,4 @@
-// Option bytes <-> option selection (Part 4.2).
+// Option bytes <-> option selection.
 #include "chips/options.h"
 
 #include "chips/chip_table.h"
@@ -214,7 +214,7 @@ void encodeTrim(const ChipRecord& chip, std::int32_t v, OptionWriter& bytes) {
     }
 }
 
-// IAP start address in 16-bit arithmetic (Part 4.2).
+// IAP start address in 16-bit arithmetic.
 std::uint32_t iapStart(std::uint32_t flashSize, std::int64_t isp, std::int32_t v) {
     const std::uint32_t pages = static_cast<std::uint32_t>(v);
     std::uint32_t x;

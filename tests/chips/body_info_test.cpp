@@ -1,4 +1,4 @@
-// GetBodyInfo (Part 4.1): the exported chip records.
+// GetBodyInfo: the exported chip records.
 #include "chips/chip_table.h"
 #include "chips/options.h"
 #include "export_impl.h"

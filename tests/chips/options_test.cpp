@@ -1,4 +1,4 @@
-// Option bytes <-> selection (Part 4.2): the edge cases the Part lists, the
+// Option bytes <-> selection: the documented edge cases, the
 // trim-word routines and an encode/decode round trip over the whole table.
 #include "chips/chip_table.h"
 #include "chips/option_text.h"
@@ -639,7 +639,7 @@ TEST(TrimFrequency, NoChip) {
 struct RoundTrip : ::testing::TestWithParam<std::size_t> {};
 
 // The IAP values an options panel can produce for an ISP size, and what
-// decoding gives back for each (Part 4.2's 64 KB exception).
+// decoding gives back for each (the 64 KB exception).
 std::vector<std::pair<int, int>> iapValues(const ChipRecord& chip, std::int64_t isp) {
     std::vector<std::pair<int, int>> values;
     if (isp != 0) {

@@ -1,5 +1,5 @@
-// The shape of the delivered chip table (Part 4.1) and the vocabulary of its
-// option descriptors (Part 4.2), checked on the compiled table.
+// The shape of the delivered chip table and the vocabulary of its
+// option descriptors, checked on the compiled table.
 #include "chips/chip_table.h"
 #include "chips/option_text.h"
 #include "chips/options.h"
@@ -371,7 +371,7 @@ TEST(ChipTableShape, TrimFrequencyExactlyOnTheTrimFamilies) {
     }
 }
 
-// Part 4.2's vocabulary: item kinds with their places and choices.
+// The option vocabulary: item kinds with their places and choices.
 TEST(ChipTableShape, ItemVocabulary) {
     const std::set<std::string_view> ispChoices = {
         "0|0x30,1024|0x20,2048|0x10,4096|0x00",
@@ -489,7 +489,7 @@ TEST(ChipTableShape, BitDescriptionsAsTheTableGivesThem) {
     }
 }
 
-// The two telling layouts of Part 4.2.
+// The two telling layouts: the oldest and the newest family.
 TEST(ChipTableShape, OldestFamilyLayout) {
     const ChipRecord& chip = table()[0];
     EXPECT_STREQ(chip.defaultOptions, "0xF8,0xFF");
