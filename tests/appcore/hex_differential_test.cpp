@@ -21,7 +21,11 @@ namespace fs = std::filesystem;
 
 bool Succeeds(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const fs::path& path) {
+    std::string quoted = "'";
+    quoted.append(path.string()).push_back('\'');
+    return quoted;
+}
 
 std::optional<std::string> PythonWithIntelHex() {
     for (const char* python : {"/usr/bin/python3", "python3"})
