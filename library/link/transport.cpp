@@ -6,6 +6,7 @@
 #include "link/usb_ids.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -57,14 +58,15 @@ bool ProgrammerIsOpen() { return link().port != nullptr; }
 std::size_t SendBlock(std::span<const std::uint8_t> data, const StatusWord* progress,
                       std::size_t chunk) {
     LinkState& s = link();
-    if (!s.port || chunk == 0) return 0;
-    std::vector<std::uint8_t> report(chunk + 1);
+    if (!s.port || chunk == 0 || chunk > kCommandChunk) return 0;
+    std::array<std::uint8_t, kCommandChunk + 1> buffer;
+    const auto report = std::span(buffer).first(chunk + 1);
     std::size_t sent = 0;
     while (sent < data.size()) {
         std::fill(report.begin(), report.end(), std::uint8_t{0});
         const std::size_t n = std::min(data.size() - sent, chunk);
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(sent), n, report.begin() + 1);
-        s.trace.set(s.productId, std::span(report).subspan(1));
+        s.trace.set(s.productId, report.subspan(1));
         if (!s.port->setFeature(report)) {
             s.trace.refused(s.productId, "SET");
             break;

@@ -33,8 +33,9 @@ std::string DeniedDevicePath();
 
 bool ProgrammerIsOpen();
 
-// Sends data as consecutive reports of chunk payload bytes; stops at the first
-// refused report. Returns the bytes sent. progress (may be null) receives the
+// Sends data as consecutive reports of chunk payload bytes (kCommandChunk or
+// kFirmwareChunk; anything larger sends nothing); stops at the first refused
+// report. Returns the bytes sent. progress (may be null) receives the
 // percentage sent after each report; length 0 sends nothing and leaves it.
 std::size_t SendBlock(std::span<const std::uint8_t> data, const StatusWord* progress,
                       std::size_t chunk);
