@@ -1,5 +1,7 @@
 #include "sim/virtual_backend.h"
 
+#include "sim/offline_run.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -134,6 +136,20 @@ void applyEnvironment(VirtualProgrammer& programmer) {
     else if (!pace.empty()) {
         std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_PACE=%s ignored; the only "
                              "value is \"real\"\n", pace.c_str());
+    }
+
+    // Last, so the run meets the chip and faults asked for above.
+    if (const std::string offLine = environment("SCRIBA8_VIRTUAL_OFFLINE"); !offLine.empty()) {
+        const auto parsed = parseOffLineRunSpec(offLine);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_OFFLINE ignored: %s\n",
+                         error->c_str());
+        } else {
+            const OffLineRunSpec& spec = std::get<OffLineRunSpec>(parsed);
+            const OffLineRun run = programmer.runOffLine(spec.count, spec.keepChip);
+            std::fprintf(stderr, "Scriba8 virtual programmer: stand-alone run %s\n",
+                         describeOffLineRun(run, spec.count).c_str());
+        }
     }
 }
 

@@ -6,8 +6,10 @@
 //   SCRIBA8_VIRTUAL_FAULTS=<list> faults (grammar at parseFaultSpec)
 //   SCRIBA8_VIRTUAL_CHIP=<part>   this part sits in the socket
 //   SCRIBA8_VIRTUAL_PACE=real     transfers take about as long as on USB
+//   SCRIBA8_VIRTUAL_OFFLINE=<list> a stand-alone run (grammar at
+//                                 parseOffLineRunSpec)
 //
-// The last three are applied once per process (again after
+// The last four are applied once per process (again after
 // VirtualProgrammer::reset()).
 #pragma once
 
@@ -18,7 +20,7 @@ namespace scriba8::sim {
 
 HidBackend& virtualBackend();
 
-// Applies SCRIBA8_VIRTUAL_FAULTS, _CHIP and _PACE; complains on stderr about
+// Applies SCRIBA8_VIRTUAL_FAULTS, _CHIP, _PACE and _OFFLINE; complains on stderr about
 // values it cannot use.
 void applyEnvironment(VirtualProgrammer& programmer);
 

@@ -315,6 +315,7 @@ std::uint16_t VirtualProgrammer::writeData(const DataPhase& phase) {
     if (phase.op == kOffLineImage) {
         offLine_.imageAddress = phase.address;
         offLine_.image = phase.data;
+        offLine_.settings.clear();
         return 0;
     }
     if (phase.op == kOffLineSettings) {
@@ -370,37 +371,6 @@ void VirtualProgrammer::pinChip(const ChipRecord* record) {
 void VirtualProgrammer::lockChip() {
     if (socket_) socket_->locked = true;
     else lockPending_ = true;
-}
-
-void VirtualProgrammer::runOffLine(int count) {
-    std::vector<std::uint8_t>& s = offLine_.settings;
-    if (s.size() < 5 || (s[4] != 1 && s[4] != 2)) return; // nothing to program with
-    const bool layout2 = s[4] == 2;
-    const std::size_t counterAt = layout2 ? 58 : 48;
-    const std::size_t currentSerialAt = layout2 ? 52 : 42;
-    const std::size_t serialAt = layout2 ? 48 : 38;
-    const std::size_t flagsAt = layout2 ? 31 : 21;
-    const std::size_t limitAt = layout2 ? 56 : 46;
-    if (s.size() < counterAt + 2) return;
-    auto get = [&](std::size_t at, int bytes) {
-        std::uint32_t value = 0;
-        for (int i = bytes - 1; i >= 0; --i) value = value << 8 | s[at + static_cast<std::size_t>(i)];
-        return value;
-    };
-    auto put = [&](std::size_t at, int bytes, std::uint32_t value) {
-        for (int i = 0; i < bytes; ++i) s[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-    };
-    const std::uint32_t limit = get(limitAt, 2);
-    for (int run = 0; run < count; ++run) {
-        const std::uint32_t done = get(counterAt, 2);
-        if ((limit != 0 && done >= limit) || done == 0xFFFF) break;
-        put(counterAt, 2, done + 1);
-        const std::uint8_t flags = s[flagsAt];
-        if ((flags & 0x01) != 0) {
-            const std::uint32_t step = (flags & 0x02) != 0 ? done + 1 : 0;
-            put(currentSerialAt, 4, get(serialAt, 4) + step);
-        }
-    }
 }
 
 } // namespace scriba8::sim

@@ -33,12 +33,30 @@ struct FirmwareVersions {
     bool supports8051 = true;
 };
 
-// What the programmer keeps for stand-alone production.
+// What the programmer keeps for stand-alone production. A new image erases
+// the settings: they described the image it replaced.
 struct OffLineStore {
     std::uint32_t imageAddress = 0;
     std::vector<std::uint8_t> image;
     std::vector<std::uint8_t> settings; // empty: erased
 };
+
+// How a stand-alone run went: the chips programmed and why it stopped.
+struct OffLineRun {
+    enum class Stop {
+        Done,         // every chip asked for was programmed
+        NoSettings,   // the store holds no settings block it can use
+        ImageDamaged, // the image does not match the checksums in the settings
+        LimitReached, // the counter reached its limit
+        NoChip,       // the socket holds no chip of the stored part
+        ChipFailed,   // a step failed on the chip; it was not counted
+    };
+    int programmed = 0;
+    Stop stop = Stop::Done;
+};
+
+// A settings block and image as the programmer reads them (offline_run.cpp).
+struct OffLineJob;
 
 class VirtualProgrammer {
 public:
@@ -75,8 +93,13 @@ public:
     // Locks the chip in the socket, or the next one to arrive when it is empty.
     void lockChip();
     OffLineStore& offLine() { return offLine_; }
-    // The programmer programs count chips on its own; its counters advance.
-    void runOffLine(int count);
+    // The programmer programs count chips on its own from its store, as it
+    // does without a computer: each chip gets the stored steps, image,
+    // options and serial number, and the counters in the settings advance.
+    // Each chip is a new one from the factory (of the pinned part, when a
+    // part is pinned) unless keepChip, which programs the one in the socket
+    // again. The socket keeps the last chip.
+    OffLineRun runOffLine(int count, bool keepChip = false);
     bool targetPowered() const { return powered_; }
     // Real pace: transfers and chip work take about as long as on hardware.
     void setRealPace(bool on) { realPace_ = on; }
@@ -141,6 +164,8 @@ private:
     // The status a fault imposes on the nth command of this kind, if any.
     std::optional<std::uint16_t> forcedStatus(OpCode op, int nth) const;
     std::uint16_t powerOn(std::span<const std::uint8_t> block);
+    // One chip of a stand-alone run (offline_run.cpp).
+    OffLineRun::Stop programOffLine(const OffLineJob& job, bool keepChip);
     std::uint16_t writeData(const DataPhase& phase);
     const ChipRecord* findRecord(std::span<const std::uint8_t> block) const;
 
