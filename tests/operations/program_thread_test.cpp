@@ -1,0 +1,45 @@
+// Program on a worker thread while the test thread polls the status word the
+// way the application does.
+#include "operations_fixture.h"
+
+#include <atomic>
+#include <thread>
+
+namespace scriba8::testing {
+namespace {
+
+class ProgramThreadTest : public OperationsTest {};
+
+TEST_F(ProgramThreadTest, ProgressNeverFallsBackAndEndsInTheResult) {
+    const ChipRecord& chip = selectChip([](const ChipRecord& c) { return c.flashSize == 65536; });
+    std::vector<std::uint8_t> image = randomBytes(chip.flashSize, random_);
+    useImage(image);
+    status_ = 0;
+
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        program(&ctx_);
+        done.store(true, std::memory_order_release);
+    });
+    std::vector<std::uint16_t> seen{0};
+    for (;;) {
+        const bool finished = done.load(std::memory_order_acquire);
+        const std::uint16_t value = loadStatus(&status_);
+        if (value != seen.back()) seen.push_back(value);
+        if (finished) break;
+        std::this_thread::yield();
+    }
+    worker.join();
+
+    EXPECT_EQ(seen.back(), S8_PASS);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_LT(seen[i - 1], seen[i]);
+        if (i + 1 < seen.size()) {
+            EXPECT_LE(seen[i], S8_PROGRESS_MAX);
+        }
+    }
+    EXPECT_EQ(device().socket()->flash, image);
+}
+
+} // namespace
+} // namespace scriba8::testing
