@@ -59,17 +59,15 @@ std::optional<ReportFault> reportFault(std::string_view text) {
 bool apply(std::string_view name, std::optional<std::string_view> value, FaultSpec& spec) {
     Faults& f = spec.faults;
     if (!value) {
-        if (name == "absent") return f.absent = true;
-        if (name == "locked") return spec.locked = true;
-        if (name == "id-mismatch") return f.identityMismatch = true;
-        if (name == "power-down-refused") {
-            f.status[kPowerDownOp] = 1;
-            return true;
-        }
-        if (name == "no-boot-loader") return f.noBootLoader = true;
-        if (name == "checksum-swapped") return f.checksumSwapped = true;
-        if (name == "fw-no8051") return spec.no8051 = true;
-        return false;
+        if (name == "absent") f.absent = true;
+        else if (name == "locked") spec.locked = true;
+        else if (name == "id-mismatch") f.identityMismatch = true;
+        else if (name == "power-down-refused") f.status[kPowerDownOp] = 1;
+        else if (name == "no-boot-loader") f.noBootLoader = true;
+        else if (name == "checksum-swapped") f.checksumSwapped = true;
+        else if (name == "fw-no8051") spec.no8051 = true;
+        else return false;
+        return true;
     }
     if (name == "fw-main") {
         spec.mainFirmware = number(*value, 0xFFFFFFFF);
