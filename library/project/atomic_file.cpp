@@ -27,7 +27,8 @@ int createTemporary(const fs::path& target, fs::path& temporary) {
     std::random_device entropy;
     for (int attempt = 0; attempt < 32; ++attempt) {
         // A short name of its own: the target's name may already be as long as allowed.
-        const std::string name = ".scriba8-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+        const std::string name = ".scriba8-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter++) + "-" +
                                  std::to_string(entropy() & 0xFFFFF) + ".tmp";
         temporary = target.parent_path() / name;
         // Mode 0666 lets the umask decide, as for any new file.

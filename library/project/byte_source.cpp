@@ -36,8 +36,8 @@ bool FileSource::read(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (fd_ < 0 || offset > size_ || out.size() > size_ - offset) return false;
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t got = ::pread(fd_, out.data() + done, out.size() - done,
-                                    static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false; // error, or the file shrank under us
         done += static_cast<std::size_t>(got);

@@ -9,7 +9,7 @@
 namespace scriba8 {
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Fills out from offset; false when the range passes the end or reading fails.
@@ -17,18 +17,18 @@ public:
 };
 
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 
 // A regular file opened for reading; closed when the object goes.
 class FileSource final : public ByteSource {
-public:
+  public:
     FileSource() = default;
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
@@ -39,7 +39,7 @@ public:
     std::uint64_t size() const override { return size_; }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
-private:
+  private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
 };

@@ -12,7 +12,7 @@ constexpr const char* kDefaultCodePage = "CP936";
 // One conversion descriptor per call: iconv state is not shareable between
 // threads, and these conversions are rare and short.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (valid()) iconv_close(cd_);
@@ -23,7 +23,7 @@ public:
     bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
     iconv_t get() const { return cd_; }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -53,7 +53,8 @@ std::string convert(std::string_view input, const char* to, const char* from, bo
     std::string output;
     if (!converter.valid()) {
         // No conversion available at all: keep plain ASCII, mark the rest.
-        for (char c : input) output += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+        for (char c : input)
+            output += static_cast<unsigned char>(c) < 0x80 ? c : '?';
         return output;
     }
 
@@ -81,9 +82,7 @@ std::string convert(std::string_view input, const char* to, const char* from, bo
     return output;
 }
 
-bool codePageKnown(const std::string& name) {
-    return Converter(name.c_str(), "UTF-8").valid();
-}
+bool codePageKnown(const std::string& name) { return Converter(name.c_str(), "UTF-8").valid(); }
 
 } // namespace
 

@@ -18,8 +18,8 @@ std::optional<std::string> chooseProjectSavePath(const ContextRecord& ctx) {
         return (std::filesystem::path(folder) / fieldText(ctx.projectFile)).string();
     }
     std::vector<char> path(S8_PATH_SIZE, '\0');
-    if (ctx.host->chooseSaveFile(ctx.host->user, "vorlane Project File (*.vlx)", "*.vlx", "vlx", folder.c_str(),
-                                 path.data(), path.size()) == 0) {
+    if (ctx.host->chooseSaveFile(ctx.host->user, "vorlane Project File (*.vlx)", "*.vlx", "vlx",
+                                 folder.c_str(), path.data(), path.size()) == 0) {
         return std::nullopt;
     }
     path.back() = '\0'; // a host that filled the whole buffer still ends here

@@ -22,7 +22,8 @@ std::vector<std::uint8_t> decodeDigits(std::string_view digits) {
     if (digits.size() % 2 != 0) return bytes;
     bytes.reserve(digits.size() / 2);
     for (std::size_t i = 0; i < digits.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(digitValue(digits[i]) << 4 | digitValue(digits[i + 1])));
+        bytes.push_back(
+            static_cast<std::uint8_t>(digitValue(digits[i]) << 4 | digitValue(digits[i + 1])));
     }
     return bytes;
 }
@@ -32,7 +33,8 @@ std::vector<std::uint8_t> decodeDigits(std::string_view digits) {
 bool recordIsSound(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() < 5 || bytes.size() < std::size_t{5} + bytes[0]) return false;
     unsigned sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
+    for (std::uint8_t b : bytes)
+        sum += b;
     return (sum & 0xFF) == 0;
 }
 
@@ -43,7 +45,9 @@ IspHexImage readIspHex(std::string_view text, std::uint64_t limit) {
     std::uint64_t base = 0;
     // Its size is the highest data end so far; it never grows past limit.
     std::vector<std::uint8_t>& bytes = image.bytes;
-    auto unwritten = [](std::uint64_t offset) -> std::uint8_t { return offset < kSegment ? 0xFF : 0x00; };
+    auto unwritten = [](std::uint64_t offset) -> std::uint8_t {
+        return offset < kSegment ? 0xFF : 0x00;
+    };
 
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -70,7 +74,8 @@ IspHexImage readIspHex(std::string_view text, std::uint64_t limit) {
             if (stop > bytes.size()) {
                 const std::size_t old = bytes.size();
                 bytes.resize(stop);
-                for (std::size_t i = old; i < bytes.size(); ++i) bytes[i] = unwritten(i);
+                for (std::size_t i = old; i < bytes.size(); ++i)
+                    bytes[i] = unwritten(i);
             }
             std::copy_n(data, count, bytes.begin() + static_cast<std::ptrdiff_t>(start));
         } else if (type == ExtendedSegment || type == ExtendedLinear) {

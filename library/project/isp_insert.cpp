@@ -26,7 +26,9 @@ constexpr std::string_view kBootFromIspBit = "HWBS";
 constexpr std::string_view kRoundedIspChoices = "RA32-ISP-IAP";
 constexpr std::uint64_t kRoundedIspUnit = 1024;
 
-bool named(const char* name, std::string_view expected) { return name != nullptr && expected == name; }
+bool named(const char* name, std::string_view expected) {
+    return name != nullptr && expected == name;
+}
 
 // Sizes of the "size|code" pairs, in order.
 std::vector<std::int64_t> choiceSizes(std::string_view choices) {
@@ -76,10 +78,12 @@ Image builtInImage(const ChipRecord& chip) {
 
 } // namespace
 
-std::int32_t placeIspImage(ContextRecord& ctx, const ChipRecord& chip, std::span<const std::uint8_t> image) {
+std::int32_t placeIspImage(ContextRecord& ctx, const ChipRecord& chip,
+                           std::span<const std::uint8_t> image) {
     if (ctx.flashData == nullptr) return S8_FAIL;
-    const bool hasIspItem = std::any_of(std::begin(chip.items), std::end(chip.items),
-                                        [](const ItemDescriptor& item) { return named(item.name, kIspSizeItem); });
+    const bool hasIspItem =
+        std::any_of(std::begin(chip.items), std::end(chip.items),
+                    [](const ItemDescriptor& item) { return named(item.name, kIspSizeItem); });
     if (!hasIspItem) return S8_FAIL; // the image would land past the end of Flash
 
     // Decide everything first; the record changes only once it all fits.
@@ -93,8 +97,9 @@ std::int32_t placeIspImage(ContextRecord& ctx, const ChipRecord& chip, std::span
             isp = (size + kRoundedIspUnit - 1) / kRoundedIspUnit * kRoundedIspUnit;
         } else if (named(item.name, kIspSizeItem)) {
             const auto sizes = choiceSizes(item.choices != nullptr ? item.choices : "");
-            const auto fits = std::find_if(sizes.begin(), sizes.end(),
-                                           [&](std::int64_t s) { return s >= static_cast<std::int64_t>(size); });
+            const auto fits = std::find_if(sizes.begin(), sizes.end(), [&](std::int64_t s) {
+                return s >= static_cast<std::int64_t>(size);
+            });
             if (fits == sizes.end()) return S8_FILE_TOO_LARGE;
             isp = static_cast<std::uint64_t>(*fits);
             items[k] = static_cast<std::int32_t>(fits - sizes.begin());

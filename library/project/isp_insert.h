@@ -14,6 +14,7 @@ namespace scriba8 {
 // flashSize - ISP size, growing flashLength when needed. 102 for a chip
 // without an "ISP_SIZE" item or a record without a Flash buffer, 125 when no
 // choice holds the image. On failure nothing in ctx or its buffer changes.
-std::int32_t placeIspImage(ContextRecord& ctx, const ChipRecord& chip, std::span<const std::uint8_t> image);
+std::int32_t placeIspImage(ContextRecord& ctx, const ChipRecord& chip,
+                           std::span<const std::uint8_t> image);
 
 } // namespace scriba8

@@ -16,7 +16,8 @@
 namespace scriba8 {
 namespace {
 
-constexpr std::uint16_t kToolVersion = (SCRIBA8_VERSION_MAJOR & 0xFF) << 8 | (SCRIBA8_VERSION_MINOR & 0xFF);
+constexpr std::uint16_t kToolVersion =
+    (SCRIBA8_VERSION_MAJOR & 0xFF) << 8 | (SCRIBA8_VERSION_MINOR & 0xFF);
 
 std::optional<std::string> legacyName(const std::string& utf8) {
     std::string legacy = toLegacyText(utf8);
@@ -28,23 +29,29 @@ std::optional<std::string> legacyName(const std::string& utf8) {
 
 std::array<std::uint8_t, 6> saveTimeBytes(const std::tm* local) {
     if (local == nullptr) return {0x30, 0, 0, 0xFF, 0xFF, 0xFF};
-    return {static_cast<std::uint8_t>(local->tm_year - 100), static_cast<std::uint8_t>(local->tm_mon + 1),
-            static_cast<std::uint8_t>(local->tm_mday), static_cast<std::uint8_t>(local->tm_hour),
-            static_cast<std::uint8_t>(local->tm_min), static_cast<std::uint8_t>(local->tm_sec)};
+    return {static_cast<std::uint8_t>(local->tm_year - 100),
+            static_cast<std::uint8_t>(local->tm_mon + 1),
+            static_cast<std::uint8_t>(local->tm_mday),
+            static_cast<std::uint8_t>(local->tm_hour),
+            static_cast<std::uint8_t>(local->tm_min),
+            static_cast<std::uint8_t>(local->tm_sec)};
 }
 
 SaveStamp makeSaveStamp() {
     std::random_device entropy;
-    std::seed_seq seed{static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()),
-                       entropy(), entropy()};
+    std::seed_seq seed{
+        static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()),
+        entropy(), entropy()};
     std::mt19937 random(seed);
     SaveStamp stamp;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    const bool known = now != static_cast<std::time_t>(-1) && ::localtime_r(&now, &local) != nullptr;
+    const bool known =
+        now != static_cast<std::time_t>(-1) && ::localtime_r(&now, &local) != nullptr;
     stamp.time = saveTimeBytes(known ? &local : nullptr);
     stamp.projectTag = static_cast<std::uint16_t>(random() & 0xFFFF);
-    for (auto& b : stamp.projectId) b = static_cast<std::uint8_t>(random() % 256);
+    for (auto& b : stamp.projectId)
+        b = static_cast<std::uint8_t>(random() % 256);
     return stamp;
 }
 
@@ -56,7 +63,8 @@ std::int32_t buildProjectFile(ContextRecord& ctx, const SaveStamp& stamp, TrimSt
     const auto blockSize = vlx::optionBlockSize(chip->familyCode, chip->optionByteCount);
     if (!layout || !blockSize) return S8_FAIL;
     const std::uint32_t eepromBytes = layout->eepromFields ? ctx.eepromLength : 0;
-    if ((ctx.flashLength != 0 && ctx.flashData == nullptr) || (eepromBytes != 0 && ctx.eepromData == nullptr)) {
+    if ((ctx.flashLength != 0 && ctx.flashData == nullptr) ||
+        (eepromBytes != 0 && ctx.eepromData == nullptr)) {
         return S8_FAIL;
     }
 
@@ -77,8 +85,10 @@ std::int32_t buildProjectFile(ContextRecord& ctx, const SaveStamp& stamp, TrimSt
     EncodeOptions(ctx, block);
     if (layout->extendedBlock) {
         const std::size_t s = block.size();
-        std::copy_n(ctx.customerString, S8_CUSTOMER_STRING_SIZE, block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kCustomerStringFromEnd));
-        std::copy(stamp.projectId.begin(), stamp.projectId.end(), block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kProjectIdFromEnd));
+        std::copy_n(ctx.customerString, S8_CUSTOMER_STRING_SIZE,
+                    block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kCustomerStringFromEnd));
+        std::copy(stamp.projectId.begin(), stamp.projectId.end(),
+                  block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kProjectIdFromEnd));
         block[s - vlx::kBlockMarkerFromEnd] = vlx::kBlockMarker;
     }
     footer.optionBlock = block;
@@ -104,7 +114,8 @@ std::int32_t buildProjectFile(ContextRecord& ctx, const SaveStamp& stamp, TrimSt
     ctx.projectChecksum = ctx.flashChecksum;
     if (layout->extendedBlock) {
         const auto& id = stamp.projectId;
-        ctx.projectId = std::uint32_t{id[0]} << 24 | std::uint32_t{id[1]} << 16 | std::uint32_t{id[2]} << 8 | id[3];
+        ctx.projectId = std::uint32_t{id[0]} << 24 | std::uint32_t{id[1]} << 16 |
+                        std::uint32_t{id[2]} << 8 | id[3];
         ctx.projectMark = vlx::kBlockMarker;
     }
     ctx.projectTag = stamp.projectTag;

@@ -36,7 +36,7 @@ constexpr std::size_t kTrimSectionSize = 25;
 constexpr std::size_t kSecondReservedSize = 2;
 
 class Writer {
-public:
+  public:
     void u8(std::uint8_t value) { bytes_.push_back(value); }
     void u16(std::uint16_t value) {
         u8(static_cast<std::uint8_t>(value >> 8));
@@ -46,19 +46,21 @@ public:
         u16(static_cast<std::uint16_t>(value >> 16));
         u16(static_cast<std::uint16_t>(value));
     }
-    void bytes(std::span<const std::uint8_t> data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
+    void bytes(std::span<const std::uint8_t> data) {
+        bytes_.insert(bytes_.end(), data.begin(), data.end());
+    }
     void text(std::string_view data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
     void zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
     std::vector<std::uint8_t>& result() { return bytes_; }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
 // A cursor that refuses to move past its data; once it fails, every read
 // returns zero and ok() stays false.
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::uint8_t> data) : data_(data) {}
 
     bool ok() const { return ok_; }
@@ -90,7 +92,7 @@ public:
         return std::string(piece.begin(), piece.end());
     }
 
-private:
+  private:
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;
     bool ok_ = true;
@@ -112,7 +114,8 @@ std::optional<Layout> layoutFor(std::uint16_t familyCode) {
     }
 }
 
-std::optional<std::size_t> optionBlockSize(std::uint16_t familyCode, std::uint32_t optionByteCount) {
+std::optional<std::size_t> optionBlockSize(std::uint16_t familyCode,
+                                           std::uint32_t optionByteCount) {
     switch (familyCode) {
     case 0:
         return optionByteCount;
@@ -127,7 +130,8 @@ std::optional<std::size_t> optionBlockSize(std::uint16_t familyCode, std::uint32
 
 std::uint16_t sum16(std::span<const std::uint8_t> bytes, std::uint16_t start) {
     std::uint32_t sum = start;
-    for (std::uint8_t b : bytes) sum += b;
+    for (std::uint8_t b : bytes)
+        sum += b;
     return static_cast<std::uint16_t>(sum);
 }
 
@@ -137,7 +141,8 @@ std::uint16_t storedFooterSize(std::uint8_t high, std::uint8_t low) {
 
 std::optional<std::vector<std::uint8_t>> encodeFooter(const Footer& footer) {
     const auto layout = layoutFor(footer.familyCode);
-    if (!layout || footer.codeFileName.size() > kMaxTextBytes || footer.ispFileName.size() > kMaxTextBytes ||
+    if (!layout || footer.codeFileName.size() > kMaxTextBytes ||
+        footer.ispFileName.size() > kMaxTextBytes ||
         footer.optionBlock.size() > kMaxOptionBlockBytes) {
         return std::nullopt;
     }
@@ -181,22 +186,27 @@ std::optional<std::vector<std::uint8_t>> encodeFooter(const Footer& footer) {
     return std::move(bytes);
 }
 
-DecodeError decodeFooter(std::span<const std::uint8_t> footer, std::uint64_t codeRegionSize, Footer& out) {
+DecodeError decodeFooter(std::span<const std::uint8_t> footer, std::uint64_t codeRegionSize,
+                         Footer& out) {
     const std::size_t n = footer.size();
-    if (n < kTrailerSize || storedFooterSize(footer[n - 2], footer[n - 1]) != n) return DecodeError::Malformed;
+    if (n < kTrailerSize || storedFooterSize(footer[n - 2], footer[n - 1]) != n)
+        return DecodeError::Malformed;
 
     const std::uint16_t storedChecksum = storedFooterSize(footer[n - 4], footer[n - 3]);
-    const auto withoutChecksum = static_cast<std::uint16_t>(sum16(footer) - footer[n - 4] - footer[n - 3]);
+    const auto withoutChecksum =
+        static_cast<std::uint16_t>(sum16(footer) - footer[n - 4] - footer[n - 3]);
     if (storedChecksum != withoutChecksum) return DecodeError::Malformed;
 
     Footer f;
     Reader trailer(footer.subspan(n - kTrailerSize));
     f.projectTag = trailer.u16();
-    for (auto& b : f.saveTime) b = trailer.u8();
+    for (auto& b : f.saveTime)
+        b = trailer.u8();
     f.familyCode = trailer.u16();
     f.toolVersion = trailer.u16();
     f.toolMarker = trailer.u8();
-    if (f.toolMarker != kToolMarker && f.toolMarker != kSiblingToolMarker) return DecodeError::UnknownTool;
+    if (f.toolMarker != kToolMarker && f.toolMarker != kSiblingToolMarker)
+        return DecodeError::UnknownTool;
 
     const auto layout = layoutFor(f.familyCode);
     if (!layout || n < layout->fixedSize) return DecodeError::Malformed;

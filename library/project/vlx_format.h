@@ -31,10 +31,10 @@ struct Layout {
     std::string_view identifier;
     bool eepromFields;
     std::size_t firstReservedSize;
-    bool trimSection;       // trim byte and 24 reserved bytes
-    bool extendedBlock;     // customer string, project id and marker in the option block
+    bool trimSection;   // trim byte and 24 reserved bytes
+    bool extendedBlock; // customer string, project id and marker in the option block
     std::uint8_t layoutFlag;
-    std::size_t fixedSize;  // footer size with empty names and option block
+    std::size_t fixedSize; // footer size with empty names and option block
 };
 
 // The layout for a family code; nothing for codes no tool writes.
@@ -55,7 +55,7 @@ struct Footer {
     std::vector<std::uint8_t> optionBlock;
     std::uint8_t autoSteps = 0;
     std::uint8_t ispCodeSource = 0;
-    std::string ispFileName; // legacy code page bytes
+    std::string ispFileName;        // legacy code page bytes
     std::uint8_t trimFrequency = 0; // layouts with a trim section only
     std::uint16_t projectTag = 0;
     std::array<std::uint8_t, 6> saveTime{};
@@ -81,7 +81,8 @@ enum class DecodeError {
 // the trailer fit, the footer checksum, the tool marker, a known family code,
 // every field inside the footer, and the stored image lengths filling the
 // code region exactly. Never reads outside footer.
-DecodeError decodeFooter(std::span<const std::uint8_t> footer, std::uint64_t codeRegionSize, Footer& out);
+DecodeError decodeFooter(std::span<const std::uint8_t> footer, std::uint64_t codeRegionSize,
+                         Footer& out);
 
 // The footer size stored in a file's last two bytes.
 std::uint16_t storedFooterSize(std::uint8_t high, std::uint8_t low);

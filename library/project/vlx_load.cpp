@@ -23,7 +23,8 @@ std::optional<std::uint16_t> codeRegionSum(ByteSource& file, std::uint64_t size)
     std::vector<std::uint8_t> piece(std::min<std::uint64_t>(size, 64 * 1024));
     std::uint16_t sum = 0;
     for (std::uint64_t offset = 0; offset < size;) {
-        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), size - offset));
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), size - offset));
         std::span<std::uint8_t> part(piece.data(), count);
         if (!file.read(offset, part)) return std::nullopt;
         sum = vlx::sum16(part, sum);
@@ -99,19 +100,22 @@ std::int32_t loadProjectFooter(ContextRecord& ctx, ByteSource& file) {
 
     // A block shorter than the chip's option bytes reads as erased (0xFF) beyond its end.
     const auto& block = footer.optionBlock;
-    std::vector<std::uint8_t> optionBytes(std::max<std::size_t>(block.size(), chip.optionByteCount), 0xFF);
+    std::vector<std::uint8_t> optionBytes(std::max<std::size_t>(block.size(), chip.optionByteCount),
+                                          0xFF);
     std::copy(block.begin(), block.end(), optionBytes.begin());
     DecodeOptions(ctx, optionBytes.data());
 
     if (layout.extendedBlock) {
         const std::size_t s = block.size();
         if (s < vlx::kExtendedBlockMinimum) return S8_PROJECT_OPTION_ERROR;
-        const auto customer = block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kCustomerStringFromEnd);
+        const auto customer =
+            block.begin() + static_cast<std::ptrdiff_t>(s - vlx::kCustomerStringFromEnd);
         std::copy_n(customer, S8_CUSTOMER_STRING_SIZE, ctx.customerString);
         const std::size_t id = s - vlx::kProjectIdFromEnd;
         ctx.projectId = std::uint32_t{block[id]} << 24 | std::uint32_t{block[id + 1]} << 16 |
                         std::uint32_t{block[id + 2]} << 8 | block[id + 3];
-        if (block[s - vlx::kBlockMarkerFromEnd] != vlx::kBlockMarker) return S8_PROJECT_OPTION_ERROR;
+        if (block[s - vlx::kBlockMarkerFromEnd] != vlx::kBlockMarker)
+            return S8_PROJECT_OPTION_ERROR;
         ctx.projectMark = vlx::kBlockMarker;
     }
 
@@ -128,7 +132,8 @@ std::int32_t loadProjectFooter(ContextRecord& ctx, ByteSource& file) {
 }
 
 std::int32_t loadProjectImages(ContextRecord& ctx, ByteSource& file) {
-    if ((ctx.flashLength != 0 && ctx.flashData == nullptr) || (ctx.eepromLength != 0 && ctx.eepromData == nullptr)) {
+    if ((ctx.flashLength != 0 && ctx.flashData == nullptr) ||
+        (ctx.eepromLength != 0 && ctx.eepromData == nullptr)) {
         return S8_FAIL;
     }
     if (!file.read(0, {ctx.flashData, ctx.flashLength})) return S8_FILE_ERROR;

@@ -15,7 +15,8 @@ namespace scriba8 {
 namespace {
 
 // The fields a successful save reports back to the caller.
-void commitSavedFields(ContextRecord& ctx, const ContextRecord& saved, const std::string& fileName) {
+void commitSavedFields(ContextRecord& ctx, const ContextRecord& saved,
+                       const std::string& fileName) {
     setFieldText(ctx.projectFile, fileName);
     ctx.projectChecksum = saved.projectChecksum;
     ctx.projectId = saved.projectId;

@@ -10,7 +10,7 @@ namespace scriba8 {
 namespace {
 
 class CodePage : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { ::unsetenv("SCRIBA8_CODEPAGE"); }
 };
 
@@ -21,10 +21,12 @@ TEST_F(CodePage, ChineseNamesUseCp936ByDefault) {
 }
 
 TEST_F(CodePage, WhatCannotBeConvertedBecomesAQuestionMark) {
-    EXPECT_EQ(toLegacyText("a\xF0\x9F\x98\x80z"), "a?z");   // an emoji has no CP936 form
-    EXPECT_EQ(toLegacyText("a\xFF\xE4\xB8z"), "a??z");      // a stray byte, a cut-off sequence
-    EXPECT_EQ(fromLegacyText("ok\x81"), "ok?");             // a lead byte with nothing after it
-    EXPECT_EQ(fromLegacyText("\xFF" "a"), "?a");
+    EXPECT_EQ(toLegacyText("a\xF0\x9F\x98\x80z"), "a?z"); // an emoji has no CP936 form
+    EXPECT_EQ(toLegacyText("a\xFF\xE4\xB8z"), "a??z");    // a stray byte, a cut-off sequence
+    EXPECT_EQ(fromLegacyText("ok\x81"), "ok?");           // a lead byte with nothing after it
+    EXPECT_EQ(fromLegacyText("\xFF"
+                             "a"),
+              "?a");
 }
 
 TEST_F(CodePage, EnvironmentChoosesAnotherCodePage) {

@@ -13,12 +13,14 @@ constexpr std::uint64_t kLimit = 0x10000;
 using Bytes = std::vector<std::uint8_t>;
 
 // One record line; checksumError makes its checksum wrong by that much.
-std::string record(std::uint16_t address, std::uint8_t type, const Bytes& data, int checksumError = 0) {
+std::string record(std::uint16_t address, std::uint8_t type, const Bytes& data,
+                   int checksumError = 0) {
     Bytes bytes{static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(address >> 8),
                 static_cast<std::uint8_t>(address), type};
     bytes.insert(bytes.end(), data.begin(), data.end());
     unsigned sum = 0;
-    for (auto b : bytes) sum += b;
+    for (auto b : bytes)
+        sum += b;
     bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF) + checksumError));
     std::string line = ":";
     char digits[3];
@@ -42,15 +44,18 @@ TEST(IspHex, StopsQuietlyAtTheFirstDamagedRecord) {
     const std::string second = record(4, 0, {3, 4});
     const std::string third = record(6, 0, {5, 6});
     EXPECT_EQ(read(first + second + third + kEnd), (Bytes{1, 2, 0xFF, 0xFF, 3, 4, 5, 6}));
-    EXPECT_EQ(read(first + second + record(6, 0, {5, 6}, 1) + record(8, 0, {7})), (Bytes{1, 2, 0xFF, 0xFF, 3, 4}))
+    EXPECT_EQ(read(first + second + record(6, 0, {5, 6}, 1) + record(8, 0, {7})),
+              (Bytes{1, 2, 0xFF, 0xFF, 3, 4}))
         << "bad checksum in the third record";
 
     std::string odd = second;
     odd.erase(5, 1);
     EXPECT_EQ(read(first + odd + third), (Bytes{1, 2})) << "odd digit count";
-    EXPECT_EQ(read(first + ":0400040003FB\n" + third), (Bytes{1, 2})) << "fewer data bytes than the count says";
+    EXPECT_EQ(read(first + ":0400040003FB\n" + third), (Bytes{1, 2}))
+        << "fewer data bytes than the count says";
     EXPECT_EQ(read(first + kEnd + second), (Bytes{1, 2})) << "end of file";
-    EXPECT_EQ(read(first + record(0, 3, {0, 0, 0, 0}) + second), (Bytes{1, 2})) << "unknown record type";
+    EXPECT_EQ(read(first + record(0, 3, {0, 0, 0, 0}) + second), (Bytes{1, 2}))
+        << "unknown record type";
 }
 
 TEST(IspHex, EndOfFileOnlyIsAnEmptyImage) { EXPECT_TRUE(read(kEnd).empty()); }
@@ -75,7 +80,8 @@ TEST(IspHex, ExtendedAddresses) {
     const auto far = readIspHex(record(0, 4, {0xFF, 0xFF}) + record(0xFFFF, 0, {0xAA}), kLimit);
     EXPECT_TRUE(far.tooLarge);
     EXPECT_TRUE(far.bytes.empty());
-    EXPECT_TRUE(readIspHex(record(0xFFFF, 0, {1, 2}), kLimit).tooLarge) << "a record crossing the limit";
+    EXPECT_TRUE(readIspHex(record(0xFFFF, 0, {1, 2}), kLimit).tooLarge)
+        << "a record crossing the limit";
     EXPECT_EQ(readIspHex(record(0xFFFE, 0, {1, 2}), kLimit).bytes.size(), kLimit);
 }
 

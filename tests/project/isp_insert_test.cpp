@@ -27,7 +27,8 @@ bool hasIspItem(const ChipRecord& chip) { return slotNamed(chip, "ISP_SIZE") >= 
 void prepare(Context& c, std::int32_t row, std::uint32_t length) {
     c->partIndex = row;
     c.flash.assign(chipAt(row)->flashSize, 0xEE);
-    for (std::uint32_t i = 0; i < length; ++i) c.flash[i] = static_cast<std::uint8_t>(i);
+    for (std::uint32_t i = 0; i < length; ++i)
+        c.flash[i] = static_cast<std::uint8_t>(i);
     c->flashData = c.flash.data();
     c->flashLength = length;
 }
@@ -40,7 +41,7 @@ std::int32_t rowWithChoices(const char* choices) {
 }
 
 class IspInsert : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         row_ = rowWithChoices("0|0x30,1024|0x20,2048|0x10,4096|0x00");
         ASSERT_GE(row_, 0);
@@ -78,7 +79,8 @@ TEST_F(IspInsert, SmallestAreaThatHoldsTheImage) {
     ASSERT_EQ(placeIspImage(*c, *chip_, Bytes(10, 0x33)), S8_PASS);
     EXPECT_EQ(c->flashLength, chip_->flashSize);
     EXPECT_EQ(c.flash[chip_->flashSize - 1024], 0x33);
-    EXPECT_EQ(c.flash[chip_->flashSize - 1024 + 10], static_cast<std::uint8_t>(chip_->flashSize - 1024 + 10));
+    EXPECT_EQ(c.flash[chip_->flashSize - 1024 + 10],
+              static_cast<std::uint8_t>(chip_->flashSize - 1024 + 10));
 }
 
 TEST_F(IspInsert, TooLargeChangesNothing) {
@@ -107,7 +109,8 @@ TEST_F(IspInsert, ChipsOutsideTheTable) {
 
     rounded.flashSize = 1024;
     prepare(c, row_, 0);
-    EXPECT_EQ(placeIspImage(*c, rounded, Bytes(1500, 0x44)), S8_FILE_TOO_LARGE) << "area larger than the Flash";
+    EXPECT_EQ(placeIspImage(*c, rounded, Bytes(1500, 0x44)), S8_FILE_TOO_LARGE)
+        << "area larger than the Flash";
 
     ChipRecord noIsp = *chip_;
     noIsp.items[0].name = "NA";
@@ -116,7 +119,8 @@ TEST_F(IspInsert, ChipsOutsideTheTable) {
 
 TEST_F(IspInsert, UserFilesAsHexOrBinary) {
     test::TempDir dir;
-    test::writeBytes(dir / "loader.Hex", Bytes{':', '0', '0', '0', '0', '0', '0', '0', '1', 'F', 'F'});
+    test::writeBytes(dir / "loader.Hex",
+                     Bytes{':', '0', '0', '0', '0', '0', '0', '0', '1', 'F', 'F'});
     test::writeBytes(dir / "loader.bin", Bytes(700, 0x55));
     test::writeBytes(dir / "loader", Bytes{':', '0', '0'});
     test::writeBytes(dir / "huge.bin", Bytes(chip_->flashSize + 1, 0));
@@ -126,7 +130,7 @@ TEST_F(IspInsert, UserFilesAsHexOrBinary) {
         std::uint32_t length;
     };
     const Case cases[] = {
-        {"loader.Hex", S8_PASS, chip_->flashSize},       // empty image: area 0, padded to the end
+        {"loader.Hex", S8_PASS, chip_->flashSize}, // empty image: area 0, padded to the end
         {"loader.bin", S8_PASS, chip_->flashSize - 1024 + 700},
         {"loader", S8_PASS, chip_->flashSize - 1024 + 3}, // no extension: raw bytes
         {"huge.bin", S8_FILE_TOO_LARGE, 0},

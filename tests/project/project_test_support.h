@@ -19,9 +19,10 @@ namespace scriba8::test {
 
 // A folder of its own for each test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "scriba8-project-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "scriba8-project-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
@@ -33,7 +34,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -44,7 +45,8 @@ inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
 
 inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // A zeroed record with its own status word, as the application starts one.
@@ -87,7 +89,8 @@ inline std::int32_t firstRow(const std::function<bool(const ChipRecord&)>& pick)
 
 inline std::uint16_t byteSum(const std::vector<std::uint8_t>& bytes) {
     std::uint32_t sum = 0;
-    for (auto b : bytes) sum += b;
+    for (auto b : bytes)
+        sum += b;
     return static_cast<std::uint16_t>(sum);
 }
 

@@ -34,7 +34,8 @@ std::uint64_t codeSize(const Footer& f) { return std::uint64_t{f.flashLength} + 
 
 // Applies change to a valid footer and stores a checksum that matches again,
 // so only the change itself can be what the reader objects to.
-std::vector<std::uint8_t> damaged(const Footer& f, const std::function<void(std::vector<std::uint8_t>&)>& change) {
+std::vector<std::uint8_t> damaged(const Footer& f,
+                                  const std::function<void(std::vector<std::uint8_t>&)>& change) {
     auto bytes = *encodeFooter(f);
     change(bytes);
     const std::size_t n = bytes.size();
@@ -71,7 +72,8 @@ TEST(VlxFooter, ChecksumComparesModulo65536) {
             auto bytes = *encodeFooter(f);
             const std::size_t n = bytes.size();
             std::uint32_t raw = 0;
-            for (std::size_t i = 0; i < n; ++i) raw += (i == n - 4 || i == n - 3) ? 0 : bytes[i];
+            for (std::size_t i = 0; i < n; ++i)
+                raw += (i == n - 4 || i == n - 3) ? 0 : bytes[i];
             if (raw < 0xFF00 || raw > 0xFFFF) continue;
             found = true;
             Footer read;
@@ -97,7 +99,8 @@ TEST(VlxFooter, DamagedStructureIsRefusedWithoutReadingPastTheFooter) {
         {"option block runs past the footer", [&](auto& b) { b[blockSize] = 0xFF; }},
         {"ISP name runs past the footer", [&](auto& b) { b[ispLength] = 0xFF; }},
         {"unknown family code", [&](auto& b) { b[b.size() - 8] = 2; }},
-        {"footer shorter than its layout", [&](auto& b) {
+        {"footer shorter than its layout",
+         [&](auto& b) {
              b.erase(b.begin() + 15, b.begin() + 15 + 80);
              b[b.size() - 1] = static_cast<std::uint8_t>(b.size());
          }},

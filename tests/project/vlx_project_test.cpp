@@ -38,7 +38,8 @@ void prepare(Context& c, std::int32_t row, const TempDir& dir) {
     const ChipRecord& chip = *chipAt(row);
     c->partIndex = row;
     std::vector<std::uint8_t> defaults(chip.optionByteCount);
-    for (std::size_t i = 0; i < defaults.size(); ++i) defaults[i] = DefaultOptionByte(row, static_cast<int>(i));
+    for (std::size_t i = 0; i < defaults.size(); ++i)
+        defaults[i] = DefaultOptionByte(row, static_cast<int>(i));
     DecodeOptions(*c, defaults.data());
     c->itemValue[itemSlot(chip, "ISP_SIZE")] = 2;
     if (const int trim = itemSlot(chip, "Trim_Frequency"); trim >= 0) c->itemValue[trim] = 2;
@@ -49,7 +50,8 @@ void prepare(Context& c, std::int32_t row, const TempDir& dir) {
     auto& flash = c.flash;
     auto& eeprom = c.eeprom;
     flash.assign(3000, 0);
-    for (std::size_t i = 0; i < flash.size(); ++i) flash[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    for (std::size_t i = 0; i < flash.size(); ++i)
+        flash[i] = static_cast<std::uint8_t>(i * 7 + 1);
     // Chips without EEPROM get stale EEPROM data too: it must never reach the file.
     eeprom.assign(chip.eepromSize != 0 ? chip.eepromSize : 100, 0x5A);
     c->flashData = flash.data();
@@ -87,8 +89,9 @@ struct ScriptedHost {
             self->questions.emplace_back(text);
             return self->answer ? 1 : 0;
         };
-        table.chooseSaveFile = [](void* user, const char* filter, const char* pattern, const char* extension,
-                                  const char* folder, char* path, size_t size) {
+        table.chooseSaveFile = [](void* user, const char* filter, const char* pattern,
+                                  const char* extension, const char* folder, char* path,
+                                  size_t size) {
             auto* self = static_cast<ScriptedHost*>(user);
             EXPECT_STREQ(filter, "vorlane Project File (*.vlx)");
             EXPECT_STREQ(pattern, "*.vlx");
@@ -169,7 +172,8 @@ TEST(VlxProject, ExtendedOptionBlockCarriesCustomerStringIdentifierAndMarker) {
 
     const std::size_t footerSize = vlx::storedFooterSize(file[file.size() - 2], file.back());
     vlx::Footer footer;
-    ASSERT_EQ(vlx::decodeFooter({file.data() + file.size() - footerSize, footerSize}, file.size() - footerSize, footer),
+    ASSERT_EQ(vlx::decodeFooter({file.data() + file.size() - footerSize, footerSize},
+                                file.size() - footerSize, footer),
               vlx::DecodeError::None);
     const auto& block = footer.optionBlock;
     ASSERT_EQ(block.size(), 64u);
@@ -194,7 +198,8 @@ TEST(VlxProject, SaveTimeBytes) {
 
 // A small valid project made from raw footer fields, for layouts no chip
 // produces.
-std::vector<std::uint8_t> craftedProject(vlx::Footer footer, const std::vector<std::uint8_t>& code) {
+std::vector<std::uint8_t> craftedProject(vlx::Footer footer,
+                                         const std::vector<std::uint8_t>& code) {
     footer.flashLength = static_cast<std::uint32_t>(code.size());
     footer.flashChecksum = test::byteSum(code);
     auto bytes = code;
@@ -226,8 +231,8 @@ TEST(VlxProject, SiblingToolFileAsksFirstAndNoLeavesTheRecordUntouched) {
     MemorySource source(bytes);
     EXPECT_EQ(loadProjectFooter(*c, source), S8_PROJECT_TOOL_ERROR);
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_EQ(host.questions[0],
-              "This VLX belongs to T3_Scriba.\nReading may cause information loss.\nDo you want to continue?");
+    EXPECT_EQ(host.questions[0], "This VLX belongs to T3_Scriba.\nReading may cause information "
+                                 "loss.\nDo you want to continue?");
     EXPECT_TRUE(test::sameRecord(*before, *c));
 
     host.answer = true;
@@ -239,10 +244,12 @@ TEST(VlxProject, SiblingToolFileAsksFirstAndNoLeavesTheRecordUntouched) {
 }
 
 TEST(VlxProject, UnsupportedPartsAndDamagedOptionBlocks) {
-    const auto classic = test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 0; });
-    const auto extended = test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 1; });
+    const auto classic =
+        test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 0; });
+    const auto extended =
+        test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 1; });
 
-    {   // Family 0x300: 16-byte identifier, extended block, no EEPROM fields, no chip.
+    { // Family 0x300: 16-byte identifier, extended block, no EEPROM fields, no chip.
         vlx::Footer footer = footerForRow(extended);
         footer.familyCode = 0x300;
         const auto bytes = craftedProject(footer, {9, 9});
@@ -254,7 +261,7 @@ TEST(VlxProject, UnsupportedPartsAndDamagedOptionBlocks) {
         EXPECT_STREQ(c->codeFileName, "a.bin");
         EXPECT_EQ(c->flashLength, 2u);
     }
-    {   // An option block shorter than the chip's reads as erased beyond its end.
+    { // An option block shorter than the chip's reads as erased beyond its end.
         vlx::Footer footer = footerForRow(classic);
         footer.optionBlock = {0x00};
         const auto bytes = craftedProject(footer, {});
@@ -267,7 +274,7 @@ TEST(VlxProject, UnsupportedPartsAndDamagedOptionBlocks) {
             EXPECT_EQ(c->bitValue[j], chip.bits[j].byteIndex == 0 ? 1u : 0u) << chip.bits[j].name;
         }
     }
-    {   // Extended blocks need room for their fields, and their marker.
+    { // Extended blocks need room for their fields, and their marker.
         vlx::Footer footer = footerForRow(extended);
         footer.optionBlock.assign(47, 0xFF);
         Context c;
@@ -286,13 +293,17 @@ TEST(VlxProject, DamagedFilesAreRefusedAndNeverLoaded) {
         SCOPED_TRACE(family);
         TempDir dir;
         Context saved;
-        prepare(saved, test::firstRow([&](const ChipRecord& chip) { return chip.familyCode == family; }), dir);
+        prepare(saved,
+                test::firstRow([&](const ChipRecord& chip) { return chip.familyCode == family; }),
+                dir);
         ASSERT_EQ(saveVlx(saved.ctx.get()), S8_PASS);
         const auto good = test::readBytes(dir / "project.vlx");
         const std::size_t tail = 300; // the footer and the end of the code
 
-        for (std::size_t length = 0; length < good.size(); length += length < good.size() - tail ? 97 : 1) {
-            const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
+        for (std::size_t length = 0; length < good.size();
+             length += length < good.size() - tail ? 97 : 1) {
+            const std::vector<std::uint8_t> cut(good.begin(),
+                                                good.begin() + static_cast<std::ptrdiff_t>(length));
             Context c;
             MemorySource source(cut);
             EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "cut to " << length;
@@ -300,7 +311,8 @@ TEST(VlxProject, DamagedFilesAreRefusedAndNeverLoaded) {
         std::mt19937 random(family);
         for (int round = 0; round < 2000; ++round) {
             auto flipped = good;
-            const std::size_t at = round % 2 ? random() % good.size() : good.size() - 1 - random() % tail;
+            const std::size_t at =
+                round % 2 ? random() % good.size() : good.size() - 1 - random() % tail;
             flipped[at] ^= static_cast<std::uint8_t>(random() % 255 + 1);
             Context c;
             MemorySource source(flipped);
@@ -351,7 +363,7 @@ TEST(VlxProject, HostChoosesTheFileOrCancels) {
 }
 
 class FailedSave : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         row_ = test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 1; });
         prepare(c_, row_, dir_);
@@ -384,7 +396,8 @@ TEST_F(FailedSave, MissingTrimItemWritesNothing) {
 
 TEST_F(FailedSave, NameTooLongForItsLengthByte) {
     std::string name;
-    for (int i = 0; i < 128; ++i) name += "码"; // 384 bytes of UTF-8, 256 in the legacy code page
+    for (int i = 0; i < 128; ++i)
+        name += "码"; // 384 bytes of UTF-8, 256 in the legacy code page
     std::strcpy(c_->codeFileName, name.c_str());
     before_ = test::snapshot(*c_);
     EXPECT_EQ(saveProject(*c_, kStamp, &TrimWordFromSelection), S8_FILE_ERROR);

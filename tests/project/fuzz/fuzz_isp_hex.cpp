@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.partIndex = 0;
     ctx.flashData = flash.data();
     ctx.flashLength = static_cast<std::uint32_t>(size % (chip.flashSize + 1));
-    if (scriba8::placeIspImage(ctx, chip, image.bytes) == S8_PASS && ctx.flashLength > chip.flashSize) std::abort();
+    if (scriba8::placeIspImage(ctx, chip, image.bytes) == S8_PASS &&
+        ctx.flashLength > chip.flashSize)
+        std::abort();
     return 0;
 }

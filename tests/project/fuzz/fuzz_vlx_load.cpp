@@ -8,7 +8,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const S8HostCallbacks keepReading{nullptr, [](void*, const char*) { return 1; }, nullptr, nullptr};
+    static const S8HostCallbacks keepReading{nullptr, [](void*, const char*) { return 1; }, nullptr,
+                                             nullptr};
     static ContextRecord ctx;
     std::memset(&ctx, 0, sizeof ctx);
     std::uint16_t status = 0;
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.flashData = flash.data();
     ctx.eepromData = eeprom.data();
     if (scriba8::loadProjectImages(ctx, file) != S8_PASS) std::abort();
-    if (ctx.codeFileName[sizeof ctx.codeFileName - 1] != 0 || ctx.ispCodeFile[sizeof ctx.ispCodeFile - 1] != 0) {
+    if (ctx.codeFileName[sizeof ctx.codeFileName - 1] != 0 ||
+        ctx.ispCodeFile[sizeof ctx.ispCodeFile - 1] != 0) {
         std::abort();
     }
     return 0;
