@@ -11,6 +11,7 @@ namespace scriba8::app::texts {
 inline constexpr TextPair kPass{"Pass", "成功"};
 inline constexpr TextPair kFail{"Fail", "失败"};
 inline constexpr TextPair kSaveFileError{"Save file error", "保存文件错误"};
+inline constexpr TextPair kBufferEmpty{"Buffer is empty", "代码缓冲区是空的"};
 
 // Command titles of the log's start lines
 inline constexpr TextPair kCheckId{"Check ID", "ID检测"};
@@ -28,6 +29,10 @@ inline constexpr TextPair kAuto{"Auto", "自动"};
 inline constexpr TextPair kLoadFile{"Load File", "打开文件"};
 inline constexpr TextPair kAutoReload{"Auto Reload", "自动重载"};
 inline constexpr TextPair kSaveBuffer{"Save Buffer", "保存数据"};
+inline constexpr TextPair kSaveVlx{"Save VLX", "保存项目*.VLX"};
+inline constexpr TextPair kInsertIsp{"Insert ISP-code", "插入ISP代码"};
+inline constexpr TextPair kOffLineMode{"Off-Line Mode", "脱机模式"};
+inline constexpr TextPair kReadInfo{"Read Info", "读取设置"};
 
 // Other captions
 inline constexpr TextPair kChipChecksumLabel{"Chip Checksum : ", "芯片检验和 : "};

@@ -58,6 +58,10 @@ constexpr char kReadOptions[] = "ReadOptions";
 constexpr char kDumpTarget[] = "DumpTarget";
 constexpr char kLoadVLXFooter[] = "LoadVLXFooter";
 constexpr char kLoadVLXBuffer[] = "LoadVLXBuffer";
+constexpr char kSaveVLX[] = "SaveVLX";
+constexpr char kInsertISPcode[] = "InsertISPcode";
+constexpr char kOffLineMode[] = "OffLineMode";
+constexpr char kReadOffLineModeInfo[] = "ReadOffLineModeInfo";
 
 } // namespace
 
@@ -87,6 +91,10 @@ app::LibraryApi FakeApi() {
     api.DumpTarget = &recordCall<kDumpTarget>;
     api.LoadVLXFooter = &recordCall<kLoadVLXFooter>;
     api.LoadVLXBuffer = &recordCall<kLoadVLXBuffer>;
+    api.SaveVLX = &recordCall<kSaveVLX>;
+    api.InsertISPcode = &recordCall<kInsertISPcode>;
+    api.OffLineMode = &recordCall<kOffLineMode>;
+    api.ReadOffLineModeInfo = &recordCall<kReadOffLineModeInfo>;
     return api;
 }
 

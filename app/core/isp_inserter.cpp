@@ -1,0 +1,60 @@
+#include "isp_inserter.h"
+
+#include "file_paths.h"
+#include "texts.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace scriba8::app {
+namespace {
+
+std::int32_t insert(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
+                    const IspCodeChoice& choice, IspInsertOutcome& outcome) {
+    const ChipSizes chip = ChipSizesOf(api, record.partIndex).value_or(ChipSizes{});
+    if (chip.flashSize == 0 || api.InsertISPcode == nullptr) return S8_FAIL;
+    if (buffers.flash.size() > chip.flashSize) return S8_FILE_TOO_LARGE;
+
+    const std::string fileName = choice.builtIn ? std::string("Default") : choice.userFile;
+    if (!CopyToField(fileName, record.ispCodeFile, sizeof record.ispCodeFile)) return S8_FILE_ERROR;
+    record.ispCodeSource = choice.builtIn ? 0 : 1;
+
+    // The library may grow the image up to the chip's size.
+    std::vector<std::uint8_t> image =
+        ApplyFillMode(buffers.flash, buffers.record(BufferTab::flash).fillMode, chip.flashSize);
+    const auto length = static_cast<std::uint32_t>(image.size());
+    image.resize(chip.flashSize, 0xFF);
+    record.flashData = image.data();
+    record.flashLength = length;
+    record.flashStart = 0;
+    const std::int32_t result = static_cast<std::uint16_t>(api.InsertISPcode(&record));
+    const std::uint32_t newLength = std::min(record.flashLength, chip.flashSize);
+    record.flashData = nullptr;
+    if (result != S8_PASS) return result;
+
+    image.resize(newLength);
+    buffers.flash = std::move(image);
+    const std::string label(FileNameOf(record.ispCodeFile));
+    CopyToField(label, record.ispCodeFile, sizeof record.ispCodeFile);
+    BufferFileRecord& flashRecord = buffers.record(BufferTab::flash);
+    const bool alone =
+        flashRecord.kind == BufferKind::empty || flashRecord.kind == BufferKind::ispInserted;
+    flashRecord.kind = alone ? BufferKind::ispInserted : BufferKind::mixedFiles;
+    outcome.displayName = alone ? label : label + " (Mixed file)";
+    outcome.summary = SummarizeFlash(buffers.flash, chip.flashSize);
+    return S8_PASS;
+}
+
+} // namespace
+
+IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
+                               OperationLog& log, const IspCodeChoice& choice) {
+    const std::uint32_t start = log.startCommand(texts::kInsertIsp);
+    IspInsertOutcome outcome;
+    outcome.result = insert(api, record, buffers, choice, outcome);
+    log.result(outcome.result);
+    log.finishCommand(start);
+    return outcome;
+}
+
+} // namespace scriba8::app
