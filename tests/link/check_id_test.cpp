@@ -44,6 +44,10 @@ TEST_F(CheckIdTest, TwoByteFamiliesIgnoreTheThirdByte) {
     device().faults().identityReply = identityOf(ctx_.partIndex, 0x05);
     expectResult(S8_PASS);
 
+    device().faults().identityReply.reset();
+    device().faults().identityMismatch = true;
+    expectResult(S8_FAIL);
+
     auto wrongFamily = identityOf(ctx_.partIndex, 0x00);
     wrongFamily[1] = 0xF4;
     device().faults().identityReply = wrongFamily;
@@ -79,11 +83,6 @@ TEST_F(CheckIdTest, ExchangeIsPowerOnIdentityPowerDown) {
     EXPECT_EQ(traceLinesStartingWith("GET 0001").back().size(), std::string("GET 0001 01 F0 00 00 00").size());
     EXPECT_THAT(device().statusWaits(), ElementsAre(5000, 1000));
     EXPECT_FALSE(device().targetPowered());
-}
-
-TEST_F(CheckIdTest, WrongIdentityReplyIsAMismatch) {
-    device().faults().identityMismatch = true;
-    expectResult(S8_FAIL);
 }
 
 TEST_F(CheckIdTest, ConnectionFailuresTranslateAndCloseWithPowerDown) {
@@ -171,13 +170,6 @@ TEST_F(CheckIdTest, FailedUpdatesEndWith107) {
     device().faults().noBootLoader = true;
     expectResult(S8_UPDATE_FAILED);
     EXPECT_TRUE(host_.errors.empty());
-}
-
-TEST_F(CheckIdTest, AcceptedUpdateThenIdentityCheckPasses) {
-    host_.answer = true;
-    device().firmware().supports8051 = false;
-    expectResult(S8_PASS);
-    EXPECT_TRUE(device().firmware().supports8051);
 }
 
 TEST_F(CheckIdTest, RefusedPowerDownKeepsTheResultAndReleasesTheHandle) {

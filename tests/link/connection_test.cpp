@@ -86,13 +86,9 @@ TEST_F(ConnectionTest, EachMismatchAsksItsOwnQuestionAndNoEndsTheCheck) {
         EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::UpdateDeclined);
         EXPECT_THAT(host_.questions, ElementsAre(c.question));
     }
-    EXPECT_EQ(commandsSent().back(), "04/0A"); // nothing after the question
-}
-
-TEST_F(ConnectionTest, WithoutHostTheQuestionIsAnsweredNo) {
-    device().firmware().main = 0x00140000;
-    ctx_.host = nullptr;
+    ctx_.host = nullptr; // nobody to ask: No
     EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::UpdateDeclined);
+    EXPECT_EQ(commandsSent().back(), "04/0A"); // nothing after the question
 }
 
 TEST_F(ConnectionTest, AcceptedUpdatesLoopUntilTheFirmwareMatches) {
@@ -141,14 +137,6 @@ TEST_F(ConnectionTest, PowerDownStatusesMapToLinkCodes) {
     device().faults().wrongTag.insert(sim::kPowerDownOp);
     EXPECT_EQ(TargetPowerOff(), LinkCode::TagMismatch);
     EXPECT_EQ(device().statusWaits().back(), 1000u);
-}
-
-TEST_F(ConnectionTest, TransferFailuresDuringTheFirmwareQuery) {
-    device().faults().refuseSetFeature.at = 1;
-    EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::SendFailed);
-    device().faults().refuseSetFeature.at = 0;
-    device().faults().refuseGetFeature.at = 1;
-    EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::ReceiveFailed);
 }
 
 TEST_F(ConnectionTest, OffLineConnectionLeavesTheTargetAlone) {

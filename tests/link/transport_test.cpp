@@ -69,20 +69,16 @@ TEST_F(TransportTest, SendBlockSplitsIntoPaddedChunksWithProgress) {
     EXPECT_EQ(status_, 100);
 }
 
-TEST_F(TransportTest, SendBlockStopsAtTheFirstRefusedReport) {
+TEST_F(TransportTest, TransfersStopAtTheFirstRefusal) {
     recorder_.refuseSetAt = 2;
     std::vector<std::uint8_t> data(300, 0xAB);
     EXPECT_EQ(SendBlock(data, nullptr, kCommandChunk), 128u);
     EXPECT_EQ(recorder_.sets.size(), 2u);
-}
 
-TEST_F(TransportTest, FirmwareChunksAreSixtyFiveByteReports) {
-    std::vector<std::uint8_t> data(100, 0x11);
-    EXPECT_EQ(SendBlock(data, nullptr, kFirmwareChunk), 100u);
-    ASSERT_EQ(recorder_.sets.size(), 2u);
-    EXPECT_EQ(recorder_.sets[1].size(), 65u);
-    EXPECT_EQ(recorder_.sets[1][36], 0x11);
-    EXPECT_EQ(recorder_.sets[1][37], 0);
+    recorder_.features.emplace_back(1024, 7);
+    recorder_.refuseGetAt = 2;
+    std::vector<std::uint8_t> buffer(2048);
+    EXPECT_EQ(ReceiveBlock(buffer, nullptr), 1024u);
 }
 
 TEST_F(TransportTest, ReceiveBlockTakesWhatItNeedsFromEachReport) {
@@ -100,13 +96,6 @@ TEST_F(TransportTest, ReceiveBlockTakesWhatItNeedsFromEachReport) {
     EXPECT_EQ(buffer[2999], 3);
     EXPECT_THAT(recorder_.progressSeen, ElementsAre(0, 34, 68));
     EXPECT_EQ(status_, 100);
-}
-
-TEST_F(TransportTest, ReceiveBlockStopsAtTheFirstRefusedRequest) {
-    recorder_.features.emplace_back(1024, 7);
-    recorder_.refuseGetAt = 2;
-    std::vector<std::uint8_t> buffer(2048);
-    EXPECT_EQ(ReceiveBlock(buffer, nullptr), 1024u);
 }
 
 TEST_F(TransportTest, EmptyTransfersSendNothingAndLeaveProgressAlone) {
