@@ -2,7 +2,7 @@
 
 #include "link/clock.h"
 #include "link/command.h"
-#include "link/host_prompts.h"
+#include "interface/host_prompts.h"
 #include "link/transport.h"
 #include "link/usb_ids.h"
 #include "resources/resources.h"

@@ -4,7 +4,7 @@
 #include "chips/options.h"
 #include "export_impl.h"
 #include "project/codepage.h"
-#include "project/host_prompts.h"
+#include "interface/host_prompts.h"
 #include "project/record_text.h"
 #include "project/vlx_format.h"
 #include "status_word.h"
@@ -69,7 +69,7 @@ std::int32_t loadProjectFooter(ContextRecord& ctx, ByteSource& file) {
     case vlx::DecodeError::None:
         break;
     }
-    if (footer.toolMarker == vlx::kSiblingToolMarker && !askYesNo(ctx, kSiblingToolQuestion)) {
+    if (footer.toolMarker == vlx::kSiblingToolMarker && !AskYesNo(ctx.host, kSiblingToolQuestion)) {
         return S8_PROJECT_TOOL_ERROR;
     }
     const vlx::Layout layout = *vlx::layoutFor(footer.familyCode);

@@ -4,7 +4,7 @@
 #include "chips/options.h"
 #include "export_impl.h"
 #include "project/atomic_file.h"
-#include "project/host_prompts.h"
+#include "project/save_dialog.h"
 #include "project/record_text.h"
 #include "status_word.h"
 

@@ -1,4 +1,4 @@
-#include "project/host_prompts.h"
+#include "project/save_dialog.h"
 
 #include "project/record_text.h"
 
@@ -6,11 +6,6 @@
 #include <vector>
 
 namespace scriba8 {
-
-bool askYesNo(const ContextRecord& ctx, const char* question) {
-    if (ctx.host == nullptr || ctx.host->askYesNo == nullptr) return false;
-    return ctx.host->askYesNo(ctx.host->user, question) != 0;
-}
 
 std::optional<std::string> chooseProjectSavePath(const ContextRecord& ctx) {
     const std::string folder = fieldText(ctx.projectFolder);

@@ -1,4 +1,4 @@
-#include "link/host_prompts.h"
+#include "interface/host_prompts.h"
 
 #include <cstdio>
 
