@@ -142,10 +142,12 @@ TEST_F(EraseTest, WholeChipEraseFailures) {
          {"option status", nth(kWriteOptions, 1, 2), S8_FAIL},
          {"option no reply", [](sim::Faults& f) { f.noStatusReply.insert(kWriteOptions); }, S8_FAIL}});
 
-    // A refused power-down ends the operation there; a locked second
-    // power-on is powered down once more.
+    // A refused power-down ends the operation there (the fault as a manual
+    // run would give it); a locked second power-on is powered down once more.
     freshDevice();
-    nth(sim::kPowerDownOp, 1, 1)(device().faults());
+    const auto spec = sim::parseFaultSpec("status=07/02@1:1");
+    ASSERT_TRUE(std::holds_alternative<sim::FaultSpec>(spec));
+    device().faults() = std::get<sim::FaultSpec>(spec).faults;
     wholeChipErase(&ctx_);
     EXPECT_THAT(commandNames(), ElementsAre("04/0A", "07/01", "02/02", "07/02"));
     freshDevice();
