@@ -207,6 +207,11 @@ std::optional<std::uint16_t> VirtualProgrammer::forcedStatus(OpCode op, int nth)
 void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
     const OpCode op{block[2], block[3]};
     const std::uint8_t tag = block[1];
+    // Plenty for a test; a long manual session drops the oldest half.
+    constexpr std::size_t kCommandLogLimit = 1 << 16;
+    if (commands_.size() >= kCommandLogLimit) {
+        commands_.erase(commands_.begin(), commands_.begin() + kCommandLogLimit / 2);
+    }
     CommandBytes& received = commands_.emplace_back();
     std::copy_n(block.begin(), received.size(), received.begin());
     const std::optional<std::uint16_t> forced = forcedStatus(op, ++commandCounts_[op]);

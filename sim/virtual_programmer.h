@@ -105,7 +105,8 @@ public:
     void setRealPace(bool on) { realPace_ = on; }
     // The time-outs the host waited for status replies with, oldest first.
     const std::vector<std::uint32_t>& statusWaits() const { return statusWaits_; }
-    // The command blocks the normal firmware received, oldest first.
+    // The command blocks the normal firmware received, oldest first (the
+    // most recent tens of thousands).
     using CommandBytes = std::array<std::uint8_t, 16>;
     const std::vector<CommandBytes>& commands() const { return commands_; }
 
