@@ -15,7 +15,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
 
-class OptionsTest : public OperationsTest {
+class OptionExchangeTest : public OperationsTest {
 protected:
     static constexpr sim::OpCode kTrim{0x07, 0x06};
     static constexpr sim::OpCode kWriteOptions{0x05, 0x02};
@@ -35,7 +35,7 @@ const auto family = [](std::uint8_t byte) {
     return [byte](const ChipRecord& c) { return c.familyByte() == byte; };
 };
 
-TEST_F(OptionsTest, TrimComesBeforeTheOptionWrite) {
+TEST_F(OptionExchangeTest, TrimComesBeforeTheOptionWrite) {
     const ChipRecord& chip = selectChip(family(0xF8));
     ASSERT_STREQ(chip.items[2].name, "Trim_Frequency");
     ctx_.itemValue[2] = 2; // "11.0592M", frequency 3
@@ -57,7 +57,7 @@ TEST_F(OptionsTest, TrimComesBeforeTheOptionWrite) {
     EXPECT_FALSE(target.canTrimTo(9));
 }
 
-TEST_F(OptionsTest, TrimAndOptionWriteFailures) {
+TEST_F(OptionExchangeTest, TrimAndOptionWriteFailures) {
     selectChip(family(0xF8));
     ctx_.itemValue[2] = 2;
     expectFaultResults([&] { return writeOptions(&ctx_); },
@@ -78,7 +78,7 @@ TEST_F(OptionsTest, TrimAndOptionWriteFailures) {
     EXPECT_THAT(commandNames(), Not(Contains("05/02")));
 }
 
-TEST_F(OptionsTest, TwoOptionBytesGoOutWithTheirSum) {
+TEST_F(OptionExchangeTest, TwoOptionBytesGoOutWithTheirSum) {
     selectChip([](const ChipRecord& c) { return c.optionByteCount == 2; });
     ctx_.itemValue[0] = 1;
     ctx_.bitValue[2] = 1;
@@ -92,7 +92,7 @@ TEST_F(OptionsTest, TwoOptionBytesGoOutWithTheirSum) {
     EXPECT_EQ(device().socket()->options[1], expected[1]);
 }
 
-TEST_F(OptionsTest, ReadOptionsDecodesWhatTheChipHolds) {
+TEST_F(OptionExchangeTest, ReadOptionsDecodesWhatTheChipHolds) {
     const ChipRecord& chip = selectChip([](const ChipRecord& c) { return c.optionByteCount == 2; });
     socketChip().options[0] = 0xF8; // LOCK, SB and MOVCL on, in bits 0..2
     expectResult(readOptions(&ctx_), S8_PASS);
@@ -107,7 +107,7 @@ TEST_F(OptionsTest, ReadOptionsDecodesWhatTheChipHolds) {
                         {[](sim::Faults& f) { f.refuseGetFeature.at = 2; }, S8_RECEIVE_ERROR}});
 }
 
-TEST_F(OptionsTest, StoredChecksumIsWrittenAndReadBackEvenWhenLocked) {
+TEST_F(OptionExchangeTest, StoredChecksumIsWrittenAndReadBackEvenWhenLocked) {
     selectChip([](const ChipRecord& c) { return c.chipChecksumSupported == 1 && c.optionByteCount == 7; });
     ctx_.autoProcess = S8_STEP_RUNNING | S8_STEP_SAVE_CHIP_CHECKSUM;
     ctx_.flashFullChecksum = 0x1A2B;
@@ -139,7 +139,7 @@ TEST_F(OptionsTest, StoredChecksumIsWrittenAndReadBackEvenWhenLocked) {
     }
 }
 
-TEST_F(OptionsTest, DumpCopiesFlashEepromAndOptions) {
+TEST_F(OptionExchangeTest, DumpCopiesFlashEepromAndOptions) {
     const ChipRecord& chip = selectChip([](const ChipRecord& c) { return c.eepromSize != 0; });
     sim::VirtualChip& target = socketChip();
     target.flash = randomBytes(chip.flashSize, random_);
@@ -159,7 +159,7 @@ TEST_F(OptionsTest, DumpCopiesFlashEepromAndOptions) {
                                             "07/01", "06/02", "07/02"));
 }
 
-TEST_F(OptionsTest, DumpWithoutEepromLeavesItsLengthAlone) {
+TEST_F(OptionExchangeTest, DumpWithoutEepromLeavesItsLengthAlone) {
     const ChipRecord& chip = selectChip([](const ChipRecord& c) { return c.eepromSize == 0; });
     std::vector<std::uint8_t> flash(chip.flashSize);
     ctx_.flashData = flash.data();
@@ -170,7 +170,7 @@ TEST_F(OptionsTest, DumpWithoutEepromLeavesItsLengthAlone) {
 }
 
 // Neither buffer changes unless both memories were read completely.
-TEST_F(OptionsTest, FailedDumpLeavesTheBuffersUntouched) {
+TEST_F(OptionExchangeTest, FailedDumpLeavesTheBuffersUntouched) {
     const ChipRecord& chip = selectChip([](const ChipRecord& c) { return c.eepromSize != 0; });
     const std::uint32_t flashReports = chip.flashSize / 1024;
     for (int refusedGet : {3, 2 + static_cast<int>(flashReports)}) {

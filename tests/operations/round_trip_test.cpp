@@ -55,7 +55,7 @@ void randomSelection(const ChipRecord& chip, ContextRecord& ctx, std::mt19937& r
     }
 }
 
-class RoundTripTest : public OperationsTest {
+class ChipLifeTest : public OperationsTest {
 protected:
     // The option selection in the record equals the one written; the trim
     // frequency lives in the trim word, not in the option bytes.
@@ -77,7 +77,7 @@ protected:
     }
 };
 
-TEST_F(RoundTripTest, EveryOptionLayout) {
+TEST_F(ChipLifeTest, EveryOptionLayout) {
     std::map<std::string, std::int32_t> layouts;
     for (std::size_t i = 0; i < chipTable().size(); ++i) {
         layouts.emplace(layoutKey(chipTable()[i]), static_cast<std::int32_t>(i));
