@@ -25,8 +25,10 @@ bool downloadFits(const ContextRecord& ctx, const ChipRecord& chip) {
     const bool serialFits = (ctx.serialFlags & 0x01) == 0 ||
                             (chip.flashSize >= kSerialBlockSize &&
                              ctx.serialAddress <= chip.flashSize - kSerialBlockSize);
-    return BufferFits(ctx.flashData, ctx.flashStart, ctx.flashLength, chip.flashSize) &&
-           BufferFits(ctx.eepromData, ctx.eepromStart, ctx.eepromLength, chip.eepromSize) && serialFits;
+    const bool eepromFits = ctx.eepromLength == 0 ||
+                            BufferFits(ctx.eepromData, ctx.eepromStart, ctx.eepromLength, chip.eepromSize);
+    return BufferFits(ctx.flashData, ctx.flashStart, ctx.flashLength, chip.flashSize) && eepromFits &&
+           serialFits;
 }
 
 // The Flash bytes directly followed by the EEPROM bytes.

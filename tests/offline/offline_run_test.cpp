@@ -109,19 +109,6 @@ TEST_F(OffLineTest, NothingIsProgrammedFromAStoreThatDoesNotHold) {
     EXPECT_EQ(device().runOffLine(1).stop, Stop::NoSettings);
 }
 
-TEST_F(OffLineTest, LockedChipNeedsTheWholeChipErase) {
-    prepare("VS8F116", 100, 0, S8_STEP_PROGRAM);
-    ASSERT_EQ(download(), S8_PASS);
-    device().lockChip(); // the next chip to arrive
-    EXPECT_EQ(device().runOffLine(1).stop, Stop::ChipFailed);
-
-    ctx_.autoProcess = S8_STEP_WHOLE_CHIP_ERASE | S8_STEP_PROGRAM;
-    ASSERT_EQ(download(), S8_PASS);
-    device().lockChip();
-    EXPECT_EQ(device().runOffLine(1).programmed, 1);
-    EXPECT_FALSE(device().socket()->locked);
-}
-
 TEST(OffLineRunSpec, Grammar) {
     auto spec = sim::parseOffLineRunSpec("run=3");
     ASSERT_TRUE(std::holds_alternative<sim::OffLineRunSpec>(spec));

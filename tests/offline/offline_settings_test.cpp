@@ -36,7 +36,7 @@ class SettingsBlockTest : public ::testing::Test {
 protected:
     // A layout-2 block as OffLineMode writes it for the chip, padded to the
     // read length with 0xFF as the programmer returns it.
-    Block blockFor(const char* part, std::uint8_t autoSteps = S8_DEFAULT_AUTO_PROCESS) {
+    Block blockFor(const char* part) {
         const std::int32_t row = chipNamed(part);
         EXPECT_GE(row, 0) << part;
         ContextRecord ctx{};
@@ -46,14 +46,13 @@ protected:
         ctx.eepromStart = 4;
         ctx.eepromLength = 0x80;
         ctx.eepromChecksum = 0x1111;
-        ctx.autoProcess = autoSteps;
+        ctx.autoProcess = S8_DEFAULT_AUTO_PROCESS;
         ctx.serialFlags = 3;
         ctx.serialAddress = 0x3FF0;
         std::memcpy(ctx.serialString, "ABCDEFGHIJKL", 12);
         ctx.serialNumber = 0x01020304;
         ctx.maxCounter = 1000;
         ctx.trimWord = 0x0301;
-        written_ = ctx;
         OptionBlock options(chipAt(row)->optionByteCount, 0xFF);
         EncodeOptions(ctx, options);
         const auto bytes = buildOffLineSettings(ctx, *chipAt(row), options);
@@ -65,7 +64,6 @@ protected:
 
     std::int32_t decode(const Block& b) { return decodeOffLineSettings(b, ctx_); }
 
-    ContextRecord written_{};
     ContextRecord ctx_ = [] {
         ContextRecord r{};
         r.partIndex = -1;
@@ -98,18 +96,14 @@ TEST_F(SettingsBlockTest, CountersChangedByTheProgrammerStillPass) {
     }
 }
 
-TEST_F(SettingsBlockTest, ErasedMemoryIsEmptyWhateverFollows) {
-    Block b;
-    b.fill(0xFF);
-    EXPECT_EQ(decode(b), S8_NO_OFFLINE_INFO);
-    b[5] = 0x00;
-    EXPECT_EQ(decode(b), S8_NO_OFFLINE_INFO);
-    b[4] = 0x02; // a layout byte: no longer erased, and a length of 0xFFFF
-    EXPECT_EQ(decode(b), S8_CHECKSUM_ERROR);
-    EXPECT_EQ(ctx_.partIndex, -1);
-}
+TEST_F(SettingsBlockTest, RefusedBlocksLeaveTheRecordAlone) {
+    Block erased;
+    erased.fill(0xFF);
+    erased[5] = 0x00; // only bytes 0-4 say "erased"
+    EXPECT_EQ(decode(erased), S8_NO_OFFLINE_INFO);
+    erased[4] = 0x02; // a layout, and a length of 0xFFFF
+    EXPECT_EQ(decode(erased), S8_CHECKSUM_ERROR);
 
-TEST_F(SettingsBlockTest, LengthsTheBlockCannotHoldAreRefused) {
     const Block good = blockFor("VS8F116"); // 75 bytes: 68 + 7 option bytes
     for (std::size_t length : {257u, 0xFFFFu, 67u, 74u, 0u}) {
         Block b = good;
@@ -117,88 +111,54 @@ TEST_F(SettingsBlockTest, LengthsTheBlockCannotHoldAreRefused) {
         if (length <= 256) seal2(b); // only the length is wrong
         EXPECT_EQ(decode(b), S8_CHECKSUM_ERROR) << length;
     }
+    Block layout3 = good;
+    layout3[4] = 3;
+    sealLayout(layout3, 1000, 1000); // a layout without counters: all bytes count
+    EXPECT_EQ(decode(layout3), S8_FAIL);
+    EXPECT_EQ(ctx_.partIndex, -1);
+    EXPECT_EQ(ctx_.flashLength, 0u);
+
     // More than the block needs is fine, as long as the sum covers it.
     Block longer = good;
     setLength(longer, 256);
     seal2(longer);
     EXPECT_EQ(decode(longer), S8_PASS);
-
-    // Option bytes the length does not cover, in layout 1 too.
-    Block layout1 = good;
-    layout1[4] = 1;
-    layout1[57] = 20;
-    setLength(layout1, 58 + 19);
-    sealLayout(layout1, 42, 48);
-    EXPECT_EQ(decode(layout1), S8_CHECKSUM_ERROR);
-    setLength(layout1, 58 + 20);
-    sealLayout(layout1, 42, 48);
-    EXPECT_EQ(decode(layout1), S8_PASS);
 }
 
-TEST_F(SettingsBlockTest, LayoutOtherThanOneOrTwoFails) {
-    Block b = blockFor("VS8F116");
-    b[4] = 3;
-    std::uint32_t sum = 0;
-    for (std::size_t i = 2; i < 75; ++i) sum += b[i];
-    b[0] = static_cast<std::uint8_t>(sum);
-    b[1] = static_cast<std::uint8_t>(sum >> 8);
-    EXPECT_EQ(decode(b), S8_FAIL);
-    EXPECT_EQ(ctx_.partIndex, -1);
-}
-
-TEST_F(SettingsBlockTest, LayoutOneKeepsTheEepromFields) {
-    const std::int32_t row = chipNamed("VS8A116");
-    const ChipRecord& chip = *chipAt(row);
+TEST_F(SettingsBlockTest, LayoutOneHasNoEepromFields) {
+    const Block layout2 = blockFor("VS8F116");
     Block b;
     b.fill(0xFF);
-    std::fill(b.begin(), b.begin() + 60, 0x00);
-    setLength(b, 60);
+    std::copy_n(layout2.begin(), 20, b.begin());
+    std::copy(layout2.begin() + 30, layout2.begin() + 75, b.begin() + 20);
     b[4] = 1;
-    b[5] = static_cast<std::uint8_t>(chip.partCode);
-    b[6] = static_cast<std::uint8_t>(chip.partCode >> 8);
-    b[14] = 0x00; // flash length 0x2000
-    b[15] = 0x20;
-    b[18] = 0x34;
-    b[20] = 0x06; // auto steps
-    b[21] = 0x01;
-    b[22] = 0xF0; // serial address 0x3FF0
-    b[23] = 0x3F;
-    b[26] = 'Q';
-    b[38] = 0x07; // serial number
+    setLength(b, 65);
     b[42] = 0x05; // current serial number
-    b[46] = 0x10; // limit
     b[48] = 0x09; // current counter
-    b[50] = 0x01; // trim word 0x0201
-    b[51] = 0x02;
-    b[57] = 2;
-    b[58] = 0xC8; // ISP_SIZE code 0x00 under mask 0x30; LOCK, SB and MOVCL active
-    b[59] = 0xFF;
     sealLayout(b, 42, 48);
 
     ctx_.eepromStart = 11;
     ctx_.eepromLength = 22;
     ctx_.eepromChecksum = 33;
     ASSERT_EQ(decode(b), S8_PASS);
-    EXPECT_EQ(ctx_.partIndex, row);
-    EXPECT_EQ(ctx_.flashLength, 0x2000u);
-    EXPECT_EQ(ctx_.flashChecksum, 0x34);
-    EXPECT_EQ(ctx_.autoProcess, 0x06);
-    EXPECT_EQ(ctx_.serialFlags, 0x01);
-    EXPECT_EQ(ctx_.serialAddress, 0x3FF0u);
-    EXPECT_EQ(ctx_.serialString[0], 'Q');
-    EXPECT_EQ(ctx_.serialNumber, 7u);
-    EXPECT_EQ(ctx_.currentSerialNumber, 5u);
-    EXPECT_EQ(ctx_.maxCounter, 0x10);
-    EXPECT_EQ(ctx_.currentCounter, 9);
-    EXPECT_EQ(ctx_.trimWord, 0x0201);
     EXPECT_EQ(ctx_.eepromStart, 11u);
     EXPECT_EQ(ctx_.eepromLength, 22u);
     EXPECT_EQ(ctx_.eepromChecksum, 33);
-    ContextRecord expected{};
-    expected.partIndex = row;
-    DecodeOptions(expected, &b[58]);
-    EXPECT_THAT(ctx_.itemValue, ::testing::ElementsAreArray(expected.itemValue));
-    EXPECT_THAT(ctx_.bitValue, ::testing::ElementsAreArray(expected.bitValue));
+    EXPECT_EQ(ctx_.currentSerialNumber, 5u);
+    EXPECT_EQ(ctx_.currentCounter, 9);
+
+    ContextRecord fromLayout2 = ctx_;
+    ASSERT_EQ(decodeOffLineSettings(layout2, fromLayout2), S8_PASS);
+    EXPECT_EQ(ctx_.partIndex, fromLayout2.partIndex);
+    EXPECT_EQ(ctx_.flashLength, fromLayout2.flashLength);
+    EXPECT_EQ(ctx_.autoProcess, fromLayout2.autoProcess);
+    EXPECT_EQ(ctx_.serialAddress, fromLayout2.serialAddress);
+    EXPECT_EQ(0, std::memcmp(ctx_.serialString, fromLayout2.serialString, 12));
+    EXPECT_EQ(ctx_.serialNumber, fromLayout2.serialNumber);
+    EXPECT_EQ(ctx_.maxCounter, fromLayout2.maxCounter);
+    EXPECT_EQ(ctx_.trimWord, fromLayout2.trimWord);
+    EXPECT_THAT(ctx_.itemValue, ::testing::ElementsAreArray(fromLayout2.itemValue));
+    EXPECT_THAT(ctx_.bitValue, ::testing::ElementsAreArray(fromLayout2.bitValue));
 }
 
 TEST_F(SettingsBlockTest, FewerOptionBytesThanTheChipHasReadAsErased) {
