@@ -17,6 +17,11 @@ const BodyInfo* ChipRow(const LibraryApi& api, std::int32_t partIndex);
 // default value, unused slots 0.
 void ApplyDefaultSelection(const BodyInfo& chip, ContextRecord& record);
 
+// A selection decoded from option bytes (a loaded project) as the values
+// Write Options takes: on a 64 KB chip without ISP area the IAP value to
+// write counts one 512-byte page less than the decoded one.
+void AdoptDecodedSelection(const BodyInfo& chip, ContextRecord& record);
+
 // Makes the row the selected chip, as choosing it in the part lists does:
 // default selection, empty Flash buffer, erased EEPROM buffer, no file
 // names, project and off-line fields reset, the auto steps back at 0x001F.

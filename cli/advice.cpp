@@ -1,0 +1,138 @@
+#include "advice.h"
+
+#include "Scriba8_T3Plus_DLL.h"
+
+namespace scriba8::cli {
+namespace {
+
+using app::TextPair;
+
+constexpr TextPair kNoProgrammer{
+    "No programmer found: check the USB cable and the udev rules (README, \"USB access\"), "
+    "or run with --programmer virtual.",
+    "未找到编程器：请检查USB连接线和udev规则（见README的“USB access”一节），"
+    "或使用 --programmer virtual 运行。"};
+constexpr TextPair kTransfer{
+    "The USB transfer with the programmer failed: unplug the programmer, plug it in again and "
+    "repeat the command.",
+    "与编程器的USB传输失败：请拔下编程器后重新插入，再重复此命令。"};
+constexpr TextPair kEraseTimeout{
+    "The programmer did not report the end of the erase in time: check that the chip sits "
+    "correctly in the socket and repeat the command.",
+    "编程器未及时报告擦除结束：请检查芯片是否正确放入插座，然后重复此命令。"};
+constexpr TextPair kUpdateDeclined{
+    "The programmer's firmware must be updated before it can be used: run the command again and "
+    "answer yes, or pass --yes.",
+    "编程器固件需要先更新才能使用：请重新运行命令并回答 yes，或加上 --yes。"};
+constexpr TextPair kUpdateFailed{
+    "The firmware update failed: keep the programmer connected and run the command again to "
+    "repeat the update.",
+    "固件更新失败：请保持编程器连接，重新运行命令以再次更新。"};
+constexpr TextPair kWrongChip{
+    "The chip in the socket is not the part named by --part: check the part name and how the "
+    "chip sits in the socket.",
+    "插座中的芯片不是 --part 指定的型号：请检查型号名称和芯片在插座中的放置。"};
+constexpr TextPair kLocked{
+    "The chip is locked: run whole-chip-erase to unlock it (this erases the whole chip).",
+    "芯片已加密上锁：请运行 whole-chip-erase 解锁（这会擦除整个芯片）。"};
+constexpr TextPair kNoPower{
+    "Check that the chip sits correctly in the socket and that --part names it.",
+    "请检查芯片是否正确放入插座，以及 --part 是否为该芯片的型号。"};
+constexpr TextPair kWriteChecksum{
+    "The programmer found a checksum error after writing: erase the chip and program it again.",
+    "编程器在写入后发现检验和错误：请擦除芯片后重新编程。"};
+constexpr TextPair kTrim{
+    "The oscillator trim failed: choose another Trim_Frequency, or External.",
+    "振荡器频率设置失败：请选择其他 Trim_Frequency，或选择 External。"};
+constexpr TextPair kOpenFile{
+    "The file could not be opened: check its name and that it can be read.",
+    "无法打开文件：请检查文件名以及是否有读取权限。"};
+constexpr TextPair kWriteFile{
+    "The file could not be written: check that its folder exists and can be written.",
+    "无法写入文件：请检查文件夹是否存在以及是否有写入权限。"};
+constexpr TextPair kDamagedProject{
+    "The project file is damaged or was not written by this tool: save the project again from "
+    "its code file.",
+    "项目文件已损坏或不是本工具生成的：请从代码文件重新保存项目。"};
+constexpr TextPair kProjectPart{
+    "The project's part is not in this tool's chip table: save the project again for a "
+    "supported part (scriba8 parts lists them).",
+    "本工具的芯片表中没有该项目的芯片型号：请为支持的型号重新保存项目（scriba8 parts 可列出型号）。"};
+constexpr TextPair kTooLarge{
+    "The file does not fit the chip's memory at this offset: check --part and --offset.",
+    "文件在此偏移位置超出芯片存储器：请检查 --part 和 --offset。"};
+constexpr TextPair kIspTooLarge{
+    "The ISP code is larger than the chip's largest ISP area: use a smaller boot loader.",
+    "ISP代码大于芯片最大的ISP区：请使用更小的引导程序。"};
+constexpr TextPair kNoOffLine{
+    "The programmer holds no off-line project: download one with \"scriba8 offline download "
+    "FILE\".",
+    "编程器中没有脱机项目：请用 \"scriba8 offline download FILE\" 下载。"};
+constexpr TextPair kCancelled{"The command was cancelled; nothing was written.",
+                              "命令已取消，未写入任何内容。"};
+constexpr TextPair kPowerDown{
+    "Powering the chip down between the two erase steps failed: check the chip in the socket "
+    "and repeat whole-chip-erase.",
+    "整片擦除两步之间芯片断电失败：请检查插座中的芯片，然后重复 whole-chip-erase。"};
+constexpr TextPair kVerifyMismatch{
+    "The chip's contents differ from the file: program the chip again (erase it first).",
+    "芯片内容与文件不一致：请重新编程芯片（先擦除）。"};
+constexpr TextPair kNotBlank{"The chip is not blank: erase it first.",
+                             "芯片不是空白的：请先擦除。"};
+constexpr TextPair kIdMismatch{
+    "The chip's identity does not match --part: check the part name and the chip in the "
+    "socket.",
+    "芯片的ID与 --part 不符：请检查型号名称和插座中的芯片。"};
+constexpr TextPair kNoBuiltInIsp{
+    "The chip has no built-in ISP code: give one with --isp-file FILE.",
+    "该芯片没有内置ISP代码：请用 --isp-file FILE 指定。"};
+constexpr TextPair kBufferEmpty{"There is no code to use: give a code file.",
+                                "没有可用的代码：请指定代码文件。"};
+constexpr TextPair kGeneric{
+    "The operation failed: check the chip in the socket and repeat the command.",
+    "操作失败：请检查插座中的芯片，然后重复此命令。"};
+
+TextPair failureAdvice(std::string_view command) {
+    if (command == "verify") return kVerifyMismatch;
+    if (command == "blank-check") return kNotBlank;
+    if (command == "check-id") return kIdMismatch;
+    if (command == "isp-insert") return kNoBuiltInIsp;
+    if (command == "project save" || command == "offline download") return kBufferEmpty;
+    if (command.starts_with("project")) return kDamagedProject;
+    return kGeneric;
+}
+
+} // namespace
+
+TextPair AdviceFor(std::int32_t result, std::string_view command) {
+    // "save" stands for writing an output file after any command.
+    const bool writing = command == "save" || command == "project save";
+    switch (result) {
+    case S8_PASS: return {"", ""};
+    case S8_NO_PROGRAMMER: return kNoProgrammer;
+    case S8_SEND_ERROR:
+    case S8_RECEIVE_ERROR: return kTransfer;
+    case S8_STATUS_TIMEOUT: return kEraseTimeout;
+    case S8_UPDATE_DECLINED: return kUpdateDeclined;
+    case S8_UPDATE_FAILED: return kUpdateFailed;
+    case S8_ID_REJECTED: return kWrongChip;
+    case S8_CHIP_LOCKED: return kLocked;
+    case S8_POWER_ON_FAILED:
+    case S8_NO_RESPONSE: return kNoPower;
+    case S8_CHECKSUM_ERROR: return kWriteChecksum;
+    case S8_TRIM_FAILED: return kTrim;
+    case S8_FILE_ERROR: return writing ? kWriteFile : kOpenFile;
+    case S8_PROJECT_CHECKSUM_ERROR:
+    case S8_PROJECT_BUFFER_ERROR:
+    case S8_PROJECT_TOOL_ERROR:
+    case S8_PROJECT_OPTION_ERROR: return kDamagedProject;
+    case S8_PROJECT_PART_ERROR: return kProjectPart;
+    case S8_FILE_TOO_LARGE: return command == "isp-insert" ? kIspTooLarge : kTooLarge;
+    case S8_NO_OFFLINE_INFO: return kNoOffLine;
+    case S8_CANCELLED: return kCancelled;
+    case S8_POWER_DOWN_FAILED: return kPowerDown;
+    default: return failureAdvice(command);
+    }
+}
+
+} // namespace scriba8::cli

@@ -1,0 +1,22 @@
+// Writing a memory image to a file: Intel HEX when the name ends in .hex or
+// .ihx, raw binary otherwise.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace scriba8::cli {
+
+// Intel HEX text: 16 data bytes a line from address 0, an extended linear
+// address record before each further 64 KB, the end-of-file record last.
+// Lines end in CR LF.
+std::string IntelHexText(std::span<const std::uint8_t> image);
+
+bool IsHexFileName(const std::string& path);
+
+// Writes through a temporary file, so a failed write leaves an existing
+// file as it was. False on any failure.
+bool WriteImageFile(const std::string& path, std::span<const std::uint8_t> image);
+
+} // namespace scriba8::cli

@@ -1,0 +1,245 @@
+// scriba8: the command-line front end. Parses the command line into an
+// Invocation, runs it in a Session and prints the report.
+#include "commands.h"
+#include "exit_codes.h"
+#include "library_api.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+using scriba8::cli::Invocation;
+
+constexpr const char* kGlobalNote =
+    "Global options (--part, --lang, --json, --yes, --no, --programmer) may stand before or after "
+    "the subcommand: see scriba8 --help.";
+
+std::string mainFooter() {
+    return "Files: Intel HEX (.hex), binary (anything else) or projects (.vlx), which also name "
+           "the part.\n"
+           "Output files (-o) are Intel HEX when named .hex or .ihx, binary otherwise.\n"
+           "Firmware-update questions are asked on the terminal; --yes or --no answer them in "
+           "scripts, and without a terminal they are answered no.\n\n" +
+           scriba8::cli::ExitStatusHelp() +
+           "\nExamples:\n"
+           "  scriba8 parts VS8A\n"
+           "  scriba8 --programmer virtual --part VS8G132 program examples/blinky.hex\n"
+           "  scriba8 --part VS8G132 write-options --option ISP_SIZE=2.0k --bit LOCK=on\n"
+           "  scriba8 --part VS8G132 auto firmware.hex --steps erase,program,verify --json\n";
+}
+
+void addGlobalOptions(CLI::App& app, Invocation& invocation) {
+    app.add_option("--part", invocation.part, "The chip, named exactly as scriba8 parts lists it")
+        ->type_name("NAME");
+    app.add_option("--lang", invocation.language, "Language of the log and advice: en or zh")
+        ->check(CLI::IsMember({"en", "zh"}));
+    app.add_flag("--json", invocation.json,
+                 "Print one JSON object with the result and data (the log goes to stderr)");
+    auto* yes = app.add_flag("--yes,-y", invocation.yes, "Answer yes to firmware-update questions");
+    auto* no = app.add_flag("--no,-n", invocation.no, "Answer no to firmware-update questions");
+    yes->excludes(no);
+    app.add_option("--programmer", invocation.programmer,
+                   "virtual: the built-in virtual programmer (as SCRIBA8_PROGRAMMER=virtual); "
+                   "usb: a real one")
+        ->check(CLI::IsMember({"virtual", "usb"}));
+}
+
+CLI::App* addCommand(CLI::App& parent, Invocation& invocation, const std::string& name,
+                     const std::string& fullName, const std::string& description) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    command->footer(kGlobalNote);
+    command->callback([&invocation, fullName] { invocation.command = fullName; });
+    return command;
+}
+
+void addFile(CLI::App* command, Invocation& invocation, bool required, const std::string& what) {
+    auto* file = command->add_option("FILE", invocation.file, what);
+    if (required) file->required();
+    command->add_option("--offset", invocation.offset,
+                        "Where FILE starts in the buffer (decimal or 0x hex; default 0)")
+        ->type_name("BYTES");
+    command->add_option("--fill", invocation.fill, "Fill the Flash buffer to the chip's size: 00 or ff")
+        ->check(CLI::IsMember({"00", "ff", "FF"}));
+}
+
+void addSettings(CLI::App* command, Invocation& invocation) {
+    command->add_option("--option", invocation.options,
+                        "A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
+                        "(scriba8 parts NAME lists them); the chip's default otherwise")
+        ->type_name("NAME=VALUE");
+    command->add_option("--bit", invocation.bits, "A bit option, e.g. LOCK=on or HWBS=off")
+        ->type_name("NAME=on|off");
+}
+
+void addSteps(CLI::App* command, Invocation& invocation) {
+    command->add_option("--steps", invocation.steps,
+                        "Auto steps, comma-separated: whole-chip-erase, erase, blank-check, "
+                        "program, eeprom-program, verify, write-options, save-checksum; or "
+                        "default (whole-chip-erase,blank-check,program,verify,write-options)")
+        ->type_name("LIST");
+}
+
+void addEepromFile(CLI::App* command, Invocation& invocation) {
+    command->add_option("--eeprom-file", invocation.eepromFile,
+                        "A file for the EEPROM buffer (chips with EEPROM)");
+}
+
+void buildCommandLine(CLI::App& app, Invocation& invocation) {
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.footer(mainFooter());
+    addGlobalOptions(app, invocation);
+
+    auto* parts = addCommand(app, invocation, "parts", "parts",
+                             "List the chips with their sizes and options; with one match (or "
+                             "--part) show its options in full");
+    parts->add_option("FILTER", invocation.filters, "Show parts whose name contains this");
+    parts->add_flag("--details", invocation.details, "Show every option's choices and defaults");
+
+    addCommand(app, invocation, "info", "info",
+               "Library version, the chip table, and whether a programmer answers "
+               "(exit status 3 when none does)");
+    addCommand(app, invocation, "check-id", "check-id", "Check that the chip in the socket is --part");
+    addCommand(app, invocation, "erase", "erase", "Erase the chip's Flash");
+    addCommand(app, invocation, "blank-check", "blank-check", "Check that the whole Flash is erased");
+    addCommand(app, invocation, "whole-chip-erase", "whole-chip-erase",
+               "Erase everything including the options (unlocks a locked chip), then write the "
+               "default options");
+
+    auto* program = addCommand(app, invocation, "program", "program", "Program FILE into Flash");
+    addFile(program, invocation, true, "The code to program");
+    auto* verify = addCommand(app, invocation, "verify", "verify",
+                              "Compare the chip's Flash with FILE");
+    addFile(verify, invocation, true, "The code to compare with");
+    auto* eeprom = addCommand(app, invocation, "eeprom", "eeprom",
+                              "Erase, program and check the EEPROM with FILE");
+    addFile(eeprom, invocation, true, "The EEPROM contents");
+
+    addCommand(app, invocation, "read-options", "read-options", "Read the option bytes by name");
+    auto* writeOptions = addCommand(app, invocation, "write-options", "write-options",
+                                    "Write the options: the chip's defaults, changed by --option "
+                                    "and --bit");
+    addSettings(writeOptions, invocation);
+    addCommand(app, invocation, "checksum", "checksum", "Read the checksum the chip keeps");
+
+    auto* dump = addCommand(app, invocation, "dump", "dump",
+                            "Read Flash, EEPROM and options back from the chip");
+    dump->add_option("-o,--output", invocation.output, "File for the Flash contents")->required();
+    dump->add_option("--eeprom-output", invocation.eepromOutput, "File for the EEPROM contents");
+
+    auto* autoRun = addCommand(app, invocation, "auto", "auto",
+                               "Run the auto sequence on FILE: the steps in fixed order, stopping "
+                               "at the first that fails");
+    addFile(autoRun, invocation, true, "The code, or a project (whose steps are the default)");
+    addEepromFile(autoRun, invocation);
+    addSettings(autoRun, invocation);
+    addSteps(autoRun, invocation);
+
+    auto* project = app.add_subcommand("project", "Project files (.vlx)");
+    project->require_subcommand(1);
+    project->footer(kGlobalNote);
+    auto* save = addCommand(*project, invocation, "save", "project save",
+                            "Save FILE, the options and the steps as a project");
+    addFile(save, invocation, false, "The code (optional for chips with EEPROM)");
+    save->add_option("-o,--output", invocation.output, "The project file to write")->required();
+    addEepromFile(save, invocation);
+    addSettings(save, invocation);
+    addSteps(save, invocation);
+    save->add_option("--customer-string", invocation.customerString,
+                     "Up to 16 bytes of text, for chips that take one");
+    auto* load = addCommand(*project, invocation, "load", "project load",
+                            "Check a project and write its code out");
+    load->add_option("FILE", invocation.file, "The project")->required();
+    load->add_option("-o,--output", invocation.output, "File for its Flash image");
+    load->add_option("--eeprom-output", invocation.eepromOutput, "File for its EEPROM image");
+    auto* show = addCommand(*project, invocation, "show", "project show", "Show what a project holds");
+    show->add_option("FILE", invocation.file, "The project")->required();
+
+    auto* isp = addCommand(app, invocation, "isp-insert", "isp-insert",
+                           "Put the boot loader (ISP code) at the top of FILE's image and write "
+                           "the result");
+    addFile(isp, invocation, false, "The code (optional)");
+    isp->add_option("-o,--output", invocation.output, "The image to write")->required();
+    isp->add_option("--isp-file", invocation.ispFile,
+                    "Your own ISP code (Intel HEX linked at 0, or binary); the chip's built-in "
+                    "one otherwise");
+
+    auto* offline = app.add_subcommand("offline", "Stand-alone (off-line) programming");
+    offline->require_subcommand(1);
+    offline->footer(kGlobalNote);
+    auto* download = addCommand(*offline, invocation, "download", "offline download",
+                                "Store FILE and the settings in the programmer");
+    addFile(download, invocation, true, "The code, or a project");
+    addEepromFile(download, invocation);
+    addSettings(download, invocation);
+    addSteps(download, invocation);
+    download->add_option("--max-count", invocation.maxCount, "Chips to program, 0 = no limit");
+    download->add_flag("--serial", invocation.serial, "Write a serial number into each chip");
+    download->add_flag("--serial-auto-increment", invocation.serialAutoIncrement,
+                       "Count the serial number up for each chip");
+    download->add_option("--serial-string", invocation.serialString, "Text part, up to 12 bytes");
+    download->add_option("--serial-number", invocation.serialNumber, "Number part, hexadecimal")
+        ->type_name("HEX");
+    download->add_option("--serial-address", invocation.serialAddress,
+                         "Flash address of the 16-byte serial block, hexadecimal (default: the "
+                         "last 16 bytes)")
+        ->type_name("HEX");
+    addCommand(*offline, invocation, "read", "offline read",
+               "Show the off-line project the programmer holds");
+}
+
+scriba8::app::Language languageOf(const std::string& text) {
+    return text == "zh" ? scriba8::app::Language::chinese : scriba8::app::Language::english;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace scriba8::cli;
+    Invocation invocation;
+    CLI::App app{"scriba8: drive the Scriba8 T3Plus programmer for 8051-family microcontrollers",
+                 "scriba8"};
+    app.set_version_flag("--version", std::string("scriba8 ") + SCRIBA8_CLI_VERSION);
+    buildCommandLine(app, invocation);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kExitUsage;
+    }
+
+    if (invocation.programmer == "virtual") setenv("SCRIBA8_PROGRAMMER", "virtual", 1);
+    if (invocation.programmer == "usb") unsetenv("SCRIBA8_PROGRAMMER");
+
+    SessionSettings settings;
+    settings.language = languageOf(invocation.language);
+    settings.json = invocation.json;
+    settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
+
+    const auto start = std::chrono::steady_clock::now();
+    Report report;
+    report.command = invocation.command;
+    {
+        Session session(scriba8::app::DeviceLibrary(), settings);
+        try {
+            report = RunCommand(invocation, session);
+        } catch (const UsageError& e) {
+            report.chip = session.chipJson();
+            report.setUsageError(e.what());
+        } catch (const std::exception& e) {
+            report.setResult(S8_FAIL, settings.language, invocation.command);
+            report.message = std::string("internal error: ") + e.what();
+        }
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()), stdout,
+                stderr);
+    return report.exitStatus;
+}

@@ -1,0 +1,165 @@
+// offline download and offline read.
+#include "commands.h"
+
+#include "chip_lookup.h"
+#include "chip_selection.h"
+#include "offline_commands.h"
+#include "selection_output.h"
+#include "steps.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace scriba8::cli {
+namespace {
+
+std::string hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+std::uint32_t parseHex(const std::string& text, std::uint64_t maximum, const char* option) {
+    std::string digits = text;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) digits.erase(0, 2);
+    const std::optional<std::uint64_t> value =
+        digits.empty() ? std::nullopt : ParseNumber("0x" + digits, maximum);
+    if (!value)
+        throw UsageError(std::string(option) + " takes hexadecimal digits up to " +
+                         hex(static_cast<unsigned>(maximum), 8) + ", not \"" + text + "\"");
+    return static_cast<std::uint32_t>(*value);
+}
+
+void applySettings(const Invocation& invocation, Session& session) {
+    ContextRecord& record = session.record();
+    const BodyInfo& chip = *session.chip();
+    if (!invocation.maxCount.empty()) {
+        const std::optional<std::uint64_t> count = ParseNumber(invocation.maxCount, 65535);
+        if (!count) throw UsageError("--max-count takes 0 (no limit) to 65535");
+        record.maxCounter = static_cast<std::uint16_t>(*count);
+    }
+    const bool serialDetails = invocation.serialAutoIncrement || !invocation.serialString.empty() ||
+                               !invocation.serialNumber.empty() || !invocation.serialAddress.empty();
+    if (serialDetails && !invocation.serial)
+        throw UsageError("the serial-number settings need --serial, which turns serial numbers on");
+    record.serialFlags = static_cast<std::uint8_t>((invocation.serial ? 1 : 0) |
+                                                   (invocation.serialAutoIncrement ? 2 : 0));
+    if (!invocation.serialString.empty()) {
+        if (invocation.serialString.size() > S8_SERIAL_STRING_SIZE)
+            throw UsageError("--serial-string holds at most 12 bytes");
+        std::memset(record.serialString, 0xFF, S8_SERIAL_STRING_SIZE);
+        std::memcpy(record.serialString, invocation.serialString.data(),
+                    invocation.serialString.size());
+    }
+    if (!invocation.serialNumber.empty())
+        record.serialNumber = parseHex(invocation.serialNumber, 0xFFFFFFFF, "--serial-number");
+    if (!invocation.serialAddress.empty()) {
+        const std::uint32_t last = chip.flashSize >= 16 ? chip.flashSize - 16 : 0;
+        record.serialAddress = parseHex(invocation.serialAddress, last, "--serial-address");
+    }
+}
+
+std::string fieldText(const std::uint8_t* bytes, std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; i < size && bytes[i] != 0xFF && bytes[i] != 0; ++i)
+        text += static_cast<char>(bytes[i]);
+    return text;
+}
+
+constexpr std::array<const char*, 9> kFrequencies{"External", "6M",       "8M",  "11.0592M", "12M",
+                                                  "20M",      "22.1184M", "24M", "24.576M"};
+
+Report download(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    if (!session.prepare(invocation, {true, app::BufferTab::flash, true, true}, report))
+        return report;
+    applySettings(invocation, session);
+    const std::int32_t result = app::DownloadOffLine(session.api(), session.record(),
+                                                     session.buffers(), session.log(),
+                                                     session.progress());
+    report.setResult(result, session.language(), invocation.command);
+    const ContextRecord& record = session.record();
+    report.data.set("maxCounter", static_cast<unsigned>(record.maxCounter));
+    report.data.set("serialEnabled", (record.serialFlags & 1) != 0);
+    return report;
+}
+
+Report read(Session& session, const std::string& command) {
+    Report report;
+    report.command = command;
+    const app::OffLineInfo read = app::ReadOffLineInfo(session.api(), session.record(), session.log());
+    report.setResult(read.result, session.language(), command);
+    if (read.result != S8_PASS) return report;
+
+    const ContextRecord& info = *read.info;
+    const BodyInfo* chip = app::ChipRow(session.api(), info.partIndex);
+    const bool autoIncrement = (info.serialFlags & 2) != 0;
+    const std::uint32_t currentNumber =
+        autoIncrement ? info.serialNumber + info.currentSerialNumber : info.currentSerialNumber;
+    const bool trim = (info.trimWord & 0xFF) == 1;
+    const unsigned frequency = info.trimWord >> 8;
+    const std::string frequencyText = frequency < kFrequencies.size() ? kFrequencies[frequency] : "unknown";
+
+    Json data = Json::object();
+    data.set("part", chip != nullptr ? Json(chip->partName) : Json());
+    data.set("flashStart", info.flashStart);
+    data.set("flashLength", info.flashLength);
+    data.set("flashChecksum", static_cast<unsigned>(info.flashChecksum));
+    data.set("eepromLength", info.eepromLength);
+    data.set("eepromChecksum", static_cast<unsigned>(info.eepromChecksum));
+    data.set("serialEnabled", (info.serialFlags & 1) != 0);
+    data.set("serialAutoIncrement", autoIncrement);
+    data.set("serialAddress", info.serialAddress);
+    data.set("serialString", fieldText(info.serialString, S8_SERIAL_STRING_SIZE));
+    data.set("serialNumber", info.serialNumber);
+    data.set("currentSerialNumber", currentNumber);
+    data.set("maxCounter", static_cast<unsigned>(info.maxCounter));
+    data.set("currentCounter", static_cast<unsigned>(info.currentCounter));
+    data.set("trimFrequency", trim ? Json(frequencyText) : Json());
+    Json steps = Json::array();
+    for (const std::string& step : StepList(info.autoProcess)) steps.push(step);
+    data.set("steps", std::move(steps));
+
+    std::vector<std::string>& lines = report.lines;
+    lines.push_back("Off-line project in the programmer");
+    lines.push_back("  Part            " + std::string(chip != nullptr ? chip->partName : "unknown"));
+    lines.push_back("  Flash           start " + hex(info.flashStart, 8) + ", " +
+                    std::to_string(info.flashLength) + " bytes, checksum " + hex(info.flashChecksum, 4));
+    lines.push_back("  EEPROM          " + std::to_string(info.eepromLength) + " bytes, checksum " +
+                    hex(info.eepromChecksum, 4));
+    lines.push_back("  Counter         " + std::to_string(info.currentCounter) + " of " +
+                    (info.maxCounter == 0 ? std::string("unlimited")
+                                          : std::to_string(info.maxCounter)));
+    if ((info.serialFlags & 1) != 0) {
+        lines.push_back("  Serial number   \"" + fieldText(info.serialString, S8_SERIAL_STRING_SIZE) +
+                        "\" " + hex(info.serialNumber, 8) + (autoIncrement ? ", incrementing" : "") +
+                        ", at " + hex(info.serialAddress, 8) + ", now " + hex(currentNumber, 8));
+    } else {
+        lines.push_back("  Serial number   off");
+    }
+    lines.push_back("  Trim frequency  " + (trim ? frequencyText : std::string("off")));
+    std::string stepText;
+    for (const std::string& step : StepList(info.autoProcess))
+        stepText += (stepText.empty() ? "" : ",") + step;
+    lines.push_back("  Auto steps      " + (stepText.empty() ? std::string("none") : stepText));
+    if (chip != nullptr) {
+        // The frequency is shown above; the option bytes do not hold it.
+        const SelectionTexts options = DescribeSelection(*chip, info, SelectionSource::decoded);
+        data.set("options", SelectionJson(options));
+        lines.push_back("  Options:");
+        AppendSelectionLines(options, lines);
+    }
+    report.data = std::move(data);
+    return report;
+}
+
+} // namespace
+
+Report RunOffLineCommand(const Invocation& invocation, Session& session) {
+    if (invocation.command == "offline download") return download(invocation, session);
+    return read(session, invocation.command);
+}
+
+} // namespace scriba8::cli

@@ -1,0 +1,220 @@
+// project save|load|show and isp-insert.
+#include "commands.h"
+
+#include "checksums.h"
+#include "file_paths.h"
+#include "isp_inserter.h"
+#include "project_saver.h"
+#include "selection_output.h"
+#include "steps.h"
+#include "texts.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace scriba8::cli {
+namespace {
+
+using app::BufferTab;
+
+std::string hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+// The text part of a fixed field that ends at its first 0xFF (or NUL).
+std::string fieldText(const std::uint8_t* bytes, std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; i < size && bytes[i] != 0xFF && bytes[i] != 0; ++i)
+        text += static_cast<char>(bytes[i]);
+    return text;
+}
+
+void setCustomerString(const Invocation& invocation, Session& session) {
+    if (invocation.customerString.empty()) return;
+    const BodyInfo& chip = *session.chip();
+    if (chip.customerStringSupported != 1)
+        throw UsageError(std::string(chip.partName) + " takes no customer string");
+    if (invocation.customerString.size() > S8_CUSTOMER_STRING_SIZE)
+        throw UsageError("the customer string holds at most 16 bytes");
+    std::uint8_t* field = session.record().customerString;
+    std::memset(field, 0xFF, S8_CUSTOMER_STRING_SIZE);
+    std::memcpy(field, invocation.customerString.data(), invocation.customerString.size());
+}
+
+// What a loaded or saved project holds.
+void describeProject(Session& session, Report& report) {
+    const ContextRecord& record = session.record();
+    const BodyInfo& chip = *session.chip();
+    const app::CodeBuffers& buffers = session.buffers();
+    const SelectionTexts options = DescribeSelection(chip, record, SelectionSource::toWrite);
+
+    char saved[32];
+    std::snprintf(saved, sizeof saved, "%04u-%02u-%02u %02u:%02u:%02u", 2000u + record.saveTime[0],
+                  record.saveTime[1], record.saveTime[2], record.saveTime[3], record.saveTime[4],
+                  record.saveTime[5]);
+    const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, chip.flashSize);
+
+    Json project = Json::object();
+    project.set("file", record.projectFile);
+    project.set("codeFileName", record.codeFileName);
+    project.set("flashLength", static_cast<std::uint64_t>(buffers.flash.size()));
+    project.set("flashChecksum", app::Checksum16(buffers.flash));
+    project.set("chipChecksum", chipChecksum);
+    if (chip.eepromSize != 0) {
+        project.set("eepromLength", static_cast<std::uint64_t>(buffers.eeprom.size()));
+        project.set("eepromChecksum", app::Checksum16(buffers.eeprom));
+    }
+    Json steps = Json::array();
+    for (const std::string& step : StepList(record.autoProcess)) steps.push(step);
+    project.set("steps", std::move(steps));
+    project.set("options", SelectionJson(options));
+    project.set("ispCode", record.ispCodeSource == 1 ? std::string(record.ispCodeFile)
+                                                     : std::string("built-in"));
+    if (chip.customerStringSupported == 1)
+        project.set("customerString", fieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
+    project.set("saved", std::string(saved));
+    project.set("projectId", record.projectId);
+    project.set("projectTag", static_cast<unsigned>(record.projectTag));
+    project.set("toolVersion", std::to_string(record.toolVersion >> 8) + "." +
+                                   std::to_string(record.toolVersion & 0xFF));
+    report.data.set("project", std::move(project));
+
+    std::vector<std::string>& lines = report.lines;
+    lines.push_back("Project " + std::string(record.projectFile));
+    lines.push_back("  Part            " + std::string(chip.partName));
+    lines.push_back("  Code file       " + std::string(record.codeFileName));
+    lines.push_back("  Flash           " + std::to_string(buffers.flash.size()) +
+                    " bytes, checksum " + hex(app::Checksum16(buffers.flash), 4) +
+                    ", chip checksum " + hex(chipChecksum, 4));
+    if (chip.eepromSize != 0)
+        lines.push_back("  EEPROM          " + std::to_string(buffers.eeprom.size()) +
+                        " bytes, checksum " + hex(app::Checksum16(buffers.eeprom), 4));
+    std::string stepText;
+    for (const std::string& step : StepList(record.autoProcess))
+        stepText += (stepText.empty() ? "" : ",") + step;
+    lines.push_back("  Auto steps      " + (stepText.empty() ? std::string("none") : stepText));
+    lines.push_back("  ISP code        " + (record.ispCodeSource == 1
+                                                 ? std::string(record.ispCodeFile)
+                                                 : std::string("built-in")));
+    if (chip.customerStringSupported == 1)
+        lines.push_back("  Customer string " +
+                        fieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
+    lines.push_back("  Saved           " + std::string(saved) + " by version " +
+                    std::to_string(record.toolVersion >> 8) + "." +
+                    std::to_string(record.toolVersion & 0xFF));
+    lines.push_back("  Project id      " + hex(record.projectId, 8) + ", tag " +
+                    hex(record.projectTag, 4));
+    lines.push_back("  Options:");
+    AppendSelectionLines(options, lines);
+}
+
+Report saveProject(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    if (!session.prepare(invocation, {false, BufferTab::flash, true, true}, report)) return report;
+    const BodyInfo& chip = *session.chip();
+    if (chip.eepromSize == 0 && invocation.file.empty())
+        throw UsageError("project save needs a code FILE for " + std::string(chip.partName));
+    setCustomerString(invocation, session);
+
+    // The library asks for the file name; the answer is the -o path.
+    const std::filesystem::path output = std::filesystem::absolute(invocation.output);
+    std::string folder = output.parent_path().string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    app::CopyToField(folder, session.record().projectFolder, S8_PATH_SIZE);
+    session.host().setSavePath(output.string());
+
+    const std::int32_t result =
+        app::SaveProject(session.api(), session.record(), session.buffers(), session.log());
+    report.setResult(result, session.language(), invocation.command);
+    if (result == S8_PASS) {
+        describeProject(session, report);
+        report.lines.clear(); // the log says it was saved; show prints the details
+    }
+    return report;
+}
+
+Report loadProject(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    if (app::ExtensionOf(invocation.file) != "VLX")
+        throw UsageError(invocation.command + " reads project files (.vlx), not " + invocation.file);
+    if (!session.prepare(invocation, {true, BufferTab::flash, false, false}, report)) return report;
+    describeProject(session, report);
+    if (invocation.command == "project load") {
+        report.lines.clear();
+        std::int32_t saved = S8_PASS;
+        if (!invocation.output.empty())
+            saved = session.saveImage(invocation.output, session.buffers().flash);
+        if (saved == S8_PASS && !invocation.eepromOutput.empty()) {
+            if (session.chip()->eepromSize == 0)
+                throw UsageError(std::string(session.chip()->partName) + " has no EEPROM");
+            saved = session.saveImage(invocation.eepromOutput, session.buffers().eeprom);
+        }
+        if (saved != S8_PASS) {
+            report.setResult(saved, session.language(), "save");
+            report.message = std::string(app::texts::kSaveFileError.in(session.language()));
+            return report;
+        }
+    }
+    report.setResult(S8_PASS, session.language(), invocation.command);
+    return report;
+}
+
+Report insertIsp(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    if (!session.prepare(invocation, {false, BufferTab::flash, true, false}, report)) return report;
+    if (invocation.file.empty())
+        session.buffers().record(BufferTab::flash).fillMode = ParseFill(invocation.fill);
+
+    app::IspCodeChoice choice;
+    choice.builtIn = invocation.ispFile.empty();
+    choice.userFile = invocation.ispFile;
+    const app::IspInsertOutcome inserted = app::InsertIspCode(
+        session.api(), session.record(), session.buffers(), session.log(), choice);
+    report.setResult(inserted.result, session.language(), invocation.command);
+    if (inserted.result != S8_PASS) return report;
+
+    const BodyInfo& chip = *session.chip();
+    const SelectionTexts options =
+        DescribeSelection(chip, session.record(), SelectionSource::toWrite);
+    report.data.set("options", SelectionJson(options));
+    report.data.set("ispSize", SizeText(SelectedIspSize(chip, session.record())));
+    Json flash = Json::object();
+    flash.set("path", invocation.output);
+    flash.set("length", inserted.summary.length);
+    flash.set("checksum", inserted.summary.bufferChecksum);
+    flash.set("chipChecksum", inserted.summary.chipChecksum);
+    report.data.set("flash", std::move(flash));
+    report.lines.push_back("ISP area " + SizeText(SelectedIspSize(chip, session.record())) +
+                           "; options to write with this image:");
+    AppendSelectionLines(options, report.lines);
+    std::string settings;
+    for (const ItemText& item : options.items)
+        if (item.name == "ISP_SIZE") settings += " --option ISP_SIZE=" + item.value;
+    for (const BitState& bit : options.bits)
+        if (bit.name == "HWBS" && bit.active) settings += " --bit HWBS=on";
+    report.lines.push_back("Write them with: scriba8 --part " + std::string(chip.partName) +
+                           " write-options" + settings);
+
+    const std::int32_t saved = session.saveImage(invocation.output, session.buffers().flash);
+    if (saved != S8_PASS) {
+        report.setResult(saved, session.language(), "save");
+        report.message = std::string(app::texts::kSaveFileError.in(session.language()));
+    }
+    return report;
+}
+
+} // namespace
+
+Report RunProjectCommand(const Invocation& invocation, Session& session) {
+    if (invocation.command == "project save") return saveProject(invocation, session);
+    if (invocation.command == "isp-insert") return insertIsp(invocation, session);
+    return loadProject(invocation, session);
+}
+
+} // namespace scriba8::cli

@@ -1,0 +1,56 @@
+#include "report.h"
+
+#include "Scriba8_T3Plus_DLL.h"
+#include "advice.h"
+#include "exit_codes.h"
+#include "texts.h"
+
+namespace scriba8::cli {
+
+void Report::setResult(std::int32_t code, app::Language language, std::string_view adviceKey) {
+    result = code;
+    exitStatus = ExitStatusFor(code);
+    message = std::string(app::texts::ResultText(code).in(language));
+    advice = std::string(AdviceFor(code, adviceKey).in(language));
+}
+
+void Report::setUsageError(std::string text) {
+    result.reset();
+    exitStatus = kExitUsage;
+    message = std::move(text);
+    advice.clear();
+}
+
+bool Report::passed() const { return result && *result == S8_PASS; }
+
+Json ReportJson(const Report& report, std::uint64_t elapsedMs) {
+    Json object = Json::object();
+    object.set("command", report.command);
+    object.set("result", report.result ? Json(*report.result) : Json());
+    object.set("ok", report.exitStatus == kExitOk);
+    object.set("exitStatus", report.exitStatus);
+    object.set("message", report.message);
+    if (!report.advice.empty()) object.set("advice", report.advice);
+    object.set("elapsedMs", static_cast<std::uint64_t>(elapsedMs));
+    object.set("chip", report.chip);
+    object.set("data", report.data);
+    return object;
+}
+
+void PrintReport(const Report& report, bool json, std::uint64_t elapsedMs, std::FILE* out,
+                 std::FILE* err) {
+    if (json) {
+        std::fprintf(out, "%s\n", ReportJson(report, elapsedMs).dump().c_str());
+    } else {
+        for (const std::string& line : report.lines) std::fprintf(out, "%s\n", line.c_str());
+    }
+    std::fflush(out);
+    if (!report.result) {
+        std::fprintf(err, "scriba8: %s\n", report.message.c_str());
+    } else if (!report.advice.empty()) {
+        std::fprintf(err, "scriba8: %s\n", report.advice.c_str());
+    }
+    std::fflush(err);
+}
+
+} // namespace scriba8::cli

@@ -1,0 +1,29 @@
+#include "selection_output.h"
+
+namespace scriba8::cli {
+
+Json SelectionJson(const SelectionTexts& selection) {
+    Json items = Json::object();
+    for (const ItemText& item : selection.items) items.set(item.name, item.value);
+    Json bits = Json::object();
+    for (const BitState& bit : selection.bits) bits.set(bit.name, bit.active);
+    Json object = Json::object();
+    object.set("items", std::move(items));
+    object.set("bits", std::move(bits));
+    return object;
+}
+
+void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines) {
+    for (const ItemText& item : selection.items)
+        lines.push_back("  " + Padded(item.name, 16) + item.value);
+    for (const BitState& bit : selection.bits)
+        lines.push_back("  " + Padded(bit.name, 16) + (bit.active ? "on" : "off"));
+}
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    else text += ' ';
+    return text;
+}
+
+} // namespace scriba8::cli

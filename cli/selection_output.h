@@ -1,0 +1,21 @@
+// A chip's option selection in the text and JSON outputs.
+#pragma once
+
+#include "json.h"
+#include "option_values.h"
+
+#include <string>
+#include <vector>
+
+namespace scriba8::cli {
+
+// {"items": {"ISP_SIZE": "2.0k", ...}, "bits": {"LOCK": true, ...}}
+Json SelectionJson(const SelectionTexts& selection);
+
+// One indented "NAME  value" line per option, bits as on/off.
+void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines);
+
+// A name padded to a column.
+std::string Padded(std::string text, std::size_t width);
+
+} // namespace scriba8::cli

@@ -1,0 +1,191 @@
+#include "session.h"
+
+#include "chip_lookup.h"
+#include "chip_selection.h"
+#include "file_paths.h"
+#include "image_output.h"
+#include "option_values.h"
+#include "steps.h"
+#include "texts.h"
+
+namespace scriba8::cli {
+namespace {
+
+std::string closeMatchText(std::span<const BodyInfo> chips, const std::string& name) {
+    const std::vector<std::string> close = ClosePartNames(chips, name);
+    std::string text = "unknown part \"" + name + "\"";
+    if (!close.empty()) {
+        text += "; did you mean ";
+        for (std::size_t i = 0; i < close.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == close.size() ? " or " : ", ") + close[i];
+        text += "?";
+    }
+    return text + " (scriba8 parts lists every part)";
+}
+
+} // namespace
+
+app::FillMode ParseFill(const std::string& text) {
+    if (text.empty() || text == "none") return app::FillMode::none;
+    if (text == "00") return app::FillMode::zeros;
+    if (text == "ff" || text == "FF") return app::FillMode::ones;
+    throw UsageError("--fill takes 00 or ff, not \"" + text + "\"");
+}
+
+Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
+    : api_(api),
+      settings_(settings),
+      printer_(settings.json ? stderr : stdout),
+      bar_(stderr, IsTerminal(stderr)),
+      hooks_(bar_.hooks()),
+      host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr),
+      record_(std::make_unique<ContextRecord>()),
+      log_(settings.language) {
+    record_->partIndex = -1;
+    record_->status = &status_;
+    record_->host = host_.table();
+    record_->autoProcess = S8_DEFAULT_AUTO_PROCESS;
+    record_->ispCodeSource = 0xFF;
+    log_.setListener([this](std::string_view text, bool cleared) {
+        if (!cleared) printer_.write(text);
+    });
+    runner_ = std::make_unique<app::DeviceRunner>(api_, *record_, log_, hooks_);
+}
+
+Session::~Session() { printer_.flush(); }
+
+std::span<const BodyInfo> Session::chips() const {
+    const BodyInfo* rows = nullptr;
+    const std::int32_t count = api_.GetBodyInfo != nullptr ? api_.GetBodyInfo(&rows) : 0;
+    if (rows == nullptr || count <= 0) return {};
+    return {rows, static_cast<std::size_t>(count)};
+}
+
+const BodyInfo* Session::chip() const { return app::ChipRow(api_, record_->partIndex); }
+
+void Session::selectPart(const std::string& name) {
+    const std::optional<std::int32_t> row = FindPart(chips(), name);
+    if (!row) throw UsageError(closeMatchText(chips(), name));
+    app::SelectChip(api_, *record_, buffers_, *row);
+}
+
+bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report& report) {
+    if (inputs.fileRequired && invocation.file.empty())
+        throw UsageError(invocation.command + " needs a FILE to load");
+    const bool project = !invocation.file.empty() && app::ExtensionOf(invocation.file) == "VLX";
+
+    if (project) {
+        if (inputs.tab == app::BufferTab::eeprom)
+            throw UsageError("a project file cannot be loaded into the EEPROM buffer");
+        if (!invocation.offset.empty() || !invocation.fill.empty())
+            throw UsageError("--offset and --fill apply to code files, not to projects");
+        const app::LoadOutcome loaded =
+            loadFile(invocation.file, app::BufferTab::flash, 0, app::FillMode::none);
+        if (loaded.result != S8_PASS) {
+            report.setResult(loaded.result, language(), "project load");
+            return false;
+        }
+        const BodyInfo& projectChip = *chip();
+        report.chip = chipJson();
+        if (!invocation.part.empty() && invocation.part != projectChip.partName)
+            throw UsageError(invocation.file + " is a project for " + projectChip.partName +
+                             ", but --part names " + invocation.part);
+        app::AdoptDecodedSelection(projectChip, *record_);
+        record_->serialAddress = projectChip.flashSize >= 16 ? projectChip.flashSize - 16 : 0;
+    } else {
+        if (invocation.part.empty())
+            throw UsageError("name the chip with --part NAME (scriba8 parts lists every part)");
+        selectPart(invocation.part);
+        report.chip = chipJson();
+        if (inputs.tab == app::BufferTab::eeprom && chip()->eepromSize == 0)
+            throw UsageError(invocation.part + " has no EEPROM");
+        if (!invocation.file.empty()) {
+            const std::optional<std::uint64_t> offset =
+                invocation.offset.empty() ? std::optional<std::uint64_t>(0)
+                                          : ParseNumber(invocation.offset, 0xFFFFFFFF);
+            if (!offset)
+                throw UsageError("--offset takes a byte position, decimal or 0x hex, not \"" +
+                                 invocation.offset + "\"");
+            const app::FillMode fill = ParseFill(invocation.fill);
+            const app::LoadOutcome loaded = loadFile(invocation.file, inputs.tab,
+                                                     static_cast<std::uint32_t>(*offset), fill);
+            if (loaded.result != S8_PASS) {
+                report.setResult(loaded.result, language(), "load");
+                return false;
+            }
+            Json file = Json::object();
+            file.set("path", invocation.file);
+            file.set("length", loaded.summary.length);
+            file.set("checksum", loaded.summary.bufferChecksum);
+            if (inputs.tab == app::BufferTab::flash)
+                file.set("chipChecksum", loaded.summary.chipChecksum);
+            report.data.set("file", std::move(file));
+        }
+    }
+
+    const BodyInfo& selected = *chip();
+    if (!invocation.eepromFile.empty()) {
+        if (selected.eepromSize == 0)
+            throw UsageError(std::string(selected.partName) + " has no EEPROM");
+        const app::LoadOutcome loaded =
+            loadFile(invocation.eepromFile, app::BufferTab::eeprom, 0, app::FillMode::none);
+        if (loaded.result != S8_PASS) {
+            report.setResult(loaded.result, language(), "load");
+            return false;
+        }
+    }
+    if (inputs.takesOptions) {
+        if (auto error = ApplySettings(selected, *record_, invocation.options, invocation.bits))
+            throw UsageError(*error);
+    }
+    if (inputs.takesSteps && !invocation.steps.empty()) {
+        std::string error;
+        const std::optional<std::uint16_t> steps = ParseSteps(invocation.steps, error);
+        if (!steps) throw UsageError("--steps: " + error);
+        if ((*steps & S8_STEP_EEPROM_PROGRAM) != 0 && selected.eepromSize == 0)
+            throw UsageError(std::string(selected.partName) +
+                             " has no EEPROM: leave eeprom-program out of --steps");
+        record_->autoProcess = *steps;
+    }
+    report.chip = chipJson();
+    return true;
+}
+
+app::LoadOutcome Session::loadFile(const std::string& path, app::BufferTab tab,
+                                   std::uint32_t offset, app::FillMode fill) {
+    buffers_.loadOffset = offset;
+    buffers_.clearBeforeLoad = false;
+    app::LoadRequest request;
+    request.tab = tab;
+    request.path = path;
+    request.chooseArea = [&](const app::AreaChoice&) {
+        return std::optional<app::AreaChoice>(app::AreaChoice{offset, false, fill});
+    };
+    app::FileLoader loader(api_, *record_, buffers_, log_);
+    return loader.load(request);
+}
+
+std::int32_t Session::saveImage(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::uint32_t start = log_.startCommand(app::texts::kSaveBuffer);
+    const bool saved = WriteImageFile(path, bytes);
+    log_.outcome(saved ? app::texts::kPass : app::texts::kSaveFileError);
+    log_.finishCommand(start);
+    return saved ? S8_PASS : S8_FILE_ERROR;
+}
+
+Json Session::chipJson() const {
+    const BodyInfo* selected = chip();
+    if (selected == nullptr) return Json();
+    Json object = Json::object();
+    object.set("index", record_->partIndex);
+    object.set("name", selected->partName);
+    object.set("series", SeriesName(selected->seriesMask));
+    object.set("flashSize", selected->flashSize);
+    object.set("eepromSize", selected->eepromSize);
+    object.set("familyCode", static_cast<unsigned>(selected->familyCode));
+    object.set("chipChecksumSupported", selected->chipChecksumSupported == 1);
+    object.set("customerStringSupported", selected->customerStringSupported == 1);
+    return object;
+}
+
+} // namespace scriba8::cli

@@ -1,0 +1,195 @@
+// parts and info: the chip table and the installation, no chip operation.
+#include "commands.h"
+
+#include "chip_lookup.h"
+#include "chip_selection.h"
+#include "offline_commands.h"
+#include "selection_output.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace scriba8::cli {
+namespace {
+
+bool used(const char* name) { return name != nullptr && std::string_view(name) != "NA"; }
+
+std::string optionNames(const BodyInfo& chip) {
+    std::string items;
+    for (const OptionItem& item : chip.items)
+        if (used(item.name)) items += (items.empty() ? "" : ", ") + std::string(item.name);
+    std::string bits;
+    for (const OptionBit& bit : chip.bits)
+        if (used(bit.name)) bits += (bits.empty() ? "" : " ") + std::string(bit.name);
+    return items + (items.empty() || bits.empty() ? "" : "; ") + bits;
+}
+
+// The chip with its option names, choices and defaults.
+Json partJson(const BodyInfo& chip, std::int32_t row, bool details) {
+    Json object = Json::object();
+    object.set("index", row);
+    object.set("name", chip.partName);
+    object.set("series", SeriesName(chip.seriesMask));
+    object.set("flashSize", chip.flashSize);
+    object.set("eepromSize", chip.eepromSize);
+    object.set("familyCode", static_cast<unsigned>(chip.familyCode));
+    object.set("chipChecksumSupported", chip.chipChecksumSupported == 1);
+    object.set("customerStringSupported", chip.customerStringSupported == 1);
+    auto defaults = std::make_unique<ContextRecord>();
+    app::ApplyDefaultSelection(chip, *defaults);
+    const SelectionTexts selection =
+        DescribeSelection(chip, *defaults, SelectionSource::toWrite);
+    Json items = Json::array();
+    std::size_t described = 0;
+    for (int k = 0; k < S8_ITEM_COUNT; ++k) {
+        if (!used(chip.items[k].name)) continue;
+        Json item = Json::object();
+        item.set("name", chip.items[k].name);
+        item.set("default", selection.items[described++].value);
+        if (details) {
+            Json choices = Json::array();
+            for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults)) choices.push(choice);
+            item.set("choices", std::move(choices));
+        }
+        items.push(std::move(item));
+    }
+    Json bits = Json::array();
+    for (const OptionBit& bit : chip.bits) {
+        if (!used(bit.name)) continue;
+        Json entry = Json::object();
+        entry.set("name", bit.name);
+        entry.set("default", bit.value != 0);
+        if (details) entry.set("description", EnglishDescription(bit));
+        bits.push(std::move(entry));
+    }
+    object.set("items", std::move(items));
+    object.set("bits", std::move(bits));
+    return object;
+}
+
+void appendDetails(const BodyInfo& chip, std::int32_t row, std::vector<std::string>& lines) {
+    auto defaults = std::make_unique<ContextRecord>();
+    app::ApplyDefaultSelection(chip, *defaults);
+    lines.push_back(std::string(chip.partName) + "  (" + SeriesName(chip.seriesMask) + ", row " +
+                    std::to_string(row) + ")");
+    lines.push_back("  Flash " + std::to_string(chip.flashSize) + " bytes, EEPROM " +
+                    (chip.eepromSize != 0 ? std::to_string(chip.eepromSize) + " bytes" : "none") +
+                    ", chip checksum " + (chip.chipChecksumSupported == 1 ? "kept" : "not kept") +
+                    ", customer string " + (chip.customerStringSupported == 1 ? "yes" : "no"));
+    const SelectionTexts selection = DescribeSelection(chip, *defaults, SelectionSource::toWrite);
+    lines.push_back("  Options (--option NAME=VALUE), default first:");
+    std::size_t described = 0;
+    for (int k = 0; k < S8_ITEM_COUNT; ++k) {
+        if (!used(chip.items[k].name)) continue;
+        std::string choices;
+        for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults))
+            choices += (choices.empty() ? "" : ", ") + choice;
+        lines.push_back("    " + Padded(chip.items[k].name, 16) +
+                        Padded(selection.items[described++].value, 12) + "[" + choices + "]");
+    }
+    lines.push_back("  Bit options (--bit NAME=on|off), default first:");
+    for (const OptionBit& bit : chip.bits)
+        if (used(bit.name))
+            lines.push_back("    " + Padded(bit.name, 16) + Padded(bit.value != 0 ? "on" : "off", 12) +
+                            std::string(EnglishDescription(bit)));
+}
+
+} // namespace
+
+Report RunPartsCommand(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    const std::span<const BodyInfo> chips = session.chips();
+    std::vector<std::int32_t> rows;
+    if (!invocation.part.empty()) {
+        const std::optional<std::int32_t> row = FindPart(chips, invocation.part);
+        if (!row) session.selectPart(invocation.part); // throws with close matches
+        rows.push_back(*row);
+    } else if (invocation.filters.size() == 1 && FindPart(chips, invocation.filters[0])) {
+        rows.push_back(*FindPart(chips, invocation.filters[0])); // a name, not a filter
+    } else {
+        rows = FilterParts(chips, invocation.filters);
+    }
+    const bool details = invocation.details || rows.size() == 1;
+
+    Json parts = Json::array();
+    if (!details)
+        report.lines.push_back(" Row  Part        Series       Flash  EEPROM  Options");
+    for (std::int32_t row : rows) {
+        const BodyInfo& chip = chips[static_cast<std::size_t>(row)];
+        parts.push(partJson(chip, row, details));
+        if (details) {
+            appendDetails(chip, row, report.lines);
+        } else {
+            char line[96];
+            std::snprintf(line, sizeof line, "%4d  %-11s %-9s %8u  %6u  ", static_cast<int>(row),
+                          chip.partName, SeriesName(chip.seriesMask).c_str(),
+                          static_cast<unsigned>(chip.flashSize), static_cast<unsigned>(chip.eepromSize));
+            report.lines.push_back(line + optionNames(chip));
+        }
+    }
+    report.data.set("parts", std::move(parts));
+    if (rows.empty()) {
+        report.lines.clear();
+        report.setUsageError("no part name contains what was asked for; scriba8 parts lists every part");
+        return report;
+    }
+    report.setResult(S8_PASS, session.language(), invocation.command);
+    return report;
+}
+
+Report RunInfoCommand(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    std::uint32_t version = 0;
+    std::uint32_t edition = 0;
+    if (session.api().GetDLLInfo != nullptr) session.api().GetDLLInfo(&version, &edition);
+    const std::string versionText = std::to_string(version >> 24) + "." +
+                                    std::to_string((version >> 16) & 0xFF) + "." +
+                                    std::to_string((version >> 8) & 0xFF) + "." +
+                                    std::to_string(version & 0xFF);
+    const char* backend = std::getenv("SCRIBA8_PROGRAMMER");
+    const bool isVirtual = backend != nullptr && std::string_view(backend) == "virtual";
+
+    // Reading the off-line settings opens the programmer without powering
+    // a chip: the least a probe can do.
+    app::OperationLog quiet(session.language());
+    const app::OffLineInfo probe = app::ReadOffLineInfo(session.api(), session.record(), quiet);
+    const bool found = probe.result != S8_NO_PROGRAMMER;
+
+    report.data.set("libraryVersion", versionText);
+    report.data.set("edition", edition);
+    report.data.set("parts", static_cast<std::uint64_t>(session.chips().size()));
+    Json programmer = Json::object();
+    programmer.set("backend", isVirtual ? "virtual" : "usb");
+    programmer.set("found", found);
+    programmer.set("result", probe.result);
+    report.data.set("programmer", std::move(programmer));
+
+    report.lines.push_back("Scriba8 T3Plus library v" + versionText + " (edition " +
+                           std::to_string(edition) + "), " + std::to_string(session.chips().size()) +
+                           " parts");
+    std::string state = found ? "found" : "not found";
+    if (probe.result == S8_UPDATE_DECLINED || probe.result == S8_UPDATE_FAILED)
+        state += ", its firmware needs an update";
+    report.lines.push_back(std::string("Programmer (") + (isVirtual ? "virtual" : "USB") + "): " + state);
+    if (!found || probe.result == S8_UPDATE_DECLINED || probe.result == S8_UPDATE_FAILED) {
+        report.setResult(probe.result, session.language(), invocation.command);
+    } else {
+        report.setResult(S8_PASS, session.language(), invocation.command);
+    }
+    return report;
+}
+
+Report RunCommand(const Invocation& invocation, Session& session) {
+    const std::string& command = invocation.command;
+    if (IsDeviceCommand(command)) return RunDeviceCommand(invocation, session);
+    if (command.starts_with("project") || command == "isp-insert")
+        return RunProjectCommand(invocation, session);
+    if (command.starts_with("offline")) return RunOffLineCommand(invocation, session);
+    if (command == "parts") return RunPartsCommand(invocation, session);
+    if (command == "info") return RunInfoCommand(invocation, session);
+    throw UsageError("unknown command \"" + command + "\"");
+}
+
+} // namespace scriba8::cli
