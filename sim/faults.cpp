@@ -56,26 +56,26 @@ std::optional<ReportFault> reportFault(std::string_view text) {
 }
 
 // Applies one item; false when it cannot be read.
-bool apply(std::string_view name, std::optional<std::string_view> value, FaultSpec& spec) {
-    Faults& f = spec.faults;
+bool apply(std::string_view name, std::optional<std::string_view> value, FaultSpec& wanted) {
+    Faults& f = wanted.faults;
     if (!value) {
         if (name == "absent") f.absent = true;
-        else if (name == "locked") spec.locked = true;
+        else if (name == "locked") wanted.locked = true;
         else if (name == "id-mismatch") f.identityMismatch = true;
         else if (name == "power-down-refused") f.status[kPowerDownOp] = 1;
         else if (name == "no-boot-loader") f.noBootLoader = true;
         else if (name == "checksum-swapped") f.checksumSwapped = true;
-        else if (name == "fw-no8051") spec.no8051 = true;
+        else if (name == "fw-no8051") wanted.no8051 = true;
         else return false;
         return true;
     }
     if (name == "fw-main") {
-        spec.mainFirmware = number(*value, 0xFFFFFFFF);
-        return spec.mainFirmware.has_value();
+        wanted.mainFirmware = number(*value, 0xFFFFFFFF);
+        return wanted.mainFirmware.has_value();
     }
     if (name == "fw-aux") {
         const auto aux = number(*value, 0xFFFF);
-        if (aux) spec.auxFirmware = static_cast<std::uint16_t>(*aux);
+        if (aux) wanted.auxFirmware = static_cast<std::uint16_t>(*aux);
         return aux.has_value();
     }
     if (name == "power-on-status") {
@@ -121,7 +121,7 @@ bool apply(std::string_view name, std::optional<std::string_view> value, FaultSp
 } // namespace
 
 std::variant<FaultSpec, std::string> parseFaultSpec(std::string_view text) {
-    FaultSpec spec;
+    FaultSpec wanted;
     while (!text.empty()) {
         const auto comma = text.find(',');
         const std::string_view item = trim(text.substr(0, comma));
@@ -131,9 +131,9 @@ std::variant<FaultSpec, std::string> parseFaultSpec(std::string_view text) {
         const std::string_view name = trim(item.substr(0, equals));
         std::optional<std::string_view> value;
         if (equals != std::string_view::npos) value = trim(item.substr(equals + 1));
-        if (!apply(name, value, spec)) return "cannot read the fault \"" + std::string(item) + "\"";
+        if (!apply(name, value, wanted)) return "cannot read the fault \"" + std::string(item) + "\"";
     }
-    return spec;
+    return wanted;
 }
 
 } // namespace scriba8::sim

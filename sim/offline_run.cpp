@@ -228,26 +228,26 @@ OffLineRun::Stop VirtualProgrammer::programOffLine(const OffLineJob& job, bool k
 }
 
 std::variant<OffLineRunSpec, std::string> parseOffLineRunSpec(std::string_view text) {
-    OffLineRunSpec spec;
+    OffLineRunSpec wanted;
     while (!text.empty()) {
         const auto comma = text.find(',');
         const std::string_view item = trimmed(text.substr(0, comma));
         text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
         if (item.empty()) continue;
         if (item == "keep-chip") {
-            spec.keepChip = true;
+            wanted.keepChip = true;
         } else if (item.starts_with("run=")) {
             const auto count = number(trimmed(item.substr(4)));
             if (!count || *count == 0 || *count > 1'000'000) {
                 return "cannot read \"" + std::string(item) + "\": run=N takes 1 to 1000000 chips";
             }
-            spec.count = static_cast<int>(*count);
+            wanted.count = static_cast<int>(*count);
         } else {
             return "cannot read \"" + std::string(item) + "\": the items are run=N and keep-chip";
         }
     }
-    if (spec.count == 0) return std::string("run=N is missing: say how many chips to program");
-    return spec;
+    if (wanted.count == 0) return std::string("run=N is missing: say how many chips to program");
+    return wanted;
 }
 
 std::string describeOffLineRun(const OffLineRun& run, int asked) {

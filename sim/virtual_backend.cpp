@@ -105,12 +105,12 @@ void applyEnvironment(VirtualProgrammer& programmer) {
             std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_FAULTS ignored: %s\n",
                          error->c_str());
         } else {
-            const FaultSpec& spec = std::get<FaultSpec>(parsed);
-            programmer.faults() = spec.faults;
-            if (spec.locked) programmer.lockChip();
-            if (spec.mainFirmware) programmer.firmware().main = *spec.mainFirmware;
-            if (spec.auxFirmware) programmer.firmware().aux = *spec.auxFirmware;
-            if (spec.no8051) programmer.firmware().supports8051 = false;
+            const FaultSpec& wanted = std::get<FaultSpec>(parsed);
+            programmer.faults() = wanted.faults;
+            if (wanted.locked) programmer.lockChip();
+            if (wanted.mainFirmware) programmer.firmware().main = *wanted.mainFirmware;
+            if (wanted.auxFirmware) programmer.firmware().aux = *wanted.auxFirmware;
+            if (wanted.no8051) programmer.firmware().supports8051 = false;
         }
     }
 
@@ -145,10 +145,10 @@ void applyEnvironment(VirtualProgrammer& programmer) {
             std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_OFFLINE ignored: %s\n",
                          error->c_str());
         } else {
-            const OffLineRunSpec& spec = std::get<OffLineRunSpec>(parsed);
-            const OffLineRun run = programmer.runOffLine(spec.count, spec.keepChip);
+            const OffLineRunSpec& wanted = std::get<OffLineRunSpec>(parsed);
+            const OffLineRun run = programmer.runOffLine(wanted.count, wanted.keepChip);
             std::fprintf(stderr, "Scriba8 virtual programmer: stand-alone run %s\n",
-                         describeOffLineRun(run, spec.count).c_str());
+                         describeOffLineRun(run, wanted.count).c_str());
         }
     }
 }

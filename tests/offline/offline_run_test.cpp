@@ -110,19 +110,19 @@ TEST_F(OffLineTest, NothingIsProgrammedFromAStoreThatDoesNotHold) {
 }
 
 TEST(OffLineRunSpec, Grammar) {
-    auto spec = sim::parseOffLineRunSpec("run=3");
-    ASSERT_TRUE(std::holds_alternative<sim::OffLineRunSpec>(spec));
-    EXPECT_EQ(std::get<sim::OffLineRunSpec>(spec).count, 3);
-    EXPECT_FALSE(std::get<sim::OffLineRunSpec>(spec).keepChip);
+    auto wanted = sim::parseOffLineRunSpec("run=3");
+    ASSERT_TRUE(std::holds_alternative<sim::OffLineRunSpec>(wanted));
+    EXPECT_EQ(std::get<sim::OffLineRunSpec>(wanted).count, 3);
+    EXPECT_FALSE(std::get<sim::OffLineRunSpec>(wanted).keepChip);
 
-    spec = sim::parseOffLineRunSpec(" keep-chip , run=0x10,");
-    ASSERT_TRUE(std::holds_alternative<sim::OffLineRunSpec>(spec));
-    EXPECT_EQ(std::get<sim::OffLineRunSpec>(spec).count, 16);
-    EXPECT_TRUE(std::get<sim::OffLineRunSpec>(spec).keepChip);
+    wanted = sim::parseOffLineRunSpec(" keep-chip , run=0x10,");
+    ASSERT_TRUE(std::holds_alternative<sim::OffLineRunSpec>(wanted));
+    EXPECT_EQ(std::get<sim::OffLineRunSpec>(wanted).count, 16);
+    EXPECT_TRUE(std::get<sim::OffLineRunSpec>(wanted).keepChip);
 
     for (const char* bad : {"", "keep-chip", "run=0", "run=1000001", "run=two", "run=3,walk"}) {
-        spec = sim::parseOffLineRunSpec(bad);
-        EXPECT_TRUE(std::holds_alternative<std::string>(spec)) << bad;
+        wanted = sim::parseOffLineRunSpec(bad);
+        EXPECT_TRUE(std::holds_alternative<std::string>(wanted)) << bad;
     }
     EXPECT_THAT(std::get<std::string>(sim::parseOffLineRunSpec("run=3,walk")), ::testing::HasSubstr("\"walk\""));
 }

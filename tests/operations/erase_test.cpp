@@ -145,9 +145,9 @@ TEST_F(EraseTest, WholeChipEraseFailures) {
     // A refused power-down ends the operation there (the fault as a manual
     // run would give it); a locked second power-on is powered down once more.
     freshDevice();
-    const auto spec = sim::parseFaultSpec("status=07/02@1:1");
-    ASSERT_TRUE(std::holds_alternative<sim::FaultSpec>(spec));
-    device().faults() = std::get<sim::FaultSpec>(spec).faults;
+    const auto wanted = sim::parseFaultSpec("status=07/02@1:1");
+    ASSERT_TRUE(std::holds_alternative<sim::FaultSpec>(wanted));
+    device().faults() = std::get<sim::FaultSpec>(wanted).faults;
     wholeChipErase(&ctx_);
     EXPECT_THAT(commandNames(), ElementsAre("04/0A", "07/01", "02/02", "07/02"));
     freshDevice();

@@ -11,12 +11,12 @@ TEST(FaultSpec, EveryItemOfTheGrammar) {
         "fw-no8051,fw-main=0x00150002,fw-aux=260,power-on-status=6,set-fail=boot:2,get-fail=3,"
         "aux-reject=5,no-reply=05/01,wrong-tag=7/2,status=02/01:0x1234,");
     ASSERT_TRUE(std::holds_alternative<FaultSpec>(parsed)) << std::get<std::string>(parsed);
-    const FaultSpec& spec = std::get<FaultSpec>(parsed);
-    const Faults& f = spec.faults;
+    const FaultSpec& wanted = std::get<FaultSpec>(parsed);
+    const Faults& f = wanted.faults;
     EXPECT_TRUE(f.absent && f.identityMismatch && f.noBootLoader && f.checksumSwapped);
-    EXPECT_TRUE(spec.locked && spec.no8051);
-    EXPECT_EQ(spec.mainFirmware, 0x00150002u);
-    EXPECT_EQ(spec.auxFirmware, 260);
+    EXPECT_TRUE(wanted.locked && wanted.no8051);
+    EXPECT_EQ(wanted.mainFirmware, 0x00150002u);
+    EXPECT_EQ(wanted.auxFirmware, 260);
     EXPECT_EQ(f.status.at(kPowerOnOp), 6);
     EXPECT_EQ(f.status.at(kPowerDownOp), 1);
     EXPECT_EQ(f.status.at(OpCode{0x02, 0x01}), 0x1234);
