@@ -8,6 +8,7 @@
 #include "steps.h"
 #include "texts.h"
 
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -47,6 +48,12 @@ Json imageJson(const std::string& path, std::span<const std::uint8_t> bytes) {
     return object;
 }
 
+std::string hexWord(std::uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
+    return text;
+}
+
 // The dumped buffers go to their files.
 void saveDump(const Invocation& invocation, Session& session, Report& report) {
     const app::CodeBuffers& buffers = session.buffers();
@@ -56,6 +63,14 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
     if (session.chip()->eepromSize != 0)
         report.data.set("eeprom", imageJson(invocation.eepromOutput, buffers.eeprom));
 
+    const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, session.chip()->flashSize);
+    report.lines.push_back("Flash: " + std::to_string(buffers.flash.size()) + " bytes, checksum " +
+                           hexWord(app::Checksum16(buffers.flash)) + ", chip checksum " +
+                           hexWord(chipChecksum) + " -> " + invocation.output);
+    if (!invocation.eepromOutput.empty())
+        report.lines.push_back("EEPROM: " + std::to_string(buffers.eeprom.size()) +
+                               " bytes, checksum " + hexWord(app::Checksum16(buffers.eeprom)) +
+                               " -> " + invocation.eepromOutput);
     std::int32_t saved = session.saveImage(invocation.output, buffers.flash);
     if (saved == S8_PASS && !invocation.eepromOutput.empty())
         saved = session.saveImage(invocation.eepromOutput, buffers.eeprom);

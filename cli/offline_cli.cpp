@@ -149,7 +149,7 @@ Report read(Session& session, const std::string& command) {
         const SelectionTexts options = DescribeSelection(*chip, info, SelectionSource::decoded);
         data.set("options", SelectionJson(options));
         lines.push_back("  Options:");
-        AppendSelectionLines(options, lines);
+        AppendSelectionLines(options, lines, "    ");
     }
     report.data = std::move(data);
     return report;

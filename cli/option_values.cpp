@@ -180,7 +180,10 @@ std::string SizeText(std::uint32_t bytes) {
 }
 
 std::optional<std::uint32_t> ParseSize(std::string_view text) {
-    std::string compact = normalized(text);
+    std::string compact;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            compact += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (compact.empty()) return std::nullopt;
     if (compact.starts_with("0x")) {
         std::uint32_t value = 0;

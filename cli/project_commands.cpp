@@ -108,7 +108,7 @@ void describeProject(Session& session, Report& report) {
     lines.push_back("  Project id      " + hex(record.projectId, 8) + ", tag " +
                     hex(record.projectTag, 4));
     lines.push_back("  Options:");
-    AppendSelectionLines(options, lines);
+    AppendSelectionLines(options, lines, "    ");
 }
 
 Report saveProject(const Invocation& invocation, Session& session) {

@@ -13,11 +13,12 @@ Json SelectionJson(const SelectionTexts& selection) {
     return object;
 }
 
-void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines) {
+void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines,
+                          const std::string& indent) {
     for (const ItemText& item : selection.items)
-        lines.push_back("  " + Padded(item.name, 16) + item.value);
+        lines.push_back(indent + Padded(item.name, 16) + item.value);
     for (const BitState& bit : selection.bits)
-        lines.push_back("  " + Padded(bit.name, 16) + (bit.active ? "on" : "off"));
+        lines.push_back(indent + Padded(bit.name, 16) + (bit.active ? "on" : "off"));
 }
 
 std::string Padded(std::string text, std::size_t width) {

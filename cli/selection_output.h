@@ -12,8 +12,9 @@ namespace scriba8::cli {
 // {"items": {"ISP_SIZE": "2.0k", ...}, "bits": {"LOCK": true, ...}}
 Json SelectionJson(const SelectionTexts& selection);
 
-// One indented "NAME  value" line per option, bits as on/off.
-void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines);
+// One "NAME  value" line per option after the indent, bits as on/off.
+void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines,
+                          const std::string& indent = "  ");
 
 // A name padded to a column.
 std::string Padded(std::string text, std::size_t width);

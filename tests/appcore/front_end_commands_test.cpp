@@ -82,6 +82,32 @@ TEST(ChipDefaults, UsedSlotsTakeTheChipsDefaultsAndEmptySlotsZero) {
     EXPECT_EQ(record->bitValue[13], 0u);
 }
 
+TEST(ChipDefaults, ADecodedIapAreaIsWrittenOnePageLessOnA64KChipWithoutIspArea) {
+    BodyInfo chip{};
+    for (OptionItem& item : chip.items) item = {"NA", "", 0};
+    chip.flashSize = 0x10000;
+    chip.items[0] = {"ISP_SIZE", "0|0xE0,1024|0xC0", 0};
+    chip.items[1] = {"IAP_SIZE", "C8051-IAP", 0};
+    auto record = std::make_unique<ContextRecord>();
+
+    record->itemValue[1] = 3; // 1.5 KB decoded
+    AdoptDecodedSelection(chip, *record);
+    EXPECT_EQ(record->itemValue[1], 2);
+    record->itemValue[1] = 0;
+    AdoptDecodedSelection(chip, *record);
+    EXPECT_EQ(record->itemValue[1], 0);
+
+    // Beside an ISP area, or on a smaller chip, the values agree.
+    record->itemValue[0] = 1;
+    record->itemValue[1] = 3;
+    AdoptDecodedSelection(chip, *record);
+    EXPECT_EQ(record->itemValue[1], 3);
+    record->itemValue[0] = 0;
+    chip.flashSize = 0x8000;
+    AdoptDecodedSelection(chip, *record);
+    EXPECT_EQ(record->itemValue[1], 3);
+}
+
 TEST_F(FrontEnd, SavingLendsBothBuffersWithTheRunningBitOnlyDuringTheCall) {
     buffers_.flash = {1, 2, 3};
     buffers_.eeprom.assign(0x200, 0x00);

@@ -1,0 +1,192 @@
+// The command line's own units: part lookup, steps, exit status and
+// advice, JSON, HEX output and the terminal side.
+#include "advice.h"
+#include "chip_lookup.h"
+#include "console.h"
+#include "exit_codes.h"
+#include "image_output.h"
+#include "intel_hex.h"
+#include "json.h"
+#include "steps.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace scriba8::cli {
+namespace {
+
+std::vector<BodyInfo> table(std::initializer_list<const char*> names) {
+    std::vector<BodyInfo> rows;
+    for (const char* name : names) {
+        BodyInfo row{};
+        row.partName = name;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(PartLookup, ExactNamesOnlyAndCloseMatchesClosestFirst) {
+    const auto chips = table({"VS8A108", "VS8A108L", "VS8G132", "VS8G132L", "VS8B132", "VS8E248"});
+    EXPECT_EQ(FindPart(chips, "VS8G132"), 2);
+    EXPECT_EQ(FindPart(chips, "vs8g132"), std::nullopt);
+    EXPECT_EQ(FindPart(chips, "VS8G13"), std::nullopt);
+
+    EXPECT_EQ(ClosePartNames(chips, "vs8g132"),
+              (std::vector<std::string>{"VS8G132", "VS8G132L", "VS8B132"}));
+    EXPECT_EQ(ClosePartNames(chips, "VS8A1O8").front(), "VS8A108"); // a typo
+    EXPECT_EQ(ClosePartNames(chips, "VS8E284").front(), "VS8E248"); // swapped digits
+    EXPECT_TRUE(ClosePartNames(chips, "ATmega328P").empty());
+    EXPECT_EQ(ClosePartNames(chips, "VS8", 2).size(), 2u);
+
+    const std::vector<std::string> filters{"g1", "E2"};
+    EXPECT_EQ(FilterParts(chips, filters), (std::vector<std::int32_t>{2, 3, 5}));
+    EXPECT_EQ(FilterParts(chips, {}).size(), chips.size());
+    EXPECT_EQ(SeriesName(1u << 6), "Series G");
+}
+
+TEST(Steps, NamesMasksAndMistakes) {
+    std::string error;
+    EXPECT_EQ(ParseSteps("erase, program,verify", error),
+              S8_STEP_ERASE | S8_STEP_PROGRAM | S8_STEP_VERIFY);
+    EXPECT_EQ(ParseSteps("default", error), S8_DEFAULT_AUTO_PROCESS);
+    EXPECT_EQ(ParseSteps("none", error), 0);
+    EXPECT_EQ(ParseSteps("0x5F", error), 0x5F);
+    EXPECT_EQ(ParseSteps("program,burn", error), std::nullopt);
+    EXPECT_NE(error.find("\"burn\""), std::string::npos);
+    EXPECT_EQ(ParseSteps("0x100", error), std::nullopt);
+
+    // Listed in running order, whatever the order of the bits.
+    EXPECT_EQ(StepList(S8_STEP_VERIFY | S8_STEP_ERASE | S8_STEP_WHOLE_CHIP_ERASE),
+              (std::vector<std::string>{"whole-chip-erase", "erase", "verify"}));
+
+    EXPECT_EQ(ParseNumber("0x1F", 0xFF), 0x1Fu);
+    EXPECT_EQ(ParseNumber("4096", 0xFFFF), 4096u);
+    EXPECT_EQ(ParseNumber("65536", 0xFFFF), std::nullopt);
+    EXPECT_EQ(ParseNumber("12ab", 0xFFFF), std::nullopt);
+}
+
+TEST(ExitStatus, EveryFailureIsNonZeroAndSaysWhatToDo) {
+    EXPECT_EQ(ExitStatusFor(S8_PASS), kExitOk);
+    for (std::int32_t code = S8_FAIL; code <= 130; ++code) {
+        const int status = ExitStatusFor(code);
+        EXPECT_NE(status, kExitOk) << code;
+        EXPECT_NE(status, kExitUsage) << code; // kept for the command line itself
+        for (const char* command : {"program", "verify", "blank-check", "check-id", "save"}) {
+            const app::TextPair advice = AdviceFor(code, command);
+            EXPECT_FALSE(advice.english.empty()) << code << " " << command;
+            EXPECT_FALSE(advice.chinese.empty()) << code << " " << command;
+        }
+    }
+    EXPECT_TRUE(AdviceFor(S8_PASS, "program").english.empty());
+    EXPECT_NE(AdviceFor(S8_NO_PROGRAMMER, "erase").english.find("udev"), std::string_view::npos);
+    EXPECT_NE(AdviceFor(S8_FAIL, "verify").english, AdviceFor(S8_FAIL, "blank-check").english);
+
+    const std::string help = ExitStatusHelp();
+    for (const ExitClass& entry : ExitClasses())
+        EXPECT_NE(help.find("  " + std::to_string(entry.status) + "  "), std::string::npos);
+}
+
+TEST(JsonOutput, EscapesKeepsOrderAndRepairsBadText) {
+    Json object = Json::object();
+    object.set("b", 1);
+    object.set("a", Json::array());
+    object.set("text", "say \"hi\"\\\n\t\x01 校验");
+    object.set("bad", std::string("ok\xFF\xC3("));
+    object.set("none", Json());
+    object.set("b", false); // replaces, keeps its place
+    EXPECT_NE(object.find("a"), nullptr);
+    EXPECT_EQ(object.dump(), "{\"b\":false,\"a\":[],\"text\":\"say \\\"hi\\\"\\\\\\n\\t\\u0001 "
+                             "校验\",\"bad\":\"ok\xEF\xBF\xBD\xEF\xBF\xBD(\",\"none\":null}");
+
+    Json list = Json::array();
+    list.push(std::uint64_t{4294967296ull});
+    list.push(-5);
+    EXPECT_EQ(list.dump(), "[4294967296,-5]");
+    // An overlong encoding and a surrogate are no valid UTF-8 either.
+    EXPECT_EQ(JsonQuoted("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");
+    EXPECT_EQ(JsonQuoted("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
+}
+
+TEST(HexOutput, ImagesBeyond64KRoundTripThroughTheParser) {
+    std::vector<std::uint8_t> image(0x10010);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    const std::string text = IntelHexText(image);
+    EXPECT_EQ(text.substr(0, 9), ":10000000");
+    EXPECT_NE(text.find(":020000040001F9\r\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with(":00000001FF\r\n"));
+
+    const app::HexParseResult parsed = app::ParseIntelHex(text, 1u << 20);
+    ASSERT_TRUE(parsed.fits);
+    EXPECT_EQ(parsed.image, image);
+
+    EXPECT_EQ(IntelHexText({}), ":00000001FF\r\n");
+    // A short last line.
+    const std::vector<std::uint8_t> three{1, 2, 3};
+    EXPECT_EQ(IntelHexText(three), ":03000000010203F7\r\n:00000001FF\r\n");
+
+    EXPECT_TRUE(IsHexFileName("/tmp/a.d/dump.HEX"));
+    EXPECT_TRUE(IsHexFileName("dump.ihx"));
+    EXPECT_FALSE(IsHexFileName("/tmp/hex/dump.bin"));
+}
+
+std::string contents(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    return text;
+}
+
+TEST(Terminal, LogLinesAppearWholeWithPlainNewlines) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    LogPrinter printer(out);
+    printer.write("000 - Program =>");
+    EXPECT_EQ(contents(out), "");
+    std::fseek(out, 0, SEEK_END);
+    printer.write("Pass   [0.010\"]\r\n001 - Verify =>");
+    EXPECT_EQ(contents(out), "000 - Program =>Pass   [0.010\"]\n");
+    std::fseek(out, 0, SEEK_END);
+    printer.flush();
+    EXPECT_EQ(contents(out), "000 - Program =>Pass   [0.010\"]\n001 - Verify =>\n");
+    std::fclose(out);
+}
+
+TEST(Terminal, QuestionsAreAnsweredWithoutEverWaitingOnNoTerminal) {
+    std::FILE* in = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(in != nullptr && err != nullptr);
+    std::fputs("maybe\ny\n\n", in);
+    std::rewind(in);
+
+    HostPrompts asking(Answer::ask, true, in, err);
+    EXPECT_TRUE(asking.ask("Update?"));  // "maybe" asks again, then "y"
+    EXPECT_FALSE(asking.ask("Update?")); // an empty line is the default, no
+    EXPECT_FALSE(asking.ask("Update?")); // end of input
+    EXPECT_NE(contents(err).find("Update?"), std::string::npos);
+
+    // Without a terminal the input is never read.
+    std::rewind(in);
+    HostPrompts script(Answer::ask, false, in, err);
+    EXPECT_FALSE(script.ask("Update?"));
+    EXPECT_EQ(std::ftell(in), 0);
+    EXPECT_TRUE(HostPrompts(Answer::yes, false, in, err).ask("Update?"));
+    EXPECT_FALSE(HostPrompts(Answer::no, true, in, err).ask("Update?"));
+
+    // The callback table reaches the same object; saving takes the given path.
+    const S8HostCallbacks* table = script.table();
+    EXPECT_EQ(table->askYesNo(table->user, "Update?"), 0);
+    char path[16];
+    EXPECT_EQ(table->chooseSaveFile(table->user, "", "", "", "", path, sizeof path), 0);
+    script.setSavePath("/tmp/p.vlx");
+    EXPECT_EQ(table->chooseSaveFile(table->user, "", "", "", "", path, sizeof path), 1);
+    EXPECT_STREQ(path, "/tmp/p.vlx");
+    script.setSavePath("/a/path/longer/than/sixteen.vlx");
+    EXPECT_EQ(table->chooseSaveFile(table->user, "", "", "", "", path, sizeof path), 0);
+    std::fclose(in);
+    std::fclose(err);
+}
+
+} // namespace
+} // namespace scriba8::cli

@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# End-to-end runs of the scriba8 process on the virtual programmer, each
+# scenario with a programmer state file of its own.
+# usage: end_to_end.sh SCRIBA8 EXAMPLES_DIR SCENARIO
+set -uo pipefail
+scriba8=$1
+examples=$2
+scenario=$3
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SCRIBA8_PROGRAMMER=virtual
+export SCRIBA8_VIRTUAL_STATE="$work/programmer.state"
+unset SCRIBA8_VIRTUAL_FAULTS SCRIBA8_VIRTUAL_CHIP SCRIBA8_VIRTUAL_PACE
+part=VS8G132
+hex="$examples/blinky.hex"
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run NAME EXPECTED_STATUS ARGS... : output in $work/NAME.out and .err
+run() {
+    local name=$1 expected=$2
+    shift 2
+    timeout 60 "$scriba8" "$@" >"$work/$name.out" 2>"$work/$name.err" </dev/null
+    local status=$?
+    if [[ $status -ne $expected ]]; then
+        fail "$name: exit status $status, expected $expected ($*)"
+        sed 's/^/    /' "$work/$name.out" "$work/$name.err" >&2
+    fi
+}
+
+expect_line() { # NAME REGEX [out|err]
+    local file="$work/$1.${3:-out}"
+    grep -Eq -- "$2" "$file" || fail "$1: no line matching /$2/ in $file"
+}
+
+refuse_line() { # NAME REGEX
+    ! grep -Eq -- "$2" "$work/$1.out" || fail "$1: unexpected line matching /$2/"
+}
+
+# json_check NAME PYTHON-EXPRESSION: true for the JSON object on stdout (j)
+json_check() {
+    python3 - "$work/$1.out" "$2" <<'PY' || fail "$1: JSON check failed: $2"
+import json, sys
+with open(sys.argv[1]) as f:
+    text = f.read()
+lines = [line for line in text.splitlines() if line.strip()]
+assert len(lines) == 1, f"expected one JSON line, got {len(lines)}"
+j = json.loads(lines[0])
+assert eval("(" + sys.argv[2] + ")"), json.dumps(j, ensure_ascii=False)
+PY
+}
+
+case "$scenario" in
+program-then-verify)
+    run program 0 --part $part program "$hex"
+    expect_line program '^000 - Load File =>Pass   \[[0-9]+\.[0-9]{3}"\]$'
+    expect_line program '^001 - Program =>Pass   \['
+    # A second process sees what the first one wrote.
+    run verify 0 --part $part verify "$hex"
+    expect_line verify '^001 - Verify =>Pass'
+    printf '\x02\x00\x31' >"$work/other.bin"
+    run verify-other 1 verify "$work/other.bin" --part $part
+    expect_line verify-other '^001 - Verify =>Fail'
+    expect_line verify-other 'program the chip again' err
+    # The dump, written as Intel HEX, verifies against the chip as well.
+    run dump 0 --part $part dump -o "$work/dump.hex"
+    run verify-dump 0 --part $part verify "$work/dump.hex"
+    run checksum-language 0 --part $part --lang zh verify "$hex"
+    expect_line checksum-language '^001 - 校验 =>成功'
+    ;;
+
+auto-stops-at-failure)
+    SCRIBA8_VIRTUAL_FAULTS=status=05/01:1 run auto 7 --part $part auto "$hex"
+    expect_line auto '^001 - Auto ======>Start$'
+    expect_line auto '^       WholeChip Erase =>Pass'
+    expect_line auto '^       Program =>Checksum error'
+    refuse_line auto 'Verify'
+    refuse_line auto 'Write Options'
+    expect_line auto '^         Auto ======>End$'
+    # The same sequence without the fault runs every default step.
+    run auto-clean 0 --part $part auto "$hex" --steps default
+    for step in 'WholeChip Erase' 'Blank Check' 'Program' 'Verify' 'Write Options'; do
+        expect_line auto-clean "^       $step =>Pass"
+    done
+    run auto-steps 0 --part $part auto "$hex" --steps verify
+    refuse_line auto-steps 'Program'
+    ;;
+
+exit-status)
+    SCRIBA8_VIRTUAL_FAULTS=absent run no-programmer 3 --part $part erase
+    expect_line no-programmer '^000 - Erase =>Connect error'
+    expect_line no-programmer 'udev' err
+    run unknown-part 2 --part VS8G13 erase
+    expect_line unknown-part 'did you mean VS8G132' err
+    run no-part 2 erase
+    run bad-option 2 --part $part write-options --option ISP_SIZE=3.3k
+    expect_line bad-option 'ISP_SIZE of VS8G132 can be 0, 0.5k' err
+    run unknown-flag 2 --part $part erase --frobnicate
+    run no-subcommand 2
+    run missing-file 8 --part $part program "$work/missing.hex"
+    expect_line missing-file '^000 - Load File =>Open file error'
+    head -c 40000 /dev/zero >"$work/big.bin"
+    run too-large 8 --part $part program "$work/big.bin"
+    SCRIBA8_VIRTUAL_FAULTS=locked run locked 6 --part $part check-id
+    run locked-erase 0 --part $part whole-chip-erase
+    # The firmware question: no terminal answers no, and nothing waits.
+    rm -f "$SCRIBA8_VIRTUAL_STATE"
+    SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 run old-firmware 5 --part $part check-id
+    expect_line old-firmware 'Answered no' err
+    SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 run declined 5 --no --part $part check-id
+    # The old firmware stays in the saved state: start a new programmer.
+    rm -f "$SCRIBA8_VIRTUAL_STATE"
+    run no-offline 9 offline read
+    run help 0 --help
+    expect_line help '^  3  no programmer found'
+    run subcommand-help 0 auto --help
+    expect_line subcommand-help '--steps'
+    ;;
+
+json)
+    run check-id 0 --json --part $part check-id
+    json_check check-id 'j["command"] == "check-id" and j["result"] == 101 and j["ok"] is True
+        and j["exitStatus"] == 0 and j["message"] == "Pass"
+        and isinstance(j["elapsedMs"], int) and j["chip"]["name"] == "VS8G132"
+        and j["chip"]["flashSize"] == 32768 and isinstance(j["data"], dict)'
+    # The log moves to stderr so that stdout stays one object.
+    expect_line check-id '^000 - Check ID =>Pass' err
+    run write 0 --part $part write-options --option ISP_SIZE=2k --bit LOCK=off --json
+    run read 0 --part $part read-options --json
+    json_check read 'j["data"]["options"]["items"]["ISP_SIZE"] == "2.0k"
+        and j["data"]["options"]["bits"]["LOCK"] is False
+        and j["data"]["options"]["bits"]["BO0REO"] is True'
+    run checksum 0 --part $part checksum --json
+    json_check checksum 'isinstance(j["data"]["chipChecksum"], int)'
+    run auto 0 --part $part auto "$hex" --steps erase,program,verify --json
+    json_check auto '[s["step"] for s in j["data"]["steps"]] == ["erase", "program", "verify"]
+        and all(s["result"] == 101 for s in j["data"]["steps"])
+        and j["data"]["file"]["length"] == 99'
+    SCRIBA8_VIRTUAL_FAULTS=absent run failed 3 --part $part erase --json
+    json_check failed 'j["result"] == 105 and j["ok"] is False and j["exitStatus"] == 3
+        and "udev" in j["advice"] and j["message"] == "Connect error"'
+    run usage 2 --part NOPE erase --json
+    json_check usage 'j["result"] is None and j["exitStatus"] == 2 and "NOPE" in j["message"]'
+    run parts 0 parts VS8E --json
+    json_check parts 'len(j["data"]["parts"]) > 1
+        and all("VS8E" in p["name"] for p in j["data"]["parts"])'
+    ;;
+
+projects)
+    run save 0 --part $part project save "$hex" -o "$work/blinky.vlx" \
+        --option ISP_SIZE=1.5k --bit HWBS=on --steps erase,program,verify
+    expect_line save '^001 - Save VLX =>Pass'
+    run show 0 project show "$work/blinky.vlx"
+    expect_line show 'Part +VS8G132'
+    expect_line show 'Code file +blinky.hex'
+    expect_line show 'Auto steps +erase,program,verify'
+    expect_line show 'ISP_SIZE +1.5k'
+    expect_line show 'HWBS +on'
+    # The project names the part and its steps.
+    run auto 0 auto "$work/blinky.vlx"
+    expect_line auto '^       Verify =>Pass'
+    refuse_line auto 'Blank Check'
+    run mismatch 2 --part VS8A108 auto "$work/blinky.vlx"
+    run extract 0 project load "$work/blinky.vlx" -o "$work/code.bin"
+    cmp -s "$work/code.bin" <(head -c 99 "$work/code.bin") || fail "extract: unexpected length"
+    [[ $(stat -c %s "$work/code.bin") -eq 99 ]] || fail "extract: 99 bytes expected"
+    printf 'garbage' >"$work/bad.vlx"
+    run damaged 8 project show "$work/bad.vlx"
+    run isp 0 --part $part isp-insert "$hex" -o "$work/with-isp.hex"
+    expect_line isp '^001 - Insert ISP-code =>Pass'
+    expect_line isp 'write-options --option ISP_SIZE=[0-9.]+k --bit HWBS=on'
+    run offline 0 --part $part offline download "$hex" --max-count 10
+    run offline-read 0 offline read
+    expect_line offline-read 'Counter +0 of 10'
+    ;;
+
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+
+if [[ $failures -ne 0 ]]; then
+    echo "$scenario: $failures check(s) failed" >&2
+    exit 1
+fi
+echo "$scenario: passed"
