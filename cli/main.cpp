@@ -57,22 +57,24 @@ CLI::App* addCommand(CLI::App& parent, Invocation& invocation, const std::string
 }
 
 void addFile(CLI::App* command, Invocation& invocation, bool required, const std::string& what) {
-    auto* file = command->add_option("FILE", invocation.file, what);
+    auto* file = command->add_option("FILE", invocation.file, what)->type_name("");
     if (required) file->required();
     command->add_option("--offset", invocation.offset,
                         "Where FILE starts in the buffer (decimal or 0x hex; default 0)")
         ->type_name("BYTES");
     command->add_option("--fill", invocation.fill, "Fill the Flash buffer to the chip's size: 00 or ff")
-        ->check(CLI::IsMember({"00", "ff", "FF"}));
+        ->type_name("00|ff");
 }
 
 void addSettings(CLI::App* command, Invocation& invocation) {
     command->add_option("--option", invocation.options,
                         "A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
                         "(scriba8 parts NAME lists them); the chip's default otherwise")
-        ->type_name("NAME=VALUE");
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
     command->add_option("--bit", invocation.bits, "A bit option, e.g. LOCK=on or HWBS=off")
-        ->type_name("NAME=on|off");
+        ->type_name("NAME=on|off")
+        ->allow_extra_args(false);
 }
 
 void addSteps(CLI::App* command, Invocation& invocation) {
@@ -85,7 +87,8 @@ void addSteps(CLI::App* command, Invocation& invocation) {
 
 void addEepromFile(CLI::App* command, Invocation& invocation) {
     command->add_option("--eeprom-file", invocation.eepromFile,
-                        "A file for the EEPROM buffer (chips with EEPROM)");
+                        "A file for the EEPROM buffer (chips with EEPROM)")
+        ->type_name("FILE");
 }
 
 void buildCommandLine(CLI::App& app, Invocation& invocation) {
@@ -128,8 +131,11 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
 
     auto* dump = addCommand(app, invocation, "dump", "dump",
                             "Read Flash, EEPROM and options back from the chip");
-    dump->add_option("-o,--output", invocation.output, "File for the Flash contents")->required();
-    dump->add_option("--eeprom-output", invocation.eepromOutput, "File for the EEPROM contents");
+    dump->add_option("-o,--output", invocation.output, "File for the Flash contents")
+        ->required()
+        ->type_name("FILE");
+    dump->add_option("--eeprom-output", invocation.eepromOutput, "File for the EEPROM contents")
+        ->type_name("FILE");
 
     auto* autoRun = addCommand(app, invocation, "auto", "auto",
                                "Run the auto sequence on FILE: the steps in fixed order, stopping "
@@ -177,7 +183,8 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
     addEepromFile(download, invocation);
     addSettings(download, invocation);
     addSteps(download, invocation);
-    download->add_option("--max-count", invocation.maxCount, "Chips to program, 0 = no limit");
+    download->add_option("--max-count", invocation.maxCount, "Chips to program, 0 = no limit")
+        ->type_name("N");
     download->add_flag("--serial", invocation.serial, "Write a serial number into each chip");
     download->add_flag("--serial-auto-increment", invocation.serialAutoIncrement,
                        "Count the serial number up for each chip");

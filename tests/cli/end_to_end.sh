@@ -27,6 +27,10 @@ run() {
     shift 2
     timeout 60 "$scriba8" "$@" >"$work/$name.out" 2>"$work/$name.err" </dev/null
     local status=$?
+    if grep -q 'Sanitizer' "$work/$name.err"; then
+        fail "$name: sanitizer report"
+        sed 's/^/    /' "$work/$name.err" >&2
+    fi
     if [[ $status -ne $expected ]]; then
         fail "$name: exit status $status, expected $expected ($*)"
         sed 's/^/    /' "$work/$name.out" "$work/$name.err" >&2
