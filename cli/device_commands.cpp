@@ -6,6 +6,7 @@
 #include "checksums.h"
 #include "selection_output.h"
 #include "steps.h"
+#include "text_format.h"
 #include "texts.h"
 
 #include <cstdio>
@@ -48,12 +49,6 @@ Json imageJson(const std::string& path, std::span<const std::uint8_t> bytes) {
     return object;
 }
 
-std::string hexWord(std::uint16_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
-    return text;
-}
-
 // The dumped buffers go to their files.
 void saveDump(const Invocation& invocation, Session& session, Report& report) {
     const app::CodeBuffers& buffers = session.buffers();
@@ -65,11 +60,11 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
 
     const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, session.chip()->flashSize);
     report.lines.push_back("Flash: " + std::to_string(buffers.flash.size()) + " bytes, checksum " +
-                           hexWord(app::Checksum16(buffers.flash)) + ", chip checksum " +
-                           hexWord(chipChecksum) + " -> " + invocation.output);
+                           HexText(app::Checksum16(buffers.flash), 4) + ", chip checksum " +
+                           HexText(chipChecksum, 4) + " -> " + invocation.output);
     if (!invocation.eepromOutput.empty())
         report.lines.push_back("EEPROM: " + std::to_string(buffers.eeprom.size()) +
-                               " bytes, checksum " + hexWord(app::Checksum16(buffers.eeprom)) +
+                               " bytes, checksum " + HexText(app::Checksum16(buffers.eeprom), 4) +
                                " -> " + invocation.eepromOutput);
     std::int32_t saved = session.saveImage(invocation.output, buffers.flash);
     if (saved == S8_PASS && !invocation.eepromOutput.empty())

@@ -6,6 +6,7 @@
 #include "offline_commands.h"
 #include "selection_output.h"
 #include "steps.h"
+#include "text_format.h"
 
 #include <array>
 #include <cstdio>
@@ -14,12 +15,6 @@
 namespace scriba8::cli {
 namespace {
 
-std::string hex(unsigned value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
-
 std::uint32_t parseHex(const std::string& text, std::uint64_t maximum, const char* option) {
     std::string digits = text;
     if (digits.starts_with("0x") || digits.starts_with("0X")) digits.erase(0, 2);
@@ -27,7 +22,7 @@ std::uint32_t parseHex(const std::string& text, std::uint64_t maximum, const cha
         digits.empty() ? std::nullopt : ParseNumber("0x" + digits, maximum);
     if (!value)
         throw UsageError(std::string(option) + " takes hexadecimal digits up to " +
-                         hex(static_cast<unsigned>(maximum), 8) + ", not \"" + text + "\"");
+                         HexText(static_cast<std::uint32_t>(maximum), 8) + ", not \"" + text + "\"");
     return static_cast<std::uint32_t>(*value);
 }
 
@@ -58,13 +53,6 @@ void applySettings(const Invocation& invocation, Session& session) {
         const std::uint32_t last = chip.flashSize >= 16 ? chip.flashSize - 16 : 0;
         record.serialAddress = parseHex(invocation.serialAddress, last, "--serial-address");
     }
-}
-
-std::string fieldText(const std::uint8_t* bytes, std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; i < size && bytes[i] != 0xFF && bytes[i] != 0; ++i)
-        text += static_cast<char>(bytes[i]);
-    return text;
 }
 
 constexpr std::array<const char*, 9> kFrequencies{"External", "6M",       "8M",  "11.0592M", "12M",
@@ -112,7 +100,7 @@ Report read(Session& session, const std::string& command) {
     data.set("serialEnabled", (info.serialFlags & 1) != 0);
     data.set("serialAutoIncrement", autoIncrement);
     data.set("serialAddress", info.serialAddress);
-    data.set("serialString", fieldText(info.serialString, S8_SERIAL_STRING_SIZE));
+    data.set("serialString", FieldText(info.serialString, S8_SERIAL_STRING_SIZE));
     data.set("serialNumber", info.serialNumber);
     data.set("currentSerialNumber", currentNumber);
     data.set("maxCounter", static_cast<unsigned>(info.maxCounter));
@@ -125,17 +113,17 @@ Report read(Session& session, const std::string& command) {
     std::vector<std::string>& lines = report.lines;
     lines.push_back("Off-line project in the programmer");
     lines.push_back("  Part            " + std::string(chip != nullptr ? chip->partName : "unknown"));
-    lines.push_back("  Flash           start " + hex(info.flashStart, 8) + ", " +
-                    std::to_string(info.flashLength) + " bytes, checksum " + hex(info.flashChecksum, 4));
+    lines.push_back("  Flash           start " + HexText(info.flashStart, 8) + ", " +
+                    std::to_string(info.flashLength) + " bytes, checksum " + HexText(info.flashChecksum, 4));
     lines.push_back("  EEPROM          " + std::to_string(info.eepromLength) + " bytes, checksum " +
-                    hex(info.eepromChecksum, 4));
+                    HexText(info.eepromChecksum, 4));
     lines.push_back("  Counter         " + std::to_string(info.currentCounter) + " of " +
                     (info.maxCounter == 0 ? std::string("unlimited")
                                           : std::to_string(info.maxCounter)));
     if ((info.serialFlags & 1) != 0) {
-        lines.push_back("  Serial number   \"" + fieldText(info.serialString, S8_SERIAL_STRING_SIZE) +
-                        "\" " + hex(info.serialNumber, 8) + (autoIncrement ? ", incrementing" : "") +
-                        ", at " + hex(info.serialAddress, 8) + ", now " + hex(currentNumber, 8));
+        lines.push_back("  Serial number   \"" + FieldText(info.serialString, S8_SERIAL_STRING_SIZE) +
+                        "\" " + HexText(info.serialNumber, 8) + (autoIncrement ? ", incrementing" : "") +
+                        ", at " + HexText(info.serialAddress, 8) + ", now " + HexText(currentNumber, 8));
     } else {
         lines.push_back("  Serial number   off");
     }

@@ -7,6 +7,7 @@
 #include "project_saver.h"
 #include "selection_output.h"
 #include "steps.h"
+#include "text_format.h"
 #include "texts.h"
 
 #include <cstdio>
@@ -17,20 +18,6 @@ namespace scriba8::cli {
 namespace {
 
 using app::BufferTab;
-
-std::string hex(unsigned value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
-
-// The text part of a fixed field that ends at its first 0xFF (or NUL).
-std::string fieldText(const std::uint8_t* bytes, std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; i < size && bytes[i] != 0xFF && bytes[i] != 0; ++i)
-        text += static_cast<char>(bytes[i]);
-    return text;
-}
 
 void setCustomerString(const Invocation& invocation, Session& session) {
     if (invocation.customerString.empty()) return;
@@ -74,7 +61,7 @@ void describeProject(Session& session, Report& report) {
     project.set("ispCode", record.ispCodeSource == 1 ? std::string(record.ispCodeFile)
                                                      : std::string("built-in"));
     if (chip.customerStringSupported == 1)
-        project.set("customerString", fieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
+        project.set("customerString", FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
     project.set("saved", std::string(saved));
     project.set("projectId", record.projectId);
     project.set("projectTag", static_cast<unsigned>(record.projectTag));
@@ -87,11 +74,11 @@ void describeProject(Session& session, Report& report) {
     lines.push_back("  Part            " + std::string(chip.partName));
     lines.push_back("  Code file       " + std::string(record.codeFileName));
     lines.push_back("  Flash           " + std::to_string(buffers.flash.size()) +
-                    " bytes, checksum " + hex(app::Checksum16(buffers.flash), 4) +
-                    ", chip checksum " + hex(chipChecksum, 4));
+                    " bytes, checksum " + HexText(app::Checksum16(buffers.flash), 4) +
+                    ", chip checksum " + HexText(chipChecksum, 4));
     if (chip.eepromSize != 0)
         lines.push_back("  EEPROM          " + std::to_string(buffers.eeprom.size()) +
-                        " bytes, checksum " + hex(app::Checksum16(buffers.eeprom), 4));
+                        " bytes, checksum " + HexText(app::Checksum16(buffers.eeprom), 4));
     std::string stepText;
     for (const std::string& step : StepList(record.autoProcess))
         stepText += (stepText.empty() ? "" : ",") + step;
@@ -101,12 +88,12 @@ void describeProject(Session& session, Report& report) {
                                                  : std::string("built-in")));
     if (chip.customerStringSupported == 1)
         lines.push_back("  Customer string " +
-                        fieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
+                        FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
     lines.push_back("  Saved           " + std::string(saved) + " by version " +
                     std::to_string(record.toolVersion >> 8) + "." +
                     std::to_string(record.toolVersion & 0xFF));
-    lines.push_back("  Project id      " + hex(record.projectId, 8) + ", tag " +
-                    hex(record.projectTag, 4));
+    lines.push_back("  Project id      " + HexText(record.projectId, 8) + ", tag " +
+                    HexText(record.projectTag, 4));
     lines.push_back("  Options:");
     AppendSelectionLines(options, lines, "    ");
 }

@@ -1,5 +1,7 @@
 #include "selection_output.h"
 
+#include "text_format.h"
+
 namespace scriba8::cli {
 
 Json SelectionJson(const SelectionTexts& selection) {
@@ -19,12 +21,6 @@ void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::stri
         lines.push_back(indent + Padded(item.name, 16) + item.value);
     for (const BitState& bit : selection.bits)
         lines.push_back(indent + Padded(bit.name, 16) + (bit.active ? "on" : "off"));
-}
-
-std::string Padded(std::string text, std::size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    else text += ' ';
-    return text;
 }
 
 } // namespace scriba8::cli

@@ -16,7 +16,4 @@ Json SelectionJson(const SelectionTexts& selection);
 void AppendSelectionLines(const SelectionTexts& selection, std::vector<std::string>& lines,
                           const std::string& indent = "  ");
 
-// A name padded to a column.
-std::string Padded(std::string text, std::size_t width);
-
 } // namespace scriba8::cli

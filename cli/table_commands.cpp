@@ -5,6 +5,7 @@
 #include "chip_selection.h"
 #include "offline_commands.h"
 #include "selection_output.h"
+#include "text_format.h"
 
 #include <cstdlib>
 #include <memory>

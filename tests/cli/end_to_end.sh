@@ -139,8 +139,10 @@ json)
     json_check read 'j["data"]["options"]["items"]["ISP_SIZE"] == "2.0k"
         and j["data"]["options"]["bits"]["LOCK"] is False
         and j["data"]["options"]["bits"]["BO0REO"] is True'
+    # With save-checksum the options carry the file's chip checksum.
+    run save-checksum 0 --part $part auto "$hex" --steps erase,program,write-options,save-checksum
     run checksum 0 --part $part checksum --json
-    json_check checksum 'isinstance(j["data"]["chipChecksum"], int)'
+    json_check checksum 'j["data"]["chipChecksum"] == 0x6477'
     run auto 0 --part $part auto "$hex" --steps erase,program,verify --json
     json_check auto '[s["step"] for s in j["data"]["steps"]] == ["erase", "program", "verify"]
         and all(s["result"] == 101 for s in j["data"]["steps"])
