@@ -2,7 +2,6 @@
 #pragma once
 
 #include "invocation.h"
-#include "option_values.h"
 #include "report.h"
 #include "session.h"
 
@@ -18,8 +17,5 @@ Report RunProjectCommand(const Invocation& invocation, Session& session);
 Report RunOffLineCommand(const Invocation& invocation, Session& session);
 Report RunPartsCommand(const Invocation& invocation, Session& session);
 Report RunInfoCommand(const Invocation& invocation, Session& session);
-
-// A selection held in the item and bit values of a command's outcome.
-SelectionTexts DescribeRead(const BodyInfo& chip, const app::OptionSelection& selection);
 
 } // namespace scriba8::cli

@@ -9,7 +9,6 @@
 #include "text_format.h"
 #include "texts.h"
 
-#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -41,9 +40,10 @@ const std::map<std::string, DeviceSpec, std::less<>>& deviceSpecs() {
     return specs;
 }
 
+// A buffer as the report shows it; the path only when it is written out.
 Json imageJson(const std::string& path, std::span<const std::uint8_t> bytes) {
     Json object = Json::object();
-    object.set("path", path);
+    if (!path.empty()) object.set("path", path);
     object.set("length", static_cast<std::uint64_t>(bytes.size()));
     object.set("checksum", app::Checksum16(bytes));
     return object;
@@ -52,13 +52,13 @@ Json imageJson(const std::string& path, std::span<const std::uint8_t> bytes) {
 // The dumped buffers go to their files.
 void saveDump(const Invocation& invocation, Session& session, Report& report) {
     const app::CodeBuffers& buffers = session.buffers();
+    const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, session.chip()->flashSize);
     Json flash = imageJson(invocation.output, buffers.flash);
-    flash.set("chipChecksum", app::ChipChecksum(buffers.flash, session.chip()->flashSize));
+    flash.set("chipChecksum", chipChecksum);
     report.data.set("flash", std::move(flash));
     if (session.chip()->eepromSize != 0)
         report.data.set("eeprom", imageJson(invocation.eepromOutput, buffers.eeprom));
 
-    const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, session.chip()->flashSize);
     report.lines.push_back("Flash: " + std::to_string(buffers.flash.size()) + " bytes, checksum " +
                            HexText(app::Checksum16(buffers.flash), 4) + ", chip checksum " +
                            HexText(chipChecksum, 4) + " -> " + invocation.output);
@@ -73,6 +73,14 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
         report.setResult(saved, session.language(), "save");
         report.message = std::string(app::texts::kSaveFileError.in(session.language()));
     }
+}
+
+// A selection read from the chip, held in a command's outcome.
+SelectionTexts describeRead(const BodyInfo& chip, const app::OptionSelection& selection) {
+    auto record = std::make_unique<ContextRecord>();
+    std::copy(selection.itemValue.begin(), selection.itemValue.end(), record->itemValue);
+    std::copy(selection.bitValue.begin(), selection.bitValue.end(), record->bitValue);
+    return DescribeSelection(chip, *record, SelectionSource::decoded);
 }
 
 std::string stepName(DeviceCommand command) {
@@ -119,13 +127,6 @@ bool IsDeviceCommand(const std::string& command) {
     return command == "auto" || deviceSpecs().contains(command);
 }
 
-SelectionTexts DescribeRead(const BodyInfo& chip, const app::OptionSelection& selection) {
-    auto record = std::make_unique<ContextRecord>();
-    std::copy(selection.itemValue.begin(), selection.itemValue.end(), record->itemValue);
-    std::copy(selection.bitValue.begin(), selection.bitValue.end(), record->bitValue);
-    return DescribeSelection(chip, *record, SelectionSource::decoded);
-}
-
 Report RunDeviceCommand(const Invocation& invocation, Session& session) {
     if (invocation.command == "auto") return runAuto(invocation, session);
     const DeviceSpec& spec = deviceSpecs().find(invocation.command)->second;
@@ -152,7 +153,7 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
         AppendSelectionLines(written, report.lines);
     }
     if (outcome.readSelection) {
-        const SelectionTexts read = DescribeRead(chip, *outcome.readSelection);
+        const SelectionTexts read = describeRead(chip, *outcome.readSelection);
         report.data.set("options", SelectionJson(read));
         report.lines.push_back(std::string("Options read from ") + chip.partName + ":");
         AppendSelectionLines(read, report.lines);

@@ -92,6 +92,7 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
                              ", but --part names " + invocation.part);
         app::AdoptDecodedSelection(projectChip, *record_);
         record_->serialAddress = projectChip.flashSize >= 16 ? projectChip.flashSize - 16 : 0;
+        applySettings(invocation, inputs);
     } else {
         if (invocation.part.empty())
             throw UsageError("name the chip with --part NAME (scriba8 parts lists every part)");
@@ -99,34 +100,12 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         report.chip = chipJson();
         if (inputs.tab == app::BufferTab::eeprom && chip()->eepromSize == 0)
             throw UsageError(invocation.part + " has no EEPROM");
-        if (!invocation.file.empty()) {
-            const std::optional<std::uint64_t> offset =
-                invocation.offset.empty() ? std::optional<std::uint64_t>(0)
-                                          : ParseNumber(invocation.offset, 0xFFFFFFFF);
-            if (!offset)
-                throw UsageError("--offset takes a byte position, decimal or 0x hex, not \"" +
-                                 invocation.offset + "\"");
-            const app::FillMode fill = ParseFill(invocation.fill);
-            const app::LoadOutcome loaded = loadFile(invocation.file, inputs.tab,
-                                                     static_cast<std::uint32_t>(*offset), fill);
-            if (loaded.result != S8_PASS) {
-                report.setResult(loaded.result, language(), "load");
-                return false;
-            }
-            Json file = Json::object();
-            file.set("path", invocation.file);
-            file.set("length", loaded.summary.length);
-            file.set("checksum", loaded.summary.bufferChecksum);
-            if (inputs.tab == app::BufferTab::flash)
-                file.set("chipChecksum", loaded.summary.chipChecksum);
-            report.data.set("file", std::move(file));
-        }
+        // Every mistake on the command line is found before anything loads.
+        applySettings(invocation, inputs);
+        if (!invocation.file.empty() && !loadCodeFile(invocation, inputs.tab, report)) return false;
     }
 
-    const BodyInfo& selected = *chip();
     if (!invocation.eepromFile.empty()) {
-        if (selected.eepromSize == 0)
-            throw UsageError(std::string(selected.partName) + " has no EEPROM");
         const app::LoadOutcome loaded =
             loadFile(invocation.eepromFile, app::BufferTab::eeprom, 0, app::FillMode::none);
         if (loaded.result != S8_PASS) {
@@ -134,6 +113,13 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
             return false;
         }
     }
+    return true;
+}
+
+void Session::applySettings(const Invocation& invocation, const Inputs& inputs) {
+    const BodyInfo& selected = *chip();
+    if (!invocation.eepromFile.empty() && selected.eepromSize == 0)
+        throw UsageError(std::string(selected.partName) + " has no EEPROM");
     if (inputs.takesOptions) {
         if (auto error = ApplySettings(selected, *record_, invocation.options, invocation.bits))
             throw UsageError(*error);
@@ -147,7 +133,28 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
                              " has no EEPROM: leave eeprom-program out of --steps");
         record_->autoProcess = *steps;
     }
-    report.chip = chipJson();
+}
+
+bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Report& report) {
+    const std::optional<std::uint64_t> offset =
+        invocation.offset.empty() ? std::optional<std::uint64_t>(0)
+                                  : ParseNumber(invocation.offset, 0xFFFFFFFF);
+    if (!offset)
+        throw UsageError("--offset takes a byte position, decimal or 0x hex, not \"" +
+                         invocation.offset + "\"");
+    const app::FillMode fill = ParseFill(invocation.fill);
+    const app::LoadOutcome loaded =
+        loadFile(invocation.file, tab, static_cast<std::uint32_t>(*offset), fill);
+    if (loaded.result != S8_PASS) {
+        report.setResult(loaded.result, language(), "load");
+        return false;
+    }
+    Json file = Json::object();
+    file.set("path", invocation.file);
+    file.set("length", loaded.summary.length);
+    file.set("checksum", loaded.summary.bufferChecksum);
+    if (tab == app::BufferTab::flash) file.set("chipChecksum", loaded.summary.chipChecksum);
+    report.data.set("file", std::move(file));
     return true;
 }
 

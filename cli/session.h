@@ -82,6 +82,11 @@ public:
     Json chipJson() const;
 
 private:
+    // The option settings and steps of the command line, for the chip now
+    // selected; usage errors throw.
+    void applySettings(const Invocation& invocation, const Inputs& inputs);
+    bool loadCodeFile(const Invocation& invocation, app::BufferTab tab, Report& report);
+
     const app::LibraryApi& api_;
     SessionSettings settings_;
     LogPrinter printer_;
