@@ -1,5 +1,7 @@
 #include "device_runner.h"
 
+#include "lent_buffers.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -21,14 +23,6 @@ RecordCall exportFor(const LibraryApi& api, DeviceCommand command) {
     case DeviceCommand::readChipChecksum: break;
     }
     return nullptr;
-}
-
-// A copy of a buffer for one call. Never empty, so the library never gets a
-// null pointer, even for a write of length 0.
-std::vector<std::uint8_t> copyForCall(std::span<const std::uint8_t> bytes) {
-    std::vector<std::uint8_t> copy(std::max<std::size_t>(bytes.size(), 1));
-    std::copy(bytes.begin(), bytes.end(), copy.begin());
-    return copy;
 }
 
 // The record a reading command works on: the selected chip, the main
@@ -105,7 +99,7 @@ std::int32_t DeviceRunner::runOnMainRecord(DeviceCommand command, BufferContents
     const bool usesFlash = command == DeviceCommand::program || command == DeviceCommand::verify ||
                            command == DeviceCommand::writeOptions;
     if (usesFlash) {
-        flashCopy = copyForCall(buffers.flash);
+        flashCopy = CopyForCall(buffers.flash);
         record_.flashData = flashCopy.data();
         record_.flashStart = 0;
         record_.flashLength = static_cast<std::uint32_t>(buffers.flash.size());
@@ -117,7 +111,7 @@ std::int32_t DeviceRunner::runOnMainRecord(DeviceCommand command, BufferContents
         record_.flashFullChecksum = ChipChecksum(buffers.flash, sizes.flashSize);
     }
     if (command == DeviceCommand::eepromProgram) {
-        eepromCopy = copyForCall(buffers.eeprom);
+        eepromCopy = CopyForCall(buffers.eeprom);
         record_.eepromData = eepromCopy.data();
         record_.eepromStart = 0;
         record_.eepromLength = static_cast<std::uint32_t>(buffers.eeprom.size());
