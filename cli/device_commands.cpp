@@ -129,23 +129,23 @@ bool IsDeviceCommand(const std::string& command) {
 
 Report RunDeviceCommand(const Invocation& invocation, Session& session) {
     if (invocation.command == "auto") return runAuto(invocation, session);
-    const DeviceSpec& spec = deviceSpecs().find(invocation.command)->second;
+    const DeviceSpec& entry = deviceSpecs().find(invocation.command)->second;
     Report report;
     report.command = invocation.command;
-    if (!session.prepare(invocation, spec.inputs, report)) return report;
+    if (!session.prepare(invocation, entry.inputs, report)) return report;
 
     const BodyInfo& chip = *session.chip();
-    if (spec.command == DeviceCommand::readChipChecksum && chip.chipChecksumSupported != 1)
+    if (entry.command == DeviceCommand::readChipChecksum && chip.chipChecksumSupported != 1)
         throw UsageError(std::string(chip.partName) + " keeps no chip checksum to read");
-    if (spec.command == DeviceCommand::dumpTarget && !invocation.eepromOutput.empty() &&
+    if (entry.command == DeviceCommand::dumpTarget && !invocation.eepromOutput.empty() &&
         chip.eepromSize == 0)
         throw UsageError(std::string(chip.partName) + " has no EEPROM to write to " +
                          invocation.eepromOutput);
 
-    app::CommandOutcome outcome = session.runner().run(spec.command, session.buffers());
+    app::CommandOutcome outcome = session.runner().run(entry.command, session.buffers());
     report.setResult(outcome.result, session.language(), invocation.command);
 
-    if (spec.command == DeviceCommand::writeOptions && outcome.result == S8_PASS) {
+    if (entry.command == DeviceCommand::writeOptions && outcome.result == S8_PASS) {
         const SelectionTexts written =
             DescribeSelection(chip, session.record(), SelectionSource::toWrite);
         report.data.set("options", SelectionJson(written));
