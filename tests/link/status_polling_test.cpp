@@ -5,9 +5,7 @@
 #include "export_impl.h"
 #include "frame.h"
 #include "link/command.h"
-
-#include <atomic>
-#include <thread>
+#include "status_poller.h"
 
 namespace scriba8::testing {
 namespace {
@@ -19,9 +17,8 @@ TEST_F(StatusPollingTest, PollerSeesStartProgressThenTheFinalCode) {
     std::vector<std::uint8_t> image(chip.flashSize, 0x5A);
 
     status_ = 0;
-    std::atomic<bool> done{false};
     std::int32_t result = 0;
-    std::thread worker([&] {
+    const std::vector<std::uint16_t> seen = PollWhileRunning(status_, [&] {
         result = RunDeviceExport(ctx_, {}, [&](DeviceSession& session) -> std::int32_t {
             CommandBlock command = MakeCommand(kWriteFlashCommand);
             PutU32(command, 8, static_cast<std::uint32_t>(image.size()));
@@ -31,17 +28,7 @@ TEST_F(StatusPollingTest, PollerSeesStartProgressThenTheFinalCode) {
             const StatusReply reply = ReadStatus(TagOf(command), 5000);
             return reply.is(0) ? S8_PASS : S8_FAIL;
         });
-        done.store(true, std::memory_order_release);
     });
-
-    std::vector<std::uint16_t> seen;
-    for (;;) {
-        const bool finished = done.load(std::memory_order_acquire);
-        const std::uint16_t value = loadStatus(&status_);
-        if (seen.empty() || seen.back() != value) seen.push_back(value);
-        if (finished) break;
-    }
-    worker.join();
 
     EXPECT_EQ(result, S8_PASS);
     ASSERT_FALSE(seen.empty());

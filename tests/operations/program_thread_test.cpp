@@ -1,9 +1,7 @@
 // Program on a worker thread while the test thread polls the status word the
 // way the application does.
 #include "operations_fixture.h"
-
-#include <atomic>
-#include <thread>
+#include "status_poller.h"
 
 namespace scriba8::testing {
 namespace {
@@ -16,20 +14,7 @@ TEST_F(ProgramThreadTest, ProgressNeverFallsBackAndEndsInTheResult) {
     useImage(image);
     status_ = 0;
 
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        program(&ctx_);
-        done.store(true, std::memory_order_release);
-    });
-    std::vector<std::uint16_t> seen{0};
-    for (;;) {
-        const bool finished = done.load(std::memory_order_acquire);
-        const std::uint16_t value = loadStatus(&status_);
-        if (value != seen.back()) seen.push_back(value);
-        if (finished) break;
-        std::this_thread::yield();
-    }
-    worker.join();
+    const std::vector<std::uint16_t> seen = PollWhileRunning(status_, [&] { program(&ctx_); });
 
     EXPECT_EQ(seen.back(), S8_PASS);
     for (std::size_t i = 1; i < seen.size(); ++i) {
