@@ -42,4 +42,26 @@ LentProjectImage::~LentProjectImage() {
     record_.eepromData = nullptr;
 }
 
+std::int32_t RunProjectImageCommand(const LibraryApi& api, ContextRecord& record,
+                                    const CodeBuffers& buffers, OperationLog& log,
+                                    const TextPair& command,
+                                    const std::function<std::int32_t()>& call) {
+    const std::uint32_t start = log.startCommand(command);
+    std::int32_t result = S8_FAIL;
+    {
+        const LentProjectImage image(api, record, buffers);
+        if (image.empty()) {
+            log.outcome(texts::kBufferEmpty);
+            log.finishCommand(start);
+            return S8_FAIL;
+        }
+        record.autoProcess = static_cast<std::uint16_t>(record.autoProcess | S8_STEP_RUNNING);
+        result = call();
+        record.autoProcess = static_cast<std::uint16_t>(record.autoProcess & ~S8_STEP_RUNNING);
+    }
+    log.result(result);
+    log.finishCommand(start);
+    return result;
+}
+
 } // namespace scriba8::app

@@ -5,8 +5,11 @@
 
 #include "code_buffers.h"
 #include "library_api.h"
+#include "operation_log.h"
+#include "texts.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -40,5 +43,13 @@ private:
     std::vector<std::uint8_t> eeprom_;
     bool empty_ = false;
 };
+
+// One project-image command from start line to result line: the image is
+// lent and bit 15 of autoProcess set for the duration of call; "Buffer is
+// empty" when there is nothing to store. Returns the result code.
+std::int32_t RunProjectImageCommand(const LibraryApi& api, ContextRecord& record,
+                                    const CodeBuffers& buffers, OperationLog& log,
+                                    const TextPair& command,
+                                    const std::function<std::int32_t()>& call);
 
 } // namespace scriba8::app

@@ -10,26 +10,13 @@ namespace scriba8::app {
 std::int32_t DownloadOffLine(const LibraryApi& api, ContextRecord& record,
                              const CodeBuffers& buffers, OperationLog& log,
                              const ProgressHooks& hooks) {
-    const std::uint32_t start = log.startCommand(texts::kOffLineMode);
-    std::int32_t result = S8_FAIL;
-    {
-        const LentProjectImage image(api, record, buffers);
-        if (image.empty()) {
-            log.outcome(texts::kBufferEmpty);
-            log.finishCommand(start);
-            return S8_FAIL;
-        }
-        // Bit 15 is set and cleared on this thread, around the worker's life.
-        record.autoProcess = static_cast<std::uint16_t>(record.autoProcess | S8_STEP_RUNNING);
+    // Bit 15 is set and cleared on this thread, around the worker's life.
+    return RunProjectImageCommand(api, record, buffers, log, texts::kOffLineMode, [&] {
         const RecordCall call = api.OffLineMode;
         ContextRecord* target = &record;
-        result = CallOnWorker([call, target] { return call != nullptr ? call(target) : S8_FAIL; },
-                              record.status, hooks);
-        record.autoProcess = static_cast<std::uint16_t>(record.autoProcess & ~S8_STEP_RUNNING);
-    }
-    log.result(result);
-    log.finishCommand(start);
-    return result;
+        return CallOnWorker([call, target] { return call != nullptr ? call(target) : S8_FAIL; },
+                            record.status, hooks);
+    });
 }
 
 OffLineInfo ReadOffLineInfo(const LibraryApi& api, const ContextRecord& main, OperationLog& log) {
