@@ -96,6 +96,14 @@ HidBackend& virtualBackend() {
     return *backend;
 }
 
+void applyFaultSpec(VirtualProgrammer& programmer, const FaultSpec& wanted) {
+    programmer.faults() = wanted.faults;
+    if (wanted.locked) programmer.lockChip();
+    if (wanted.mainFirmware) programmer.firmware().main = *wanted.mainFirmware;
+    if (wanted.auxFirmware) programmer.firmware().aux = *wanted.auxFirmware;
+    if (wanted.no8051) programmer.firmware().supports8051 = false;
+}
+
 void applyEnvironment(VirtualProgrammer& programmer) {
     programmer.environmentApplied = true;
 
@@ -105,12 +113,7 @@ void applyEnvironment(VirtualProgrammer& programmer) {
             std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_FAULTS ignored: %s\n",
                          error->c_str());
         } else {
-            const FaultSpec& wanted = std::get<FaultSpec>(parsed);
-            programmer.faults() = wanted.faults;
-            if (wanted.locked) programmer.lockChip();
-            if (wanted.mainFirmware) programmer.firmware().main = *wanted.mainFirmware;
-            if (wanted.auxFirmware) programmer.firmware().aux = *wanted.auxFirmware;
-            if (wanted.no8051) programmer.firmware().supports8051 = false;
+            applyFaultSpec(programmer, std::get<FaultSpec>(parsed));
         }
     }
 

@@ -60,14 +60,17 @@ public:
         hid_device_info* devices = hid_enumerate(vendorId, productId);
         for (hid_device_info* info = devices; info != nullptr; info = info->next) {
             if (info->vendor_id != vendorId || info->product_id != productId) continue;
+            errno = 0;
             if (hid_device* device = hid_open_path(info->path)) {
                 result.port = std::make_unique<UsbPort>(device);
                 break;
             }
             // A device node we may not open usually means the udev rules are
-            // not installed; remember it so the user can be told.
-            if (!result.permissionDenied && ::access(info->path, R_OK | W_OK) != 0 &&
-                errno == EACCES) {
+            // not installed; remember it so the user can be told. The failed
+            // open's own errno counts first: access() says yes to root.
+            const bool openDenied = errno == EACCES || errno == EPERM;
+            if (!result.permissionDenied &&
+                (openDenied || (::access(info->path, R_OK | W_OK) != 0 && errno == EACCES))) {
                 result.permissionDenied = true;
                 result.devicePath = info->path;
             }
