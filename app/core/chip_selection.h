@@ -30,4 +30,8 @@ void AdoptDecodedSelection(const BodyInfo& chip, ContextRecord& record);
 bool SelectChip(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
                 std::int32_t partIndex);
 
+// No file names, project and off-line fields at their start values, the auto
+// steps back at 0x001F: what a new chip or a new start begins with.
+void ResetProjectFields(const BodyInfo& chip, ContextRecord& record);
+
 } // namespace scriba8::app

@@ -1,0 +1,61 @@
+// Renders the main window offscreen into PNG files, one per language:
+//   window_screenshot OUTPUT_FOLDER [PART_NAME]
+// The settings live in a temporary folder, so no settings file is touched.
+#include "application.h"
+#include "control_ids.h"
+#include "main_window.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [PART_NAME]\n", argv[0]);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    scriba8::appmain::ApplyInterfaceLook(application);
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(output);
+    QTemporaryDir settings;
+
+    scriba8::appmain::WindowEnvironment environment;
+    environment.programFolder = settings.path().toStdString();
+    environment.showMessage = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    CScriba8_T3Plus_APDlg window(environment);
+    if (!window.Initialise()) return 1;
+    if (argc > 2) {
+        // The chip list only holds the chosen series' chips: look the part up
+        // in every series.
+        const QString part = QString::fromLocal8Bit(argv[2]);
+        for (std::uint32_t row = 0; row < window.bodyInfoCount; ++row) {
+            if (part == QString::fromUtf8(window.bodyInfoList[row].partName)) {
+                window.context.partIndex = static_cast<std::int32_t>(row);
+                window.ReselectChip();
+            }
+        }
+    }
+    window.show();
+    QApplication::processEvents();
+    const struct {
+        int language;
+        const char* name;
+    } shots[] = {{0, "main-window-en.png"}, {1, "main-window-zh.png"}};
+    for (const auto& shot : shots) {
+        window.ApplyLanguage(shot.language);
+        QApplication::processEvents();
+        const QString path = QDir(output).filePath(QString::fromLatin1(shot.name));
+        if (!window.grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
+            return 1;
+        }
+        std::printf("%s\n", path.toLocal8Bit().constData());
+    }
+    return 0;
+}
