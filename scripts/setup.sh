@@ -3,6 +3,7 @@
 #   scripts/setup.sh run    runs the main job on the virtual programmer
 #   scripts/setup.sh test   runs every test (plain, ASan+UBSan, TSan, fuzz)
 #   scripts/setup.sh build  only builds
+#   scripts/setup.sh package  builds the Debian packages into build/packages and checks them
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-run}
@@ -37,6 +38,14 @@ run_tests() {
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
 }
 
+# Debian packages from the release build in build/, then their check.
+make_packages() {
+    rm -rf build/packages
+    (cd build && cpack -G DEB >cpack.log 2>&1) || { cat build/cpack.log >&2; return 1; }
+    bash tests/package/check_package.sh build .
+    ls build/packages/*.deb
+}
+
 install_missing_packages
 
 case "$mode" in
@@ -64,9 +73,15 @@ test)
     echo "== Release build, every test =="
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     run_tests build -LE fuzz
+    echo "== Debian packages =="
+    make_packages
+    ;;
+package)
+    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    make_packages
     ;;
 *)
-    echo "usage: $0 [run|test|build]" >&2
+    echo "usage: $0 [run|test|build|package]" >&2
     exit 2
     ;;
 esac
