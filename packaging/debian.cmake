@@ -46,6 +46,10 @@ set(CPACK_COMPONENT_TOOLS_DESCRIPTION
 
 set(CPACK_DEBIAN_APPLICATION_PACKAGE_NAME scriba8-t3plus-ap)
 set(CPACK_COMPONENT_APPLICATION_DEPENDS library)
+# Qt loads its platform plugin at run time, out of dpkg-shlibdeps' sight; the
+# Chinese interface needs a CJK font.
+set(CPACK_DEBIAN_APPLICATION_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_APPLICATION_PACKAGE_RECOMMENDS fonts-wqy-microhei)
 set(CPACK_COMPONENT_APPLICATION_DESCRIPTION
   "Desktop application for the Scriba8 T3Plus programmer\n Scriba8_T3Plus_AP, the operator's program: buffers, options panel, device\n commands, projects and off-line mode.")
 

@@ -83,6 +83,8 @@ export LD_LIBRARY_PATH=$root/usr/lib
 for name in $(env | sed -n 's/^\(SCRIBA8_[A-Z_]*\)=.*/\1/p'); do unset "$name"; done
 ldd "$root/usr/bin/scriba8" | grep -q "=> $root/usr/lib/libScriba8_T3Plus_DLL.so.1" ||
     fail "scriba8 does not load the unpacked library"
+missing=$(ldd "$root"/usr/bin/* "$root"/usr/lib/*.so.* | grep 'not found')
+[[ -z "$missing" ]] || fail "unresolved libraries: $missing"
 version=$("$root/usr/bin/scriba8" --version) || fail "scriba8 --version failed"
 grep -q '1\.5\.0\.15' <<<"$version" || fail "scriba8 --version says '$version'"
 info=$("$root/usr/bin/scriba8" --programmer virtual info) || fail "scriba8 info failed: $info"
