@@ -33,6 +33,8 @@ inline constexpr TextPair kSaveVlx{"Save VLX", "保存项目*.VLX"};
 inline constexpr TextPair kInsertIsp{"Insert ISP-code", "插入ISP代码"};
 inline constexpr TextPair kOffLineMode{"Off-Line Mode", "脱机模式"};
 inline constexpr TextPair kReadInfo{"Read Info", "读取设置"};
+inline constexpr TextPair kWriteEngineer{"Write Engineer OR", "写工程版选项"};
+inline constexpr TextPair kReadEngineer{"Read Engineer OR", "读工程版选项"};
 
 // Other captions
 inline constexpr TextPair kChipChecksumLabel{"Chip Checksum : ", "芯片检验和 : "};
