@@ -46,8 +46,8 @@ CBitSheet::CBitSheet(int number, const SheetDefinition& definition, const SheetH
     : CEngineerSheet(number, definition, host, units, 707, designHeight, parent) {
     QRect sync = units.rect(62, 14, 50, 14);
     AddCommandButtons(units.rect(37, 31, 50, 14), units.rect(89, 31, 50, 14), &sync);
-    AddLabel(QStringLiteral("bit0"), units.rect(576, 47, 24, 9));
-    AddLabel(QStringLiteral("bit7"), units.rect(114, 47, 24, 9));
+    AddLabel(QStringLiteral("bit0"), units.rect(576, 46, 24, 8));
+    AddLabel(QStringLiteral("bit7"), units.rect(114, 46, 24, 8));
     auto* note = new QGroupBox(QStringLiteral("Note"), Canvas());
     note->setGeometry(units.rect(224, 17, 248, 29));
     auto* noteText = new QLabel(QStringLiteral("Bit check is \"0\", uncheck is \"1\""), note);

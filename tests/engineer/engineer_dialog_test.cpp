@@ -18,6 +18,9 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace scriba8::engineer;
 using engineer_test::Entries;
@@ -366,6 +369,40 @@ private slots:
         for (int i = 0; i < 100; ++i) turn(-120);
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(sheet->Canvas()->geometry().bottom() < sheet->height() + 8);
+    }
+
+    // Damaged definitions: random keys and values, huge and negative counts,
+    // sizes and offsets. Every window opens and every command runs.
+    void hostileDefinitionsOpenAndRun() {
+        std::mt19937 random(20261209);
+        const std::vector<std::string> keys = {
+            "Name", "Area", "Address", "WriteOfBytes", "ReadOfBytes", "ItemCount", "EditCount",
+            "Item00_Size", "Item00_AddrOffset", "Item07_Size", "Item10_Size", "Item10_AddrOffset",
+            "Item00_Bit07", "Item00_Bit31", "Edit04_Size", "Edit04_AddrOffset", "Edit00_Name",
+            "Item99_Size"};
+        const std::vector<std::string> values = {
+            "0", "1", "-1", "8", "11", "255", "65536", "99999999999", "-2147483648",
+            "2147483647", "4294967295", "1F00", "x", "", "12abc", std::string(300, 'n')};
+        auto pick = [&random](const auto& list) { return list[random() % list.size()]; };
+        for (int round = 0; round < 40; ++round) {
+            Entries entries{{"Main/SheetCount", pick(values)}};
+            for (int i = 0; i < 60; ++i) {
+                const std::string section = "Sheet" + std::to_string(random() % 5);
+                entries[section + "/" + pick(keys)] = pick(values);
+            }
+            dialog_ = std::make_unique<CEngineerDlg>(
+                nullptr, MemoryProfile(entries),
+                SheetHost{log_.get(), folder_->path().toStdString()});
+            for (int i = 0; i < kSheetCount; ++i) {
+                CEngineerSheet* sheet = dialog_->Sheet(i);
+                sheet->Write();
+                sheet->Read();
+                if (sheet->SyncButton() != nullptr) sheet->Sync();
+                sheet->Write();
+                QVERIFY(sheet->WriteImage().size() <= std::size_t{kMaxImageBytes});
+            }
+            dialog_->Tabs()->setCurrentIndex(dialog_->Tabs()->count() - 1);
+        }
     }
 };
 
