@@ -41,7 +41,7 @@ void TabPane::paintEvent(QPaintEvent*) {
 
 } // namespace
 
-CEngineerDlg::CEngineerDlg(QWidget* owner, const ProfileSource& profile, const SheetHost& host)
+CEngineerDlg::CEngineerDlg(QWidget* owner, const PrivateProfile& profile, const SheetHost& host)
     : QDialog(owner), units_(font()) {
     setWindowTitle(QStringLiteral("Engineer"));
     setModal(false);
@@ -65,7 +65,7 @@ CEngineerDlg::CEngineerDlg(QWidget* owner, const ProfileSource& profile, const S
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { ShowSheet(index); });
 }
 
-CEngineerDlg* CEngineerDlg::Open(QWidget* owner, const ProfileSource& profile,
+CEngineerDlg* CEngineerDlg::Open(QWidget* owner, const PrivateProfile& profile,
                                  const SheetHost& host) {
     auto* dialog = new CEngineerDlg(owner, profile, host);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

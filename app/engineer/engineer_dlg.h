@@ -19,10 +19,10 @@ class CEngineerDlg : public QDialog {
 
 public:
     // The profile gives the definitions; host.dataFolder takes the data files.
-    CEngineerDlg(QWidget* owner, const ProfileSource& profile, const SheetHost& host);
+    CEngineerDlg(QWidget* owner, const PrivateProfile& profile, const SheetHost& host);
 
     // A new, independent window that deletes itself when closed.
-    static CEngineerDlg* Open(QWidget* owner, const ProfileSource& profile, const SheetHost& host);
+    static CEngineerDlg* Open(QWidget* owner, const PrivateProfile& profile, const SheetHost& host);
 
     QTabBar* Tabs() const { return tabs_; }
     CEngineerSheet* Sheet(int index) const { return sheets_.at(static_cast<std::size_t>(index)); }

@@ -23,8 +23,8 @@ std::string RowKey(const char* kind, int row, const char* field) {
     return kind + TwoDigits(row) + "_" + field;
 }
 
-std::string Text(const ProfileSource& profile, std::string_view section, const std::string& key) {
-    std::string text = profile.text(section, key);
+std::string Text(const PrivateProfile& profile, std::string_view section, const std::string& key) {
+    std::string text = profile.GetString(section, key, "");
     if (text.size() > kMaxText) text.resize(kMaxText);
     return text;
 }
@@ -40,45 +40,45 @@ SheetShape ShapeOf(int sheet) {
     }
 }
 
-std::vector<std::string> ReadTabNames(const ProfileSource& profile) {
+std::vector<std::string> ReadTabNames(const PrivateProfile& profile) {
     // Tabs beyond the four sheets would select pages that do not exist.
-    const int count = Clamp(profile.integer("Main", "SheetCount", 0), kSheetCount);
+    const int count = Clamp(profile.GetInt("Main", "SheetCount", 0), kSheetCount);
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.push_back(Text(profile, SectionOf(i), "Name"));
     return names;
 }
 
-SheetDefinition ReadSheetDefinition(const ProfileSource& profile, int sheet) {
+SheetDefinition ReadSheetDefinition(const PrivateProfile& profile, int sheet) {
     const SheetShape shape = ShapeOf(sheet);
     const std::string section = SectionOf(sheet);
     SheetDefinition definition;
-    definition.area = profile.integer(section, "Area", 0);
+    definition.area = profile.GetInt(section, "Area", 0);
     definition.address = ParseHexAddress(Text(profile, section, "Address"));
-    definition.writeOfBytes = Clamp(profile.integer(section, "WriteOfBytes", 0), kMaxImageBytes);
-    definition.readOfBytes = Clamp(profile.integer(section, "ReadOfBytes", 0), kMaxImageBytes);
+    definition.writeOfBytes = Clamp(profile.GetInt(section, "WriteOfBytes", 0), kMaxImageBytes);
+    definition.readOfBytes = Clamp(profile.GetInt(section, "ReadOfBytes", 0), kMaxImageBytes);
 
     // One-row fields stay small; the single large editor of the last sheet
     // may hold a whole image.
     const std::int32_t maxItemSize = shape.itemRows == 1 ? kMaxImageBytes : kMaxRowBytes;
-    const int itemCount = Clamp(profile.integer(section, "ItemCount", 0), shape.itemRows);
+    const int itemCount = Clamp(profile.GetInt(section, "ItemCount", 0), shape.itemRows);
     for (int k = 0; k < itemCount; ++k) {
         ItemRecord item;
         item.name = Text(profile, section, RowKey("Item", k, "Name"));
-        item.addrOffset = profile.integer(section, RowKey("Item", k, "AddrOffset"), 0);
-        item.size = Clamp(profile.integer(section, RowKey("Item", k, "Size"), 0), maxItemSize);
+        item.addrOffset = profile.GetInt(section, RowKey("Item", k, "AddrOffset"), 0);
+        item.size = Clamp(profile.GetInt(section, RowKey("Item", k, "Size"), 0), maxItemSize);
         for (int b = 0; b < shape.bitsPerItem; ++b)
             item.bitNames.push_back(Text(profile, section, RowKey("Item", k, "Bit") + TwoDigits(b)));
         definition.items.push_back(std::move(item));
     }
 
     if (shape.editRows) {
-        const int editCount = Clamp(profile.integer(section, "EditCount", 0), kMaxEditRows);
+        const int editCount = Clamp(profile.GetInt(section, "EditCount", 0), kMaxEditRows);
         for (int e = 0; e < editCount; ++e) {
             EditRecord edit;
             edit.name = Text(profile, section, RowKey("Edit", e, "Name"));
-            edit.addrOffset = profile.integer(section, RowKey("Edit", e, "AddrOffset"), 0);
+            edit.addrOffset = profile.GetInt(section, RowKey("Edit", e, "AddrOffset"), 0);
             edit.size =
-                Clamp(profile.integer(section, RowKey("Edit", e, "Size"), 0), kMaxRowBytes);
+                Clamp(profile.GetInt(section, RowKey("Edit", e, "Size"), 0), kMaxRowBytes);
             definition.edits.push_back(std::move(edit));
         }
     }

@@ -6,8 +6,9 @@
 // allocate without bound.
 #pragma once
 
+#include "private_profile.h"
+
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,14 +22,7 @@ inline constexpr std::int32_t kMaxImageBytes = 0x10000;
 // Values shown in one row of a hex field.
 inline constexpr std::int32_t kMaxRowBytes = 256;
 
-// Reads keys the way the platform's private-profile functions do: integer()
-// gives the default for a missing key, text() an empty text.
-struct ProfileSource {
-    std::function<std::int64_t(std::string_view section, std::string_view key,
-                               std::int64_t fallback)>
-        integer;
-    std::function<std::string(std::string_view section, std::string_view key)> text;
-};
+using app::PrivateProfile;
 
 // The rows a sheet has room for.
 struct SheetShape {
@@ -62,10 +56,10 @@ struct SheetDefinition {
 };
 
 // "SheetCount" tab labels, at most one per sheet.
-std::vector<std::string> ReadTabNames(const ProfileSource& profile);
+std::vector<std::string> ReadTabNames(const PrivateProfile& profile);
 
 // Section "Sheet<n>" as sheet n reads it.
-SheetDefinition ReadSheetDefinition(const ProfileSource& profile, int sheet);
+SheetDefinition ReadSheetDefinition(const PrivateProfile& profile, int sheet);
 
 // "1F00" -> 0x1F00; leading hexadecimal digits only, 0 when there are none.
 std::uint32_t ParseHexAddress(std::string_view text);

@@ -2,13 +2,14 @@
 // Read with their log lines and data files, the compare highlighting, Sync
 // and scrolling.
 #include "engineer_dlg.h"
-#include "fake_profile.h"
+#include "definition_text.h"
 #include "hex_edit_base.h"
 #include "operation_log.h"
 #include "sheets.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -170,6 +171,30 @@ private slots:
         QCOMPARE(dialog_->Tabs()->count(), 4);
         Select(3);
         QVERIFY(dialog_->Sheet(3)->isVisible());
+    }
+
+    // The sample file shipped with the program fills all four sheets.
+    void sampleDefinitionFillsEverySheet() {
+        dialog_ = std::make_unique<CEngineerDlg>(
+            nullptr,
+            scriba8::app::PrivateProfile::Load(SCRIBA8_SOURCE_DIR "/examples/Engineer.ini"),
+            SheetHost{log_.get(), folder_->path().toStdString()});
+        QCOMPARE(dialog_->Tabs()->count(), 4);
+        QCOMPARE(dialog_->Tabs()->tabText(0), QStringLiteral("Option"));
+        QCOMPARE(dialog_->Tabs()->tabText(3), QStringLiteral("Block"));
+        const std::size_t items[] = {4, 3, 3, 1};
+        for (int i = 0; i < kSheetCount; ++i) {
+            CEngineerSheet* sheet = dialog_->Sheet(i);
+            QCOMPARE(sheet->Definition().items.size(), items[i]);
+            sheet->Read();
+            QCOMPARE(QFileInfo(QString::fromStdString(sheet->DataFilePath())).size(),
+                     qint64{sheet->Definition().readOfBytes});
+            QVERIFY(sheet->Definition().readOfBytes > 0);
+        }
+        QCOMPARE(dialog_->Sheet(0)->Definition().address, 0x1F00u);
+        QCOMPARE(dialog_->Sheet(1)->Edits()[3].label->text(), QStringLiteral("Serial : "));
+        QCOMPARE(Contents(*dialog_->Sheet(1)->Edits()[3].read), Bytes(16, 0xFF));
+        QCOMPARE(dialog_->Sheet(3)->Items()[0].write->Length(), 256u);
     }
 
     void rowsFollowTheFile() {
@@ -390,8 +415,18 @@ private slots:
                 const std::string section = "Sheet" + std::to_string(random() % 5);
                 entries[section + "/" + pick(keys)] = pick(values);
             }
+            // Lines that are no key at all, and bytes that are no text.
+            std::string text = engineer_test::IniText(entries);
+            for (const char* junk : {"[Sheet1\n", "=7\n", "ItemCount\n", "[]\n"})
+                text.insert(random() % (text.size() + 1), junk);
+            text.insert(random() % (text.size() + 1), std::string(1, static_cast<char>(random())));
+            const QString path = folder_->filePath(QStringLiteral("Engineer.ini"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text.data(), static_cast<qint64>(text.size()));
+            file.close();
             dialog_ = std::make_unique<CEngineerDlg>(
-                nullptr, MemoryProfile(entries),
+                nullptr, scriba8::app::PrivateProfile::Load(path.toStdString()),
                 SheetHost{log_.get(), folder_->path().toStdString()});
             for (int i = 0; i < kSheetCount; ++i) {
                 CEngineerSheet* sheet = dialog_->Sheet(i);

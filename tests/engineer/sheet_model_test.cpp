@@ -1,6 +1,6 @@
 // The engineer sheets' byte work and the reading of their definitions,
 // without windows.
-#include "fake_profile.h"
+#include "definition_text.h"
 #include "register_image.h"
 #include "sheet_definition.h"
 
