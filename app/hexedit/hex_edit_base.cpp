@@ -66,6 +66,8 @@ QString CHexEditBase::BinaryDataMimeType()
 
 void CHexEditBase::SetData(const std::uint8_t* bytes, std::uint32_t length)
 {
+    // A drag over the old bytes means nothing for the new ones.
+    StopAutoScroll();
     anchor_ = movingEnd_ = kNone;
     selectionStart_ = selectionEnd_ = kNone;
     highlightStart_ = highlightEnd_ = kNone;
@@ -75,6 +77,7 @@ void CHexEditBase::SetData(const std::uint8_t* bytes, std::uint32_t length)
     else
         data_ = {};
     RecalcLayout();
+    updateGeometry();  // the rows the buffer needs changed
     viewport()->update();
     SetCaretIndex(0, true);
 }
@@ -124,6 +127,14 @@ void CHexEditBase::SetBytesPerRow(unsigned count, bool fitToWidth)
     configuredBytesPerRow_ = count;
     fitToWidth_ = fitToWidth;
     RelayoutAndShowCaret();
+}
+
+void CHexEditBase::SetPreferredRows(unsigned rows)
+{
+    if (rows == preferredRows_)
+        return;
+    preferredRows_ = rows;
+    updateGeometry();
 }
 
 void CHexEditBase::SetAddressColors(const QColor& background, const QColor& text)
@@ -270,7 +281,7 @@ void CHexEditBase::AdoptFont(const QFont& font)
     RelayoutAndShowCaret();
 }
 
-void CHexEditBase::RecalcLayout()
+LayoutInput CHexEditBase::ConfiguredLayout() const
 {
     LayoutInput in;
     in.charWidth = charWidth_;
@@ -283,7 +294,12 @@ void CHexEditBase::RecalcLayout()
     in.configuredBytesPerRow = configuredBytesPerRow_;
     in.fitToWidth = fitToWidth_;
     in.length = Length();
-    layout_ = ComputeLayout(in);
+    return in;
+}
+
+void CHexEditBase::RecalcLayout()
+{
+    layout_ = ComputeLayout(ConfiguredLayout());
     view_.firstRow = std::min(view_.firstRow, layout_.maxFirstRow);
     view_.horizontalOffset = std::min(view_.horizontalOffset, layout_.maxHorizontalOffset);
     UpdateScrollBars();
@@ -293,7 +309,43 @@ void CHexEditBase::RelayoutAndShowCaret()
 {
     RecalcLayout();
     PlaceCaret();
+    updateGeometry();  // columns, digits, bytes per row or font changed the hints
     viewport()->update();
+}
+
+QSize CHexEditBase::HintForRows(unsigned rows, unsigned bytesPerRow) const
+{
+    LayoutInput in = ConfiguredLayout();
+    in.configuredBytesPerRow = bytesPerRow;
+    in.fitToWidth = false;
+    const Layout content = ComputeLayout(in);  // its widths do not depend on the viewport
+
+    const QMargins margins = viewportMargins();
+    int width = content.contentWidth + 2 * kTextInset + margins.left() + margins.right() + 2 * frameWidth();
+    const int height = static_cast<int>(rows) * content.rowHeight + 2 * kTextInset + margins.top() +
+                       margins.bottom() + 2 * frameWidth();
+    // The vertical bar takes its width from the text; without room for it a
+    // horizontal bar would appear and cover the rows.
+    if (rows < content.totalRows && verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        width += verticalScrollBar()->sizeHint().width();
+    return {width, height};
+}
+
+QSize CHexEditBase::sizeHint() const
+{
+    std::uint64_t rows = preferredRows_;
+    if (rows == 0) {
+        const std::uint64_t bpr = std::max(configuredBytesPerRow_, 1u);
+        rows = std::clamp<std::uint64_t>((std::uint64_t{Length()} + bpr - 1) / bpr, 1, kMaxHintRows);
+    }
+    return HintForRows(static_cast<unsigned>(std::min<std::uint64_t>(rows, 4096)), configuredBytesPerRow_);
+}
+
+QSize CHexEditBase::minimumSizeHint() const
+{
+    // Fitting to the width shrinks to one byte per row; otherwise every
+    // configured byte of a row stays in view.
+    return HintForRows(1, fitToWidth_ ? 1 : configuredBytesPerRow_);
 }
 
 void CHexEditBase::UpdateScrollBars()

@@ -56,6 +56,15 @@ public:
     void SetShowAscii(bool show);
     void SetAddressDigits(unsigned digits);
     void SetBytesPerRow(unsigned count, bool fitToWidth);
+    // Rows the size hint asks room for; 0 (the default): the rows the buffer
+    // needs, 1 to kMaxHintRows.
+    void SetPreferredRows(unsigned rows);
+    static constexpr unsigned kMaxHintRows = 16;
+
+    // Room for the configured columns and bytes per row without a horizontal
+    // scroll bar: the preferred rows, at least one row.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     void SetAddressColors(const QColor& background, const QColor& text);
     void SetAsciiColors(const QColor& background, const QColor& text);
@@ -114,6 +123,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -138,8 +148,10 @@ private:
 
     bool HasBuffer() const { return !data_.empty(); }
     std::uint32_t ClampToBuffer(std::uint32_t index) const;
+    scriba8::hexedit::LayoutInput ConfiguredLayout() const;
     void RecalcLayout();
     void RelayoutAndShowCaret();
+    QSize HintForRows(unsigned rows, unsigned bytesPerRow) const;
     void UpdateScrollBars();
     void ApplyScrollBars();
     void PlaceCaret();
@@ -166,6 +178,7 @@ private:
     bool fitToWidth_ = false;
     unsigned addressDigits_ = 8;
     unsigned configuredBytesPerRow_ = 16;
+    unsigned preferredRows_ = 0;
 
     std::uint32_t highlightStart_ = kNone;
     std::uint32_t highlightEnd_ = kNone;

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -210,8 +211,12 @@ void CHexEditBase::StopAutoScroll()
 
 void CHexEditBase::AutoScrollStep()
 {
-    if (!HasBuffer() || !autoScrollActive_)
+    // The release may have gone to another window (a message box raised
+    // during the drag takes it): without the button the drag is over.
+    if (!HasBuffer() || !autoScrollActive_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        StopAutoScroll();
         return;
+    }
     if (autoScrollCountdown_ > 0) {
         --autoScrollCountdown_;
         return;
@@ -239,14 +244,14 @@ void CHexEditBase::timerEvent(QTimerEvent* event)
 
 void CHexEditBase::wheelEvent(QWheelEvent* event)
 {
+    // A view with nothing to scroll leaves the wheel to the window around
+    // it, so a sheet of one-row fields still scrolls under the pointer.
     const int delta = event->angleDelta().y();
-    if (delta == 0) {
+    if (delta == 0 || !HasBuffer() || layout_.maxFirstRow == 0) {
         event->ignore();
         return;
     }
     event->accept();
-    if (!HasBuffer())
-        return;
     // A mouse wheel sends whole notches; touchpads send parts of one, which
     // add up until they make a row.
     wheelRemainder_ += delta;
@@ -268,6 +273,7 @@ void CHexEditBase::focusInEvent(QFocusEvent* event)
 void CHexEditBase::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    StopAutoScroll();
     blinkTimer_.stop();
     caretBox_.reset();
     viewport()->update();  // drops the caret; the selection turns unfocused
@@ -285,9 +291,17 @@ void CHexEditBase::contextMenuEvent(QContextMenuEvent* event)
     event->accept();  // no menu: copy and paste are on the keyboard
 }
 
+void CHexEditBase::hideEvent(QHideEvent* event)
+{
+    QAbstractScrollArea::hideEvent(event);
+    StopAutoScroll();
+}
+
 void CHexEditBase::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        StopAutoScroll();
     if (event->type() != QEvent::FontChange)
         return;
     const QFont given = font();

@@ -77,7 +77,7 @@ void CHexEditBase::PaintAddressColumn(QPainter& painter) const
                      colors_.addressBackground);
     painter.setPen(colors_.addressText);
     for (const RowSpan& row : RowsInView(layout_, view_, Length()))
-        painter.drawText(left, row.top + ascent_, Latin1(AddressLabel(row.first, addressDigits_)));
+        painter.drawText(left, row.top + ascent_, Latin1(AddressLabel(row.first, layout_.addressDigits)));
 }
 
 void CHexEditBase::PaintHexColumn(QPainter& painter) const

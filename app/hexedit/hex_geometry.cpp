@@ -36,6 +36,15 @@ unsigned FitBytesPerRow(int available, int cw, bool showAscii)
     return count;
 }
 
+// Hex digits of the largest address in a buffer of this length.
+unsigned DigitsOfLastAddress(std::uint32_t length)
+{
+    unsigned digits = 1;
+    for (std::uint32_t last = length > 0 ? length - 1 : 0; last > 0xF; last >>= 4)
+        ++digits;
+    return digits;
+}
+
 } // namespace
 
 Layout ComputeLayout(const LayoutInput& in)
@@ -57,7 +66,11 @@ Layout ComputeLayout(const LayoutInput& in)
     out.visibleRows = out.fullRows + (rest > 0 ? 1 : 0);
     out.lastRowHeight = rest > 0 ? rest : rh;
 
-    const unsigned digits = std::min(in.addressDigits, kMaxAddressDigits);
+    // A label never gets cut: a buffer past what the configured digits can
+    // count widens the column.
+    const unsigned digits =
+        std::max(std::min(in.addressDigits, kMaxAddressDigits), DigitsOfLastAddress(in.length));
+    out.addressDigits = digits;
     out.addressX = 0;
     out.addressWidth = in.showAddress ? static_cast<int>(digits) * cw + kColumnGap : 0;
 

@@ -62,6 +62,7 @@ struct Layout {
     unsigned visibleRows = 0;  // rows at least partly visible
     int lastRowHeight = 0;     // visible height of the last visible row
     unsigned bytesPerRow = 1;
+    unsigned addressDigits = 0;  // at least the configured count, more when the last address needs them
     int addressX = 0;
     int addressWidth = 0;
     int hexX = 0;

@@ -261,20 +261,20 @@ private slots:
     {
         Harness h(600, 120, Counting(4096));
         CHexEditBase* e = h.editor;
-        QTest::mousePress(e->viewport(), Qt::LeftButton, {}, h.DigitPoint(1));
-        SendMove(e->viewport(), QPoint(100, e->viewport()->height() + 40));
+        h.Press(h.DigitPoint(1));
+        h.MoveTo(QPoint(100, e->viewport()->height() + 30));
         QTRY_VERIFY(e->FirstVisibleRow() >= 3);
         QCOMPARE(e->SelectionStart(), 1u);
         QVERIFY(e->SelectionEnd() > 16 * (e->FirstVisibleRow() + 1));
 
-        SendMove(e->viewport(), QPoint(100, 20));  // back inside: scrolling stops
+        h.MoveTo(QPoint(100, 20));  // back inside: scrolling stops
         const std::uint32_t row = e->FirstVisibleRow();
         QTest::qWait(100);
         QCOMPARE(e->FirstVisibleRow(), row);
 
-        SendMove(e->viewport(), QPoint(100, -30));
+        h.MoveTo(QPoint(100, -3));
         QTRY_VERIFY(e->FirstVisibleRow() < row);
-        QTest::mouseRelease(e->viewport(), Qt::LeftButton, {}, QPoint(100, -30));
+        h.Release(QPoint(100, -3));
     }
 
     void wheelScrollsWholeNotchesWithinRange()

@@ -87,6 +87,28 @@ private slots:
         QCOMPARE(HorizontalExtent(narrow), (ScrollExtent{0, 262 + 300 - 1, 300}));
     }
 
+    void addressColumnWidensForTheLastAddress()
+    {
+        LayoutInput in = Input(600, 160, 0x1000000);  // last address FFFFFF
+        in.showAddress = true;
+        in.addressDigits = 6;
+        QCOMPARE(ComputeLayout(in).addressDigits, 6u);
+        QCOMPARE(ComputeLayout(in).addressWidth, 6 * 8 + 5);
+
+        in.length = 0x1000001;  // last address 1000000 needs a seventh digit
+        const Layout wide = ComputeLayout(in);
+        QCOMPARE(wide.addressDigits, 7u);
+        QCOMPARE(wide.addressWidth, 7 * 8 + 5);
+        QCOMPARE(wide.hexX, wide.addressWidth);
+        QCOMPARE(AddressLabel(0x1000000, wide.addressDigits), std::string("1000000"));
+
+        // More digits than the buffer needs stay as configured.
+        in.addressDigits = 8;
+        QCOMPARE(ComputeLayout(in).addressDigits, 8u);
+        in.showAddress = false;
+        QCOMPARE(ComputeLayout(in).addressWidth, 0);
+    }
+
     void partialLastRowCountsAsVisible()
     {
         const Layout l = ComputeLayout(Input(400, 88, 1000));  // 5.5 rows

@@ -64,6 +64,14 @@ struct Harness {
         return {x, y};
     }
 
+    // Mouse input through the window, as the window system delivers it, so
+    // the application knows which buttons are held. Points are in viewport
+    // pixels.
+    QPoint InWindow(QPoint viewportPoint) const { return editor->viewport()->mapTo(window.get(), viewportPoint); }
+    void Press(QPoint at) { QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, InWindow(at)); }
+    void MoveTo(QPoint at) { QTest::mouseMove(window->windowHandle(), InWindow(at)); }
+    void Release(QPoint at) { QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, InWindow(at)); }
+
     // Text rows that fit a viewport of this height exactly.
     static int HeightForRows(int rows, int rowHeight) { return 10 + rows * rowHeight; }
 };
