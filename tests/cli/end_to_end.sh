@@ -110,6 +110,9 @@ exit-status)
     expect_line missing-file '^000 - Load File =>Open file error'
     head -c 40000 /dev/zero >"$work/big.bin"
     run too-large 8 --part $part program "$work/big.bin"
+    # The erase status that never comes is a transfer failure, not a bad chip.
+    SCRIBA8_VIRTUAL_FAULTS=no-reply=02/01 run status-timeout 4 --part $part erase
+    expect_line status-timeout '^000 - Erase =>Status read error'
     SCRIBA8_VIRTUAL_FAULTS=locked run locked 6 --part $part check-id
     run locked-erase 0 --part $part whole-chip-erase
     # The firmware question: no terminal answers no, and nothing waits.
@@ -177,6 +180,7 @@ projects)
     [[ $(stat -c %s "$work/code.bin") -eq 99 ]] || fail "extract: 99 bytes expected"
     printf 'garbage' >"$work/bad.vlx"
     run damaged 8 project show "$work/bad.vlx"
+    expect_line damaged '^000 - Load File =>VLX file checksum error'
     run isp 0 --part $part isp-insert "$hex" -o "$work/with-isp.hex"
     expect_line isp '^001 - Insert ISP-code =>Pass'
     expect_line isp 'write-options --option ISP_SIZE=[0-9.]+k --bit HWBS=on'
