@@ -299,15 +299,22 @@ TEST(VlxProject, DamagedFilesAreRefusedAndNeverLoaded) {
         ASSERT_EQ(saveVlx(saved.ctx.get()), S8_PASS);
         const auto good = test::readBytes(dir / "project.vlx");
         const std::size_t tail = 300; // the footer and the end of the code
+        const std::size_t codeSize =
+            good.size() - vlx::storedFooterSize(good[good.size() - 2], good.back());
 
+        // A cut file no longer ends with its footer: whatever its last two
+        // bytes claim, also a footer larger than what is left, is a damaged
+        // footer, never an open error.
         for (std::size_t length = 0; length < good.size();
              length += length < good.size() - tail ? 97 : 1) {
             const std::vector<std::uint8_t> cut(good.begin(),
                                                 good.begin() + static_cast<std::ptrdiff_t>(length));
             Context c;
             MemorySource source(cut);
-            EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "cut to " << length;
+            EXPECT_EQ(loadProjectFooter(*c, source), S8_PROJECT_CHECKSUM_ERROR) << "cut to " << length;
         }
+        // A changed byte of the code breaks the code checksum, one of the
+        // footer the footer checksum.
         std::mt19937 random(family);
         for (int round = 0; round < 2000; ++round) {
             auto flipped = good;
@@ -316,8 +323,21 @@ TEST(VlxProject, DamagedFilesAreRefusedAndNeverLoaded) {
             flipped[at] ^= static_cast<std::uint8_t>(random() % 255 + 1);
             Context c;
             MemorySource source(flipped);
-            EXPECT_NE(loadProjectFooter(*c, source), S8_PASS) << "byte " << at;
+            EXPECT_EQ(loadProjectFooter(*c, source),
+                      at < codeSize ? S8_PROJECT_BUFFER_ERROR : S8_PROJECT_CHECKSUM_ERROR)
+                << "byte " << at;
         }
+    }
+}
+
+TEST(VlxProject, FooterSizeBeyondTheFileIsADamagedFooter) {
+    // The size field claims more bytes than the file has.
+    for (const std::vector<std::uint8_t>& bytes :
+         {std::vector<std::uint8_t>{0x00, 0x03}, std::vector<std::uint8_t>{1, 2, 3, 0xFF, 0xFF},
+          std::vector<std::uint8_t>{0x12}, std::vector<std::uint8_t>{}}) {
+        Context c;
+        MemorySource source(bytes);
+        EXPECT_EQ(loadProjectFooter(*c, source), S8_PROJECT_CHECKSUM_ERROR) << bytes.size();
     }
 }
 
