@@ -61,8 +61,17 @@ lacks libscriba8-t3plus-dev usr/lib/libScriba8_T3Plus_DLL.so.1
 contains scriba8 usr/bin/scriba8
 if [[ " ${names[*]} " == *" scriba8-t3plus-ap "* ]]; then
     contains scriba8-t3plus-ap usr/bin/Scriba8_T3Plus_AP
-    grep -q '^usr/share/applications/.*\.desktop$' "$work/scriba8-t3plus-ap.files" ||
+    desktop=$(grep -m1 '^usr/share/applications/.*\.desktop$' "$work/scriba8-t3plus-ap.files")
+    if [[ -z "$desktop" ]]; then
         fail "scriba8-t3plus-ap has no .desktop file"
+    else
+        # The menu entry starts a program and shows an icon the package has.
+        exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$root/$desktop")
+        icon=$(sed -n 's/^Icon=//p' "$root/$desktop")
+        contains scriba8-t3plus-ap "usr/bin/$exec"
+        grep -q "^usr/share/icons/hicolor/.*/apps/$icon\.\(png\|svg\)$" \
+            "$work/scriba8-t3plus-ap.files" || fail "no icon $icon in scriba8-t3plus-ap"
+    fi
 fi
 soname=$(readelf -d "$root/usr/lib/libScriba8_T3Plus_DLL.so.1" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [[ "$soname" == libScriba8_T3Plus_DLL.so.1 ]] || fail "SONAME is '$soname'"
