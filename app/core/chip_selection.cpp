@@ -52,7 +52,8 @@ bool SelectChip(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffe
     record.flashLength = 0;
     record.eepromData = nullptr;
     record.eepromLength = chip->eepromSize;
-    record.eepromChecksum = Checksum16(buffers.eeprom);
+    // A chip without EEPROM has an empty one, whatever the hidden buffer keeps.
+    record.eepromChecksum = chip->eepromSize != 0 ? Checksum16(buffers.eeprom) : 0;
 
     ResetProjectFields(*chip, record);
     return true;

@@ -201,6 +201,8 @@ bool PrivateProfile::Set(std::string_view section, std::string_view key, std::st
     if (header) {
         if (const std::optional<std::size_t> found = FindKey(*header, key)) {
             std::string& text = lines_[*found].text;
+            // A value that reads back the same keeps its line as the user wrote it.
+            if (StoredValue(text, ValueStart(text, key)) == value) return true;
             text = text.substr(0, ValueStart(text, key)) + EncodedValue(value);
             return true;
         }

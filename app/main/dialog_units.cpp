@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLabel>
 
 namespace scriba8::appmain {
 namespace {
@@ -39,6 +40,20 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     const int left = X(x);
     const int top = Y(y);
     return QRect(left, top, X(x + width) - left, Y(y + height) - top);
+}
+
+void FitLabelToText(QLabel* label) {
+    if (!(label->alignment() & Qt::AlignRight)) return;
+    const char* kTemplate = "templateGeometry";
+    if (!label->property(kTemplate).isValid()) label->setProperty(kTemplate, label->geometry());
+    const QRect base = label->property(kTemplate).toRect();
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) +
+                       label->contentsMargins().left() + label->contentsMargins().right() + 1;
+    if (needed <= base.width()) {
+        label->setGeometry(base);
+        return;
+    }
+    label->setGeometry(base.right() + 1 - needed, base.y(), needed, base.height());
 }
 
 } // namespace scriba8::appmain

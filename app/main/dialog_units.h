@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QRect>
 
+class QLabel;
+
 namespace scriba8::appmain {
 
 // Tahoma 8 pt where it is installed, otherwise the system's sans-serif font
@@ -28,5 +30,10 @@ private:
     int averageCharWidth_;
     int charHeight_;
 };
+
+// A right-aligned label whose text is wider than its template box (another
+// font, the other language) grows to the left, where such labels have free
+// room, instead of losing the start of its text. Call after each text change.
+void FitLabelToText(QLabel* label);
 
 } // namespace scriba8::appmain

@@ -1,5 +1,6 @@
 // The interface language and the settings file.
 #include "control_ids.h"
+#include "dialog_units.h"
 #include "main_window.h"
 #include "options_panel.h"
 #include "private_profile.h"
@@ -120,8 +121,10 @@ void CScriba8_T3Plus_APDlg::ApplyLanguage(int newLanguage) {
 
     const auto setText = [&](int id, const app::TextPair& pair) {
         QWidget* control = Control(id);
-        if (auto* label = qobject_cast<QLabel*>(control)) label->setText(Text(pair));
-        else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(Text(pair));
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setText(Text(pair));
+            FitLabelToText(label);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(Text(pair));
         else if (auto* box = qobject_cast<QGroupBox*>(control)) box->setTitle(Text(pair));
     };
     setText(ids::kPartNoLabel, texts::kPartNo);

@@ -80,8 +80,10 @@ CTabDlg_Flash::CTabDlg_Flash(const DialogUnits& units, QWidget* parent) : Buffer
 
 void CTabDlg_Flash::ApplyLanguage(scriba8::app::Language language) {
     const auto set = [&](int id, const texts::TextPair& pair) {
-        if (auto* label = qobject_cast<QLabel*>(Control(id)))
+        if (auto* label = qobject_cast<QLabel*>(Control(id))) {
             label->setText(QString::fromUtf8(pair.in(language)));
+            FitLabelToText(label);
+        }
     };
     set(ids::kFilePathLabel, texts::kFilePath);
     set(ids::kBufferSizeLabel, texts::kBufferSize);
@@ -106,8 +108,10 @@ CTabDlg_EEPROM::CTabDlg_EEPROM(const DialogUnits& units, QWidget* parent)
 }
 
 void CTabDlg_EEPROM::ApplyLanguage(scriba8::app::Language language) {
-    if (auto* label = qobject_cast<QLabel*>(Control(ids::kChecksumLabel)))
+    if (auto* label = qobject_cast<QLabel*>(Control(ids::kChecksumLabel))) {
         label->setText(QString::fromUtf8(texts::kEepromChecksum.in(language)));
+        FitLabelToText(label);
+    }
 }
 
 void CTabDlg_EEPROM::RefreshChecksum() {

@@ -94,11 +94,14 @@ TEST(PrivateProfileWrite, ChangesOnlyTheKeysItSets) {
         "[setting]\r\n"
         "lastPartNo = 5   ; stays a value\r\n"
         "loadfilepath=\"/home/op/\"\r\n"
+        "SaveBufferPath = \"/keep/\"\r\n"
         "\r\n"
         "[Tail]\r\n"
         "x=1");
+    ASSERT_TRUE(profile.Set("Setting", "SaveBufferPath", "/keep/"));
     ASSERT_TRUE(profile.Set("Setting", "LastPartNo", "12"));
     ASSERT_TRUE(profile.Set("Setting", "LoadFilePath", "/srv/code/"));
+    ASSERT_TRUE(profile.Set("Other", "LastPartNo", "77")) << "same value: line kept";
     ASSERT_TRUE(profile.Set("Setting", "SaveVLXPath", ""));
     ASSERT_TRUE(profile.Set("Tail", "y", "2"));
     ASSERT_TRUE(profile.Set("New", "Key", "v"));
@@ -110,6 +113,7 @@ TEST(PrivateProfileWrite, ChangesOnlyTheKeysItSets) {
               "[setting]\r\n"
               "lastPartNo = 12\r\n"
               "loadfilepath=/srv/code/\r\n"
+              "SaveBufferPath = \"/keep/\"\r\n"
               "SaveVLXPath=\r\n"
               "\r\n"
               "[Tail]\r\n"
