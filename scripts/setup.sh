@@ -46,6 +46,21 @@ make_packages() {
     ls build/packages/*.deb
 }
 
+# With a display, the desktop application opens on the virtual programmer
+# that the main job left behind, so the operator sees its result.
+start_application_on_the_job() {
+    local dir=$1
+    if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+        return 0
+    fi
+    local program="$dir/app/main/Scriba8_T3Plus_AP"
+    [[ -x "$program" ]] || return 0
+    echo "Starting Scriba8_T3Plus_AP on the main job's virtual programmer (log: $dir/main-job/application.log)"
+    SCRIBA8_VIRTUAL_STATE="$dir/main-job/programmer.state" \
+        setsid "$program" --programmer virtual --part VS8G132 \
+        >"$dir/main-job/application.log" 2>&1 </dev/null &
+}
+
 install_missing_packages
 
 case "$mode" in
@@ -55,6 +70,7 @@ build)
 run)
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIBA8_BUILD_TESTS=OFF
     scripts/main-job.sh build
+    start_application_on_the_job build
     ;;
 test)
     export QT_QPA_PLATFORM=offscreen

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QStyleFactory>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace scriba8::appmain {
@@ -40,13 +41,22 @@ int CScriba8_T3Plus_APApp::InitInstance() {
         QStringLiteral("programmer"));
     const QCommandLineOption engineer(QStringLiteral("engineer"),
                                       QStringLiteral("Open the engineer window at start."));
+    const QCommandLineOption part(QStringLiteral("part"),
+                                  QStringLiteral("Select this chip at start instead of the last one."),
+                                  QStringLiteral("name"));
     parser.addOption(programmer);
+    parser.addOption(part);
     parser.addOption(engineer);
     parser.process(*this);
     if (parser.isSet(programmer)) scriba8::appmain::SelectProgrammer(parser.value(programmer).toStdString());
 
     CScriba8_T3Plus_APDlg window;
     if (!window.Initialise()) return 1;
+    if (parser.isSet(part) && !window.SelectPartByName(parser.value(part))) {
+        std::fprintf(stderr, "Scriba8_T3Plus_AP: no chip is named \"%s\"\n",
+                     parser.value(part).toLocal8Bit().constData());
+        return 2;
+    }
     if (parser.isSet(engineer)) window.OnEngineer();
     // Not modal: the windows it opens (engineer window, dialogs) stay usable,
     // and the process still ends when it closes.

@@ -120,6 +120,9 @@ public:
     void OnSeriesChanged();
     void OnPartChanged();
     void ReselectChip();
+    // Selects the chip of that exact name, in whichever series; false when
+    // the table has none.
+    bool SelectPartByName(const QString& name);
     // A selection in the "Set" or "Now" column of the option panel. "Set"
     // takes values as the record holds them for Write Options (a selection
     // decoded from option bytes goes through app::AdoptDecodedSelection

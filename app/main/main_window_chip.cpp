@@ -100,3 +100,14 @@ void CScriba8_T3Plus_APDlg::ReselectChip() {
     }
     context = kept;
 }
+
+bool CScriba8_T3Plus_APDlg::SelectPartByName(const QString& name) {
+    for (std::uint32_t row = 0; row < bodyInfoCount; ++row) {
+        if (name == QString::fromUtf8(bodyInfoList[row].partName)) {
+            context.partIndex = static_cast<std::int32_t>(row);
+            ReselectChip();
+            return true;
+        }
+    }
+    return false;
+}

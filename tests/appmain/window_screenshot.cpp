@@ -30,16 +30,9 @@ int main(int argc, char** argv) {
     };
     CScriba8_T3Plus_APDlg window(environment);
     if (!window.Initialise()) return 1;
-    if (argc > 2) {
-        // The chip list only holds the chosen series' chips: look the part up
-        // in every series.
-        const QString part = QString::fromLocal8Bit(argv[2]);
-        for (std::uint32_t row = 0; row < window.bodyInfoCount; ++row) {
-            if (part == QString::fromUtf8(window.bodyInfoList[row].partName)) {
-                window.context.partIndex = static_cast<std::int32_t>(row);
-                window.ReselectChip();
-            }
-        }
+    if (argc > 2 && !window.SelectPartByName(QString::fromLocal8Bit(argv[2]))) {
+        std::fprintf(stderr, "no chip is named %s\n", argv[2]);
+        return 1;
     }
     window.show();
     QApplication::processEvents();
