@@ -1,5 +1,6 @@
 // Renders the main window offscreen into PNG files, one per language:
-//   window_screenshot OUTPUT_FOLDER [PART_NAME]
+//   window_screenshot OUTPUT_FOLDER [PART_NAME [TAB]]
+// TAB 1 shows the EEPROM page of a chip that has one.
 // The settings live in a temporary folder, so no settings file is touched.
 #include "application.h"
 #include "control_ids.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no chip is named %s\n", argv[2]);
         return 1;
     }
+    if (argc > 3) window.tabs->setCurrentIndex(QString::fromLocal8Bit(argv[3]).toInt());
     window.show();
     QApplication::processEvents();
     const struct {
