@@ -115,7 +115,10 @@ private slots:
         QCOMPARE(window->tabs->count(), 1); // no EEPROM tab for a chip without EEPROM
         QVERIFY2(!QFile::exists(fixture.SettingsPath()), "nothing written before the close");
 
-        window->reject();
+        // Esc closes the window the way the close box does, saving first.
+        window->show();
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
         QCOMPARE(fixture.ReadSettings(), QByteArray("[Setting]\n"
                                                     "LastPartNo=0\n"
                                                     "LoadFilePath=\n"
