@@ -98,6 +98,24 @@ private slots:
         QVERIFY(Enabled(*window, ids::kReadChipChecksum));
     }
 
+    void theTabDecidesWhichBufferButtonsWork() {
+        WindowFixture fixture;
+        auto window = fixture.Start();
+        WindowFixture::ChooseChip(*window, "Series A", "FAKEE2");
+        const std::uint8_t code[4] = {0x02, 0x00, 0x30, 0x22};
+        window->FlashEditor()->SetData(code, sizeof code);
+        window->tabs->setCurrentIndex(1);
+        QCOMPARE(window->currentTab, 1);
+        for (const int id : {ids::kErase, ids::kBlankCheck, ids::kProgram, ids::kVerify})
+            QVERIFY2(!Enabled(*window, id), qPrintable(QString::number(id)));
+        QVERIFY(Enabled(*window, ids::kEepromProgram));
+        window->tabs->setCurrentIndex(0);
+        QCOMPARE(window->currentTab, 0);
+        for (const int id : {ids::kErase, ids::kBlankCheck, ids::kProgram, ids::kVerify})
+            QVERIFY2(Enabled(*window, id), qPrintable(QString::number(id)));
+        QVERIFY(!Enabled(*window, ids::kEepromProgram));
+    }
+
     void reselectingKeepsTheRecordAndAShownSelectionSurvives() {
         WindowFixture fixture;
         auto window = fixture.Start();
