@@ -75,7 +75,12 @@ void CScriba8_T3Plus_APDlg::ReadRemainingSettings() {
     updateTips = profile.GetInt(kSection, "UpdateTips", 0);
     const auto folder = [&](std::string_view key, std::string& into) {
         std::string value = profile.GetString(kSection, key, kNoFolder);
-        if (value.size() > kFolderLimit) value.resize(kFolderLimit);
+        if (value.size() > kFolderLimit) {
+            // Never in the middle of a UTF-8 character.
+            std::size_t cut = kFolderLimit;
+            while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+            value.resize(cut);
+        }
         if (value != kNoFolder) into = value;
     };
     folder("LoadFilePath", loadFileFolder);

@@ -161,9 +161,12 @@ private slots:
     void unusualRowsAndLanguagesStillStart() {
         WindowFixture fixture;
         // A row the chip table lacks, a language other than 0 or 1.
-        fixture.WriteSettings("[Setting]\nLastPartNo=4000\nLanguage=2\n");
+        // A folder longer than the 255 characters taken, in a multi-byte script.
+        const QByteArray longFolder = "/" + QString(100, QChar(0x4E2D)).toUtf8();
+        fixture.WriteSettings("[Setting]\nLastPartNo=4000\nLanguage=2\nLoadFilePath=" + longFolder + "\n");
         auto window = fixture.Start();
         QCOMPARE(window->context.partIndex, kChip8K);
+        QCOMPARE(QByteArray::fromStdString(window->loadFileFolder), longFolder.left(253));
         QCOMPARE(Caption(window->Control(ids::kLoadFile)), QStringLiteral("打开文件"));
         QVERIFY(window->windowTitle().startsWith(QStringLiteral("沃岚科技 Scriba8 T3Plus v")));
         QVERIFY2(window->englishAction->isChecked(), "value 2 leaves the marks as they were");
