@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <bit>
+
 using namespace scriba8;
 using namespace scriba8::appmain;
 
@@ -113,8 +115,12 @@ bool CScriba8_T3Plus_APDlg::Initialise() {
     for (std::size_t i = 0; i < texts::kSeriesNames.size(); ++i)
         if (allSeriesMask & (1u << i)) seriesList->addItem(QString::fromUtf8(texts::kSeriesNames[i].data()));
 
-    // A remembered row the library does not have (another chip table) starts at the first chip.
-    if (SelectedChip() == nullptr) context.partIndex = 0;
+    // A remembered row the library does not have (another chip table), or
+    // one whose series the list cannot show, starts at the first chip.
+    const BodyInfo* remembered = SelectedChip();
+    if (remembered == nullptr || remembered->seriesMask == 0 ||
+        std::countr_zero(remembered->seriesMask) >= static_cast<int>(texts::kSeriesNames.size()))
+        context.partIndex = 0;
     ReselectChip();
 
     if (api.GetDLLInfo != nullptr) api.GetDLLInfo(&dllVersion, &dllEdition);

@@ -172,7 +172,10 @@ private slots:
         QVERIFY2(window->englishAction->isChecked(), "value 2 leaves the marks as they were");
         QVERIFY(!window->chineseAction->isChecked());
 
-        // The series of bits 14 and up are not offered.
+        // The series of bits 14 and up are not offered, nor is their chip
+        // selected again.
+        fixture.WriteSettings("[Setting]\nLastPartNo=4\n");
+        QCOMPARE(fixture.Start()->context.partIndex, kChip8K);
         QCOMPARE(WindowFixture::Entries(window->seriesList),
                  QStringList({QStringLiteral("Series A"), QStringLiteral("Series C")}));
     }
