@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 using namespace scriba8::engineer;
 
@@ -33,10 +34,12 @@ int main(int argc, char** argv) {
     CEngineerSheet* sheet = window.CurrentSheet();
     sheet->Read();
     if (!sheet->Items().empty() && sheet->Items()[0].size > 0) {
-        const std::uint8_t changed[] = {0x7E, 0x00};
-        sheet->Items()[0].write->SetData(changed, static_cast<std::uint32_t>(
-                                                      std::min<std::int32_t>(sheet->Items()[0].size, 2)));
-        emit sheet->Items()[0].write->Changed();
+        CHexEditBase* field = sheet->Items()[0].write;
+        std::vector<std::uint8_t> bytes(field->Length());
+        field->GetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        bytes[0] = 0x7E;
+        field->SetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        emit field->Changed();
     }
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
