@@ -59,7 +59,7 @@ CEngineerDlg::CEngineerDlg(QWidget* owner, const PrivateProfile& profile, const 
     sheets_[3] = new CSheet3Dlg(ReadSheetDefinition(profile, 3), host, units_, tabControl_);
     for (CEngineerSheet* sheet : sheets_) sheet->hide();
 
-    resize(units_.x(684), units_.y(570));
+    resize(units_.X(684), units_.Y(570));
     PlaceControls();
     ShowSheet(0);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { ShowSheet(index); });
@@ -80,8 +80,8 @@ QRect CEngineerDlg::PageRect() const {
 }
 
 void CEngineerDlg::PlaceControls() {
-    const int margin = units_.x(7);
-    tabControl_->setGeometry(rect().adjusted(margin, units_.y(7), -margin, -units_.y(7)));
+    const int margin = units_.X(7);
+    tabControl_->setGeometry(rect().adjusted(margin, units_.Y(7), -margin, -units_.Y(7)));
     tabs_->move(2, 0);
     tabs_->resize(std::min(tabs_->sizeHint().width(), tabControl_->width() - 4),
                   tabs_->sizeHint().height());

@@ -67,11 +67,11 @@ void Show(CHexEditBase& field, const Bytes& bytes) {
 
 CEngineerSheet::CEngineerSheet(int number, const SheetDefinition& definition,
                                const SheetHost& host, const DialogUnits& units,
-                               double designWidth, double designHeight, QWidget* parent)
+                               int designWidth, int designHeight, QWidget* parent)
     : QWidget(parent), number_(number), definition_(definition), host_(host), units_(units),
-      designHeight_(units.y(designHeight)) {
+      designHeight_(units.Y(designHeight)) {
     canvas_ = new SheetCanvas(this, [this](QPainter& painter) { PaintCanvas(painter); });
-    canvas_->resize(units.x(designWidth), designHeight_);
+    canvas_->resize(units.X(designWidth), designHeight_);
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this] { ApplyScroll(); });
 }

@@ -32,6 +32,8 @@ class OperationLog;
 
 namespace scriba8::engineer {
 
+using appmain::DialogUnits;
+
 // What a sheet uses outside itself: the main window's operation log and the
 // folder of the sheet data files.
 struct SheetHost {
@@ -78,7 +80,7 @@ public slots:
 
 protected:
     CEngineerSheet(int number, const SheetDefinition& definition, const SheetHost& host,
-                   const DialogUnits& units, double designWidth, double designHeight,
+                   const DialogUnits& units, int designWidth, int designHeight,
                    QWidget* parent);
 
     const DialogUnits& Units() const { return units_; }

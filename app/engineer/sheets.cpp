@@ -42,37 +42,37 @@ const ItemRecord* ItemOf(const SheetDefinition& definition, int k) {
 // Sheets with bit boxes
 
 CBitSheet::CBitSheet(int number, const SheetDefinition& definition, const SheetHost& host,
-                     const DialogUnits& units, double designHeight, QWidget* parent)
+                     const DialogUnits& units, int designHeight, QWidget* parent)
     : CEngineerSheet(number, definition, host, units, 707, designHeight, parent) {
-    QRect sync = units.rect(62, 14, 50, 14);
-    AddCommandButtons(units.rect(37, 31, 50, 14), units.rect(89, 31, 50, 14), &sync);
-    AddLabel(QStringLiteral("bit0"), units.rect(576, 46, 24, 8));
-    AddLabel(QStringLiteral("bit7"), units.rect(114, 46, 24, 8));
+    QRect sync = units.Rect(62, 14, 50, 14);
+    AddCommandButtons(units.Rect(37, 31, 50, 14), units.Rect(89, 31, 50, 14), &sync);
+    AddLabel(QStringLiteral("bit0"), units.Rect(576, 46, 24, 8));
+    AddLabel(QStringLiteral("bit7"), units.Rect(114, 46, 24, 8));
     auto* note = new QGroupBox(QStringLiteral("Note"), Canvas());
-    note->setGeometry(units.rect(224, 17, 248, 29));
+    note->setGeometry(units.Rect(224, 17, 248, 29));
     auto* noteText = new QLabel(QStringLiteral("Bit check is \"0\", uncheck is \"1\""), note);
-    noteText->setGeometry(units.rect(8, 12, 232, 10));
+    noteText->setGeometry(units.Rect(8, 12, 232, 10));
 }
 
 void CBitSheet::AddItemRows(int rows) {
     const DialogUnits& u = Units();
     for (int k = 0; k < rows; ++k) {
         const ItemRecord* item = ItemOf(Definition(), k);
-        const double top = RowTop(k);
+        const int top = RowTop(k);
         // These rows are one-byte registers, whatever size the file gives.
         AddItemRow(MakeValueRow(item != nullptr, item ? item->name : std::string(),
                                 item ? item->addrOffset : 0, item ? OneByte(item->size) : 0,
-                                u.rect(7, top + 4, 57, 9), u.rect(65, top, 22, 18),
-                                u.rect(89, top, 22, 18)));
+                                u.Rect(7, top + 4, 57, 9), u.Rect(65, top, 22, 18),
+                                u.Rect(89, top, 22, 18)));
         std::array<QCheckBox*, 8> boxes{};
         for (int b = 0; b < 8; ++b) {
             const QString name =
                 item ? QString::fromStdString(item->bitNames[static_cast<std::size_t>(b)]) : QString();
             auto* box = new QCheckBox(Canvas());
-            box->setGeometry(u.rect(578 - 66 * b, top + 6, 10, 10));
+            box->setGeometry(u.Rect(578 - 66 * b, top + 6, 10, 10));
             box->setEnabled(!name.isEmpty());
             box->setVisible(item != nullptr);
-            auto* label = AddLabel(name, u.rect(590 - 66 * b, top + 6, 45, 9));
+            auto* label = AddLabel(name, u.Rect(590 - 66 * b, top + 6, 45, 9));
             label->setVisible(item != nullptr);
             connect(box, &QCheckBox::clicked, this, [this] { BitsToBytes(); });
             boxes[static_cast<std::size_t>(b)] = box;
@@ -116,7 +116,7 @@ void CBitSheet::BitsToBytes() {
 }
 
 QRect CBitSheet::BitFrame(int item, int bit) const {
-    return Units().rect(575 - 66 * bit, RowTop(item) + 3, 63, 14);
+    return Units().Rect(575 - 66 * bit, RowTop(item) + 3, 63, 14);
 }
 
 void CBitSheet::PaintCanvas(QPainter& painter) {
@@ -150,7 +150,7 @@ CSheet1Dlg::CSheet1Dlg(const SheetDefinition& definition, const SheetHost& host,
     : CBitSheet(1, definition, host, units, 515, parent) {
     AddItemRows(11);
     struct Geometry {
-        double labelTop, writeLeft, writeTop, readLeft, readTop, width;
+        int labelTop, writeLeft, writeTop, readLeft, readTop, width;
     };
     static constexpr Geometry kEdits[kMaxEditRows] = {
         {377, 125, 372, 314, 372, 186}, {397, 125, 392, 314, 392, 186},
@@ -161,15 +161,15 @@ CSheet1Dlg::CSheet1Dlg(const SheetDefinition& definition, const SheetHost& host,
         const bool shown = e < static_cast<int>(definition.edits.size());
         const EditRecord edit = shown ? definition.edits[static_cast<std::size_t>(e)] : EditRecord{};
         AddEditRow(MakeValueRow(shown, edit.name, edit.addrOffset, edit.size,
-                                units.rect(7, g.labelTop, 115, 9),
-                                units.rect(g.writeLeft, g.writeTop, g.width, 18),
-                                units.rect(g.readLeft, g.readTop, g.width, 18)));
+                                units.Rect(7, g.labelTop, 115, 9),
+                                units.Rect(g.writeLeft, g.writeTop, g.width, 18),
+                                units.Rect(g.readLeft, g.readTop, g.width, 18)));
     }
     Start();
 }
 
-double CSheet1Dlg::RowTop(int k) const {
-    static constexpr double kLowerRows[] = {283, 312, 341};
+int CSheet1Dlg::RowTop(int k) const {
+    static constexpr int kLowerRows[] = {283, 312, 341};
     return k < 8 ? CBitSheet::RowTop(k) : kLowerRows[k - 8];
 }
 
@@ -179,19 +179,19 @@ double CSheet1Dlg::RowTop(int k) const {
 CSheet2Dlg::CSheet2Dlg(const SheetDefinition& definition, const SheetHost& host,
                        const DialogUnits& units, QWidget* parent)
     : CEngineerSheet(2, definition, host, units, 707, 380, parent) {
-    QRect sync = units.rect(194, 7, 50, 14);
-    AddCommandButtons(units.rect(68, 7, 50, 14), units.rect(131, 7, 50, 14), &sync);
-    AddLabel(QStringLiteral("DUT ID : "), units.rect(7, 39, 115, 9));
-    identity_ = AddField(units.rect(125, 35, 188, 18));
+    QRect sync = units.Rect(194, 7, 50, 14);
+    AddCommandButtons(units.Rect(68, 7, 50, 14), units.Rect(131, 7, 50, 14), &sync);
+    AddLabel(QStringLiteral("DUT ID : "), units.Rect(7, 39, 115, 9));
+    identity_ = AddField(units.Rect(125, 35, 188, 18));
     ConfigureIdentityField(*identity_);
-    status_ = AddLabel(QString(), units.rect(317, 39, 115, 9));
+    status_ = AddLabel(QString(), units.Rect(317, 39, 115, 9));
     for (int k = 0; k < 8; ++k) {
         const ItemRecord* item = ItemOf(definition, k);
         AddItemRow(MakeValueRow(item != nullptr, item ? item->name : std::string(),
                                 item ? item->addrOffset : 0, item ? item->size : 0,
-                                units.rect(7, 60 + 40 * k, 115, 9),
-                                units.rect(125, 56 + 40 * k, 375, 18),
-                                units.rect(125, 75 + 40 * k, 375, 18)));
+                                units.Rect(7, 60 + 40 * k, 115, 9),
+                                units.Rect(125, 56 + 40 * k, 375, 18),
+                                units.Rect(125, 75 + 40 * k, 375, 18)));
     }
     Start();
 }
@@ -209,15 +209,15 @@ void CSheet2Dlg::AfterRead() {
 CSheet3Dlg::CSheet3Dlg(const SheetDefinition& definition, const SheetHost& host,
                        const DialogUnits& units, QWidget* parent)
     : CEngineerSheet(3, definition, host, units, 707, 380, parent) {
-    AddCommandButtons(units.rect(68, 7, 50, 14), units.rect(131, 7, 50, 14), nullptr);
+    AddCommandButtons(units.Rect(68, 7, 50, 14), units.Rect(131, 7, 50, 14), nullptr);
     const ItemRecord* item = ItemOf(definition, 0);
     ValueRow row;
     row.shown = item != nullptr;
     row.offset = item ? item->addrOffset : 0;
     row.size = item ? item->size : 0;
     row.label = AddLabel(item ? QString::fromStdString(item->name) + QStringLiteral(" : ") : QString(),
-                         units.rect(7, 39, 115, 9));
-    row.write = row.read = AddField(units.rect(125, 35, 400, 338));
+                         units.Rect(7, 39, 115, 9));
+    row.write = row.read = AddField(units.Rect(125, 35, 400, 338));
     if (item != nullptr) {
         row.write->SetShowAddress(true);
         row.write->SetAddressDigits(6);

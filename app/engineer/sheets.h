@@ -22,10 +22,10 @@ public:
 
 protected:
     CBitSheet(int number, const SheetDefinition& definition, const SheetHost& host,
-              const DialogUnits& units, double designHeight, QWidget* parent);
+              const DialogUnits& units, int designHeight, QWidget* parent);
 
     // Field top of item row k in dialog units.
-    virtual double RowTop(int k) const { return 52 + 29 * k; }
+    virtual int RowTop(int k) const { return 52 + 29 * k; }
     void AddItemRows(int rows);
 
     void ValuesChanged() override;
@@ -54,7 +54,7 @@ public:
                QWidget* parent);
 
 protected:
-    double RowTop(int k) const override;
+    int RowTop(int k) const override;
 };
 
 class CSheet2Dlg : public CEngineerSheet {
