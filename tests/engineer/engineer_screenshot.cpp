@@ -1,13 +1,17 @@
-// Renders the engineer window on a definition file into a PNG file:
+// Renders the engineer window as the program opens it (--engineer) on a
+// definition file into a PNG file:
 //   engineer_screenshot DEFINITION_FILE OUTPUT.png [TAB]
-// The first sheet is shown after a Read with one register changed, so the
-// picture carries the compare marks; the sheet files go to a temporary folder.
+// The shown sheet is read and then one value changed, so the picture carries
+// the compare marks. Settings and sheet files stay in a temporary folder.
+#include "application.h"
 #include "engineer_dlg.h"
 #include "hex_edit_base.h"
-#include "operation_log.h"
+#include "main_window.h"
 
 #include <QApplication>
-#include <QStyleFactory>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
 
@@ -15,7 +19,8 @@
 #include <cstdlib>
 #include <vector>
 
-using namespace scriba8::engineer;
+using scriba8::engineer::CEngineerDlg;
+using scriba8::engineer::CEngineerSheet;
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -23,15 +28,31 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) application.setStyle(style);
-    QTemporaryDir dataFolder;
-    scriba8::app::OperationLog log;
-    CEngineerDlg window(nullptr, scriba8::app::PrivateProfile::Load(argv[1]),
-                        SheetHost{&log, dataFolder.path().toStdString()});
-    window.show();
+    scriba8::appmain::ApplyInterfaceLook(application);
+    const QString definition = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    const QString output = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    QTemporaryDir folder;
+    if (!QFile::copy(definition, folder.filePath(QStringLiteral("Engineer.ini"))) ||
+        !QDir::setCurrent(folder.path())) {
+        std::fprintf(stderr, "cannot use %s\n", argv[1]);
+        return 1;
+    }
+
+    scriba8::appmain::WindowEnvironment environment;
+    environment.programFolder = folder.path().toStdString();
+    environment.configFolder = folder.path().toStdString();
+    environment.showMessage = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    CScriba8_T3Plus_APDlg window(environment);
+    if (!window.Initialise()) return 1;
+    window.OnEngineer();
+    auto* engineer = window.findChild<CEngineerDlg*>();
+    if (engineer == nullptr) return 1;
+
     const int tab = argc > 3 ? std::atoi(argv[3]) : 0;
-    window.Tabs()->setCurrentIndex(tab);
-    CEngineerSheet* sheet = window.CurrentSheet();
+    engineer->Tabs()->setCurrentIndex(tab);
+    CEngineerSheet* sheet = engineer->CurrentSheet();
     sheet->Read();
     if (!sheet->Items().empty() && sheet->Items()[0].size > 0) {
         CHexEditBase* field = sheet->Items()[0].write;
@@ -42,7 +63,7 @@ int main(int argc, char** argv) {
         emit field->Changed();
     }
     QApplication::processEvents();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
+    if (!engineer->grab().save(output)) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }
