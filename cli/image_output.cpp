@@ -43,10 +43,7 @@ std::string IntelHexText(std::span<const std::uint8_t> image) {
     return out;
 }
 
-bool IsHexFileName(const std::string& path) {
-    const std::string extension = app::ExtensionOf(path);
-    return extension == "HEX" || extension == "IHX";
-}
+bool IsHexFileName(const std::string& path) { return app::IsHexExtension(app::ExtensionOf(path)); }
 
 bool WriteImageFile(const std::string& path, std::span<const std::uint8_t> image) {
     if (!IsHexFileName(path)) return app::WriteWholeFile(path, image);

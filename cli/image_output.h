@@ -1,5 +1,5 @@
-// Writing a memory image to a file: Intel HEX when the name ends in .hex or
-// .ihx, raw binary otherwise.
+// Writing a memory image to a file: Intel HEX when the name ends in .hex,
+// .ihx or .ihex, raw binary otherwise.
 #pragma once
 
 #include <cstdint>

@@ -22,6 +22,7 @@ struct Invocation {
     std::string eepromFile;
     std::string offset; // decimal, or 0x hex
     std::string fill;   // "00" or "ff"; empty: no filling
+    bool absolute = false; // Intel HEX data at their own addresses
 
     // Outputs.
     std::string output;

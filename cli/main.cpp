@@ -19,9 +19,9 @@ constexpr const char* kGlobalNote =
     "the subcommand: see scriba8 --help.";
 
 std::string mainFooter() {
-    return "Files: Intel HEX (.hex), binary (anything else) or projects (.vlx), which also name "
+    return "Files: Intel HEX (.hex, .ihx, .ihex), binary (anything else) or projects (.vlx), which also name "
            "the part.\n"
-           "Output files (-o) are Intel HEX when named .hex or .ihx, binary otherwise.\n"
+           "Output files (-o) are Intel HEX when named .hex, .ihx or .ihex, binary otherwise.\n"
            "Firmware-update questions are asked on the terminal; --yes or --no answer them in "
            "scripts, and without a terminal they are answered no.\n\n" +
            scriba8::cli::ExitStatusHelp() +
@@ -64,6 +64,9 @@ void addFile(CLI::App* command, Invocation& invocation, bool required, const std
         ->type_name("BYTES");
     command->add_option("--fill", invocation.fill, "Fill the Flash buffer to the chip's size: 00 or ff")
         ->type_name("00|ff");
+    command->add_flag("--absolute", invocation.absolute,
+                      "Place Intel HEX data at their own addresses (data outside the chip are "
+                      "refused) instead of from --offset");
 }
 
 void addSettings(CLI::App* command, Invocation& invocation) {

@@ -14,6 +14,12 @@ void Report::setResult(std::int32_t code, app::Language language, std::string_vi
     advice = std::string(AdviceFor(code, adviceKey).in(language));
 }
 
+void Report::setResult(std::int32_t code, app::Language language, std::string_view adviceKey,
+                       const std::string& reason) {
+    setResult(code, language, adviceKey);
+    if (!reason.empty()) message += " (" + reason + ")";
+}
+
 void Report::setUsageError(std::string text) {
     result.reset();
     exitStatus = kExitUsage;
@@ -32,6 +38,11 @@ Json ReportJson(const Report& report, std::uint64_t elapsedMs) {
     object.set("message", report.message);
     if (!report.advice.empty()) object.set("advice", report.advice);
     object.set("elapsedMs", static_cast<std::uint64_t>(elapsedMs));
+    if (!report.warnings.empty()) {
+        Json warnings = Json::array();
+        for (const std::string& warning : report.warnings) warnings.push(warning);
+        object.set("warnings", std::move(warnings));
+    }
     object.set("chip", report.chip);
     object.set("data", report.data);
     return object;
@@ -45,6 +56,8 @@ void PrintReport(const Report& report, bool json, std::uint64_t elapsedMs, std::
         for (const std::string& line : report.lines) std::fprintf(out, "%s\n", line.c_str());
     }
     std::fflush(out);
+    for (const std::string& warning : report.warnings)
+        std::fprintf(err, "scriba8: warning: %s\n", warning.c_str());
     if (!report.result) {
         std::fprintf(err, "scriba8: %s\n", report.message.c_str());
     } else if (!report.advice.empty()) {

@@ -23,10 +23,14 @@ struct Report {
     Json chip;           // the selected chip, null without one
     Json data = Json::object();
     std::vector<std::string> lines; // shown after the log in text mode
+    std::vector<std::string> warnings; // on stderr, and in JSON as "warnings"
 
     // Sets result, exit status, message and advice from a result code of
     // the given command ("save" for writing an output file).
     void setResult(std::int32_t code, app::Language language, std::string_view adviceKey);
+    // The same, with the reason (naming the file) behind the message.
+    void setResult(std::int32_t code, app::Language language, std::string_view adviceKey,
+                   const std::string& reason);
     void setUsageError(std::string text);
     bool passed() const;
 };

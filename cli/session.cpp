@@ -8,6 +8,8 @@
 #include "steps.h"
 #include "texts.h"
 
+#include <cstdio>
+
 namespace scriba8::cli {
 namespace {
 
@@ -21,6 +23,24 @@ std::string closeMatchText(std::span<const BodyInfo> chips, const std::string& n
         text += "?";
     }
     return text + " (scriba8 parts lists every part)";
+}
+
+// Such a file is usually linked for an address the user expects it at; it
+// lands at the load offset instead, as in the desktop application.
+std::string LowestAddressWarning(const std::string& path, std::uint64_t lowest,
+                                 std::uint64_t offset, app::Language language) {
+    auto hexText = [](std::uint64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+    const std::string from = hexText(lowest);
+    const std::string to = hexText(offset);
+    if (language == app::Language::english)
+        return path + ": the HEX data start at " + from + " and are placed from buffer position " +
+               to + "; --absolute places them at their own addresses";
+    return path + ": HEX数据从" + from + "开始, 将放在缓冲区位置" + to +
+           "; 用--absolute可放在其本身的地址";
 }
 
 } // namespace
@@ -77,12 +97,12 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
     if (project) {
         if (inputs.tab == app::BufferTab::eeprom)
             throw UsageError("a project file cannot be loaded into the EEPROM buffer");
-        if (!invocation.offset.empty() || !invocation.fill.empty())
-            throw UsageError("--offset and --fill apply to code files, not to projects");
+        if (!invocation.offset.empty() || !invocation.fill.empty() || invocation.absolute)
+            throw UsageError("--offset, --fill and --absolute apply to code files, not to projects");
         const app::LoadOutcome loaded =
-            loadFile(invocation.file, app::BufferTab::flash, 0, app::FillMode::none);
+            loadFile(invocation.file, app::BufferTab::flash, 0, app::FillMode::none, false, report);
         if (loaded.result != S8_PASS) {
-            report.setResult(loaded.result, language(), "project load");
+            report.setResult(loaded.result, language(), "project load", loaded.reason);
             return false;
         }
         const BodyInfo& projectChip = *chip();
@@ -106,10 +126,10 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
     }
 
     if (!invocation.eepromFile.empty()) {
-        const app::LoadOutcome loaded =
-            loadFile(invocation.eepromFile, app::BufferTab::eeprom, 0, app::FillMode::none);
+        const app::LoadOutcome loaded = loadFile(invocation.eepromFile, app::BufferTab::eeprom, 0,
+                                                 app::FillMode::none, false, report);
         if (loaded.result != S8_PASS) {
-            report.setResult(loaded.result, language(), "load");
+            report.setResult(loaded.result, language(), "load", loaded.reason);
             return false;
         }
     }
@@ -142,13 +162,20 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
     if (!offset)
         throw UsageError("--offset takes a byte position, decimal or 0x hex, not \"" +
                          invocation.offset + "\"");
+    if (invocation.absolute && !invocation.offset.empty())
+        throw UsageError("--absolute places HEX data at their own addresses: leave out --offset");
+    if (invocation.absolute && !app::IsHexExtension(app::ExtensionOf(invocation.file)))
+        throw UsageError("--absolute applies to Intel HEX files (.hex, .ihx, .ihex)");
     const app::FillMode fill = ParseFill(invocation.fill);
-    const app::LoadOutcome loaded =
-        loadFile(invocation.file, tab, static_cast<std::uint32_t>(*offset), fill);
+    const app::LoadOutcome loaded = loadFile(invocation.file, tab, static_cast<std::uint32_t>(*offset),
+                                             fill, invocation.absolute, report);
     if (loaded.result != S8_PASS) {
-        report.setResult(loaded.result, language(), "load");
+        report.setResult(loaded.result, language(), "load", loaded.reason);
         return false;
     }
+    if (!invocation.absolute && loaded.hexLowestAddress && *loaded.hexLowestAddress != 0)
+        report.warnings.push_back(LowestAddressWarning(invocation.file, *loaded.hexLowestAddress,
+                                                       *offset, language()));
     Json file = Json::object();
     file.set("path", invocation.file);
     file.set("length", loaded.summary.length);
@@ -159,17 +186,21 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
 }
 
 app::LoadOutcome Session::loadFile(const std::string& path, app::BufferTab tab,
-                                   std::uint32_t offset, app::FillMode fill) {
+                                   std::uint32_t offset, app::FillMode fill, bool absolute,
+                                   Report& report) {
     buffers_.loadOffset = offset;
     buffers_.clearBeforeLoad = false;
     app::LoadRequest request;
     request.tab = tab;
     request.path = path;
+    request.absolute = absolute;
     request.chooseArea = [&](const app::AreaChoice&) {
         return std::optional<app::AreaChoice>(app::AreaChoice{offset, false, fill});
     };
     app::FileLoader loader(api_, *record_, buffers_, log_);
-    return loader.load(request);
+    app::LoadOutcome outcome = loader.load(request);
+    report.warnings.insert(report.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
+    return outcome;
 }
 
 std::int32_t Session::saveImage(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -70,9 +70,10 @@ public:
     };
     bool prepare(const Invocation& invocation, const Inputs& inputs, Report& report);
 
-    // Loads one file into a tab, logged as "Load File".
+    // Loads one file into a tab, logged as "Load File". A failure goes into
+    // report with its reason, warnings go there too.
     app::LoadOutcome loadFile(const std::string& path, app::BufferTab tab, std::uint32_t offset,
-                              app::FillMode fill);
+                              app::FillMode fill, bool absolute, Report& report);
 
     // Writes bytes to an output file (Intel HEX or binary by its name),
     // logged as "Save Buffer". S8_PASS or S8_FILE_ERROR.

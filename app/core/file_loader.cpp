@@ -1,10 +1,12 @@
 #include "file_loader.h"
 
+#include "file_errors.h"
 #include "file_paths.h"
 #include "intel_hex.h"
 #include "project_loader.h"
 #include "texts.h"
 
+#include <cerrno>
 #include <new>
 
 namespace scriba8::app {
@@ -30,12 +32,14 @@ LoadOutcome FileLoader::load(const LoadRequest& request) {
         outcome = LoadOutcome{};
         outcome.result = S8_FILE_TOO_LARGE;
     }
+    if (outcome.result != S8_PASS) outcome.warnings.clear();
     if (outcome.result == S8_PASS) {
         // A project may have changed the chip.
         const ChipSizes now = ChipSizesOf(api_, record_.partIndex).value_or(ChipSizes{});
         outcome.summary = SummarizeFlash(buffers_.bytes(request.tab), now.flashSize);
     }
     log_.result(outcome.result);
+    if (!outcome.reason.empty()) log_.append(" (" + outcome.reason + ")");
     log_.finishCommand(start);
     return outcome;
 }
@@ -58,27 +62,49 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
     const BufferTab tab = request.tab;
     if (tab == BufferTab::flash && !request.reloading && !askArea(request)) return S8_CANCELLED;
 
-    const std::optional<std::uintmax_t> fileSize = ReadableFileSize(path);
-    if (!fileSize) return S8_FILE_ERROR;
-
+    const Language language = log_.language();
     const std::uint64_t capacity = tab == BufferTab::flash ? chip.flashSize : chip.eepromSize;
-    const std::uint64_t offset = buffers_.loadOffset;
+    const bool hex = IsHexExtension(extension);
+    const bool absolute = hex && request.absolute;
+    const std::uint64_t offset = absolute ? 0 : buffers_.loadOffset;
     if (offset > capacity) return S8_FILE_TOO_LARGE;
-    const bool hex = extension == "HEX";
     // A binary file is its own image: too large is known before reading it.
-    if (!hex && *fileSize > capacity - offset) return S8_FILE_TOO_LARGE;
+    // A HEX file takes at most about 13 characters a byte (one-byte records);
+    // anything far beyond that is not read into memory.
+    const std::uint64_t maxFileSize = hex ? (capacity - offset) * 16 + (1u << 20) : capacity - offset;
+    FileContents contents = ReadFileContents(path, maxFileSize);
+    if (contents.error == EFBIG) return S8_FILE_TOO_LARGE;
+    if (contents.error != 0) {
+        outcome.reason = FileReason(path, contents.error, language);
+        return S8_FILE_ERROR;
+    }
+    if (contents.bytes.empty()) {
+        outcome.reason = FileReason(path, reasons::kEmptyFile, language);
+        return S8_FILE_ERROR;
+    }
 
-    std::optional<std::vector<std::uint8_t>> contents = ReadWholeFile(path);
-    if (!contents) return S8_FILE_ERROR;
     std::vector<std::uint8_t> data;
+    std::uint64_t placeAt = offset;
     if (hex) {
-        const std::string_view text(reinterpret_cast<const char*>(contents->data()),
-                                    contents->size());
+        const std::string_view text(reinterpret_cast<const char*>(contents.bytes.data()),
+                                    contents.bytes.size());
         HexParseResult parsed = ParseIntelHex(text, capacity - offset);
+        if (parsed.fault != HexFault::none) {
+            outcome.reason = HexFaultReason(path, parsed.fault, parsed.faultLine, language);
+            return S8_FILE_ERROR;
+        }
         if (!parsed.fits) return S8_FILE_TOO_LARGE;
+        if (absolute) {
+            if (parsed.lowestAddress + parsed.span > capacity) return S8_FILE_TOO_LARGE;
+            placeAt = parsed.lowestAddress;
+        }
+        if (parsed.firstOverlap)
+            outcome.warnings.push_back(
+                OverlapWarning(path, *parsed.firstOverlap, parsed.overlappingBytes, language));
+        outcome.hexLowestAddress = parsed.lowestAddress;
         data = std::move(parsed.image);
     } else {
-        data = std::move(*contents);
+        data = std::move(contents.bytes);
     }
 
     // Everything is built before the buffer and its record change.
@@ -87,7 +113,8 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
         !request.reloading && buffers_.clearBeforeLoad ? BufferKind::empty : record.kind;
     std::vector<std::uint8_t>& bytes = buffers_.bytes(tab);
     MergedBuffer merged =
-        MergeLoadedData(bytes, oldKind, data, buffers_.loadOffset, request.reloading, path);
+        MergeLoadedData(bytes, oldKind, data, static_cast<std::uint32_t>(placeAt),
+                        request.reloading, path);
     if (tab == BufferTab::flash)
         merged.bytes = ApplyFillMode(std::move(merged.bytes), record.fillMode, chip.flashSize);
     std::string extensionKept = request.reloading ? record.fileExtension : extension;

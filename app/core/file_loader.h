@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace scriba8::app {
 
@@ -26,6 +27,9 @@ struct LoadRequest {
     BufferTab tab = BufferTab::flash;
     std::string path; // the chosen file; a reload takes the buffer record's file
     bool reloading = false;
+    // Intel HEX data at their own addresses instead of from the load
+    // offset; data outside the chip are refused.
+    bool absolute = false;
     // Asked for a Flash load that is not a reload, after the start line and
     // only for files that are not projects; nothing means cancelled. Without
     // it the current settings of the buffers apply.
@@ -46,6 +50,14 @@ struct LoadOutcome {
     // The loaded tab's bytes after the load: length and sum, and for the
     // Flash tab the sum over the chip.
     FlashSummary summary;
+    // Why a load failed, naming the file, in the log's language (the log
+    // shows it behind the result's message); empty when the result says all.
+    std::string reason;
+    // What loaded but deserves a look (overlapping HEX records), in the
+    // log's language, for the front end to show.
+    std::vector<std::string> warnings;
+    // The lowest address of a loaded Intel HEX file.
+    std::optional<std::uint64_t> hexLowestAddress;
 };
 
 class FileLoader {

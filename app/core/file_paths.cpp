@@ -1,5 +1,7 @@
 #include "file_paths.h"
 
+#include "files/file_reading.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,23 +29,25 @@ std::string ExtensionOf(std::string_view path) {
     return dot == std::string_view::npos ? std::string() : UpperCase(name.substr(dot + 1));
 }
 
+bool IsHexExtension(std::string_view upperExtension) {
+    return upperExtension == "HEX" || upperExtension == "IHX" || upperExtension == "IHEX";
+}
+
 std::optional<std::uintmax_t> ReadableFileSize(const std::string& path) {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || !std::ifstream(path, std::ios::binary)) return std::nullopt;
-    return size;
+    files::ReadableFile file;
+    if (file.open(path) != 0) return std::nullopt;
+    return file.size();
+}
+
+FileContents ReadFileContents(const std::string& path, std::uint64_t maxSize) {
+    files::WholeFile whole = files::readWholeFile(path, maxSize);
+    return {whole.error, std::move(whole.bytes)};
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-    const std::optional<std::uintmax_t> size = ReadableFileSize(path);
-    if (!size) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::uintmax_t>(in.gcount()) != *size) return std::nullopt;
-    return bytes;
+    FileContents contents = ReadFileContents(path);
+    if (contents.error != 0) return std::nullopt;
+    return std::move(contents.bytes);
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {

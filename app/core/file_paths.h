@@ -20,8 +20,22 @@ std::string UpperCase(std::string_view text);
 // name has no dot. A dot in a folder name is not an extension.
 std::string ExtensionOf(std::string_view path);
 
+// Intel HEX by its extension: "HEX", "IHX" or "IHEX" (upper case).
+bool IsHexExtension(std::string_view upperExtension);
+
 // The size of a regular file that can be opened for reading, or nothing.
 std::optional<std::uintmax_t> ReadableFileSize(const std::string& path);
+
+struct FileContents {
+    // 0, an errno value or files::kNotRegularFile; EFBIG when the file is
+    // larger than the limit, found before reading it.
+    int error = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Reads a regular file whole; pipes and devices are refused without waiting.
+FileContents ReadFileContents(const std::string& path,
+                              std::uint64_t maxSize = UINT64_MAX);
 
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);

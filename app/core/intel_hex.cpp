@@ -8,15 +8,17 @@
 namespace scriba8::app {
 namespace {
 
-// A digit's value is its low four bits, plus 9 for letters (bit 0x40), so
-// '0'-'9', 'A'-'F' and 'a'-'f' decode as usual and other characters are not
-// rejected. Line ends are marked so the decoder finds them in the same lookup.
+// A digit's value, or a mark for line ends and for everything else, so the
+// decoder classifies each character in one lookup.
 constexpr std::uint8_t kLineEnd = 0x80;
+constexpr std::uint8_t kNotDigit = 0x40;
 
 constexpr std::array<std::uint8_t, 256> makeDigitTable() {
     std::array<std::uint8_t, 256> table{};
-    for (unsigned c = 0; c < 256; ++c)
-        table[c] = static_cast<std::uint8_t>((c & 0x0F) + ((c & 0x40) != 0 ? 9 : 0));
+    for (unsigned c = 0; c < 256; ++c) table[c] = kNotDigit;
+    for (unsigned c = '0'; c <= '9'; ++c) table[c] = static_cast<std::uint8_t>(c - '0');
+    for (unsigned c = 'A'; c <= 'F'; ++c) table[c] = static_cast<std::uint8_t>(c - 'A' + 10);
+    for (unsigned c = 'a'; c <= 'f'; ++c) table[c] = static_cast<std::uint8_t>(c - 'a' + 10);
     table['\r'] = kLineEnd;
     table['\n'] = kLineEnd;
     return table;
@@ -25,52 +27,71 @@ constexpr auto kDigit = makeDigitTable();
 
 std::uint8_t digitOf(char c) { return kDigit[static_cast<unsigned char>(c)]; }
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Length, two address bytes, type, up to 255 data bytes, checksum. Bytes
-// beyond these still count in the line's sum but are not kept.
-constexpr std::size_t kKeptBytes = 4 + 255 + 1;
+// Length, two address bytes, type, up to 255 data bytes, checksum.
+constexpr std::size_t kMaxRecordBytes = 4 + 255 + 1;
 
 struct DecodedLine {
-    std::size_t count = 0; // bytes decoded, kept or not
+    std::size_t count = 0; // bytes decoded; more than kMaxRecordBytes are counted, not kept
     std::uint8_t sum = 0;
-    bool oddDigits = false;
+    HexFault fault = HexFault::none;
 };
+
+// Trailing blanks are tolerated: editors leave them behind.
+bool onlyBlanksToLineEnd(const char* p, const char* end) {
+    while (p != end && isBlank(*p)) ++p;
+    return p == end || isLineEnd(*p);
+}
 
 // Decodes digit pairs from p up to the line end; leaves p on the line end.
 DecodedLine decodeLine(const char*& p, const char* end, std::uint8_t* kept) {
     DecodedLine line;
-    while (end - p >= 2) {
-        std::uint8_t high = digitOf(p[0]);
-        std::uint8_t low = digitOf(p[1]);
-        if (((high | low) & kLineEnd) != 0) {
-            if ((high & kLineEnd) == 0) {
-                line.oddDigits = true;
-                ++p;
+    while (p != end) {
+        const std::uint8_t high = digitOf(p[0]);
+        if ((high & kLineEnd) != 0) return line;
+        const std::uint8_t low = end - p >= 2 ? digitOf(p[1]) : kLineEnd;
+        if (((high | low) & kNotDigit) != 0) {
+            const char* bad = (high & kNotDigit) != 0 ? p : p + 1;
+            if (!onlyBlanksToLineEnd(bad, end)) {
+                line.fault = HexFault::notHex;
+            } else if (bad != p) {
+                line.fault = HexFault::oddDigits;
             }
+            while (p != end && !isLineEnd(*p)) ++p;
             return line;
         }
-        auto byte = static_cast<std::uint8_t>((high << 4) + low);
+        if ((low & kLineEnd) != 0) {
+            line.fault = HexFault::oddDigits;
+            ++p;
+            return line;
+        }
+        const auto byte = static_cast<std::uint8_t>((high << 4) | low);
         line.sum = static_cast<std::uint8_t>(line.sum + byte);
-        if (line.count < kKeptBytes) kept[line.count] = byte;
+        if (line.count < kMaxRecordBytes) kept[line.count] = byte;
         ++line.count;
         p += 2;
-    }
-    if (p != end && !isLineEnd(*p)) {
-        line.oddDigits = true;
-        ++p;
     }
     return line;
 }
 
-// Runs over the records in file order and hands each data record to onData
-// (absolute address, bytes, length). Both passes use it, so they stop at the
-// same line.
+struct ScanResult {
+    HexFault fault = HexFault::none;
+    std::size_t line = 0;
+};
+
+// Runs over the records in file order up to the end-of-file record and hands
+// each data record to onData (absolute address, bytes, length). The first
+// damaged line ends the scan with its fault.
 template <typename OnData>
-void scanRecords(const char* p, const char* end, OnData&& onData) {
+ScanResult scanRecords(const char* p, const char* end, OnData&& onData) {
     std::uint64_t base = 0;
-    std::uint8_t kept[kKeptBytes];
+    std::uint8_t kept[kMaxRecordBytes];
+    std::size_t lineNumber = 1;
     while (p != end) {
         if (isLineEnd(*p)) {
+            // CR LF is one line end, as are a lone CR and a lone LF.
+            if (*p == '\n' || p + 1 == end || p[1] != '\n') ++lineNumber;
             ++p;
             continue;
         }
@@ -79,10 +100,12 @@ void scanRecords(const char* p, const char* end, OnData&& onData) {
             continue;
         }
         ++p;
-        DecodedLine line = decodeLine(p, end, kept);
-        if (line.oddDigits || line.count < 5 || line.sum != 0) return;
+        const DecodedLine line = decodeLine(p, end, kept);
+        if (line.fault != HexFault::none) return {line.fault, lineNumber};
+        if (line.count < 5 || line.count != kept[0] + 5u)
+            return {HexFault::lengthMismatch, lineNumber};
+        if (line.sum != 0) return {HexFault::checksum, lineNumber};
         const unsigned length = kept[0];
-        if (line.count < length + 5u) return;
         const unsigned address = static_cast<unsigned>(kept[1]) << 8 | kept[2];
         const auto value = static_cast<std::uint64_t>(kept[4]) << 8 | kept[5];
         switch (kept[3]) {
@@ -90,7 +113,7 @@ void scanRecords(const char* p, const char* end, OnData&& onData) {
             onData(base + address, kept + 4, length);
             break;
         case 1:
-            return;
+            return {};
         case 2:
             if (length == 2 && address == 0) base = value << 4;
             break;
@@ -101,9 +124,10 @@ void scanRecords(const char* p, const char* end, OnData&& onData) {
         case 5:
             break;
         default:
-            return;
+            return {HexFault::unknownType, lineNumber};
         }
     }
+    return {HexFault::noEndRecord, 0};
 }
 
 } // namespace
@@ -117,14 +141,24 @@ HexParseResult ParseIntelHex(std::string_view text, std::uint64_t sizeLimit) {
     std::uint64_t lowest = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t highest = 0;
     bool anyData = false;
-    scanRecords(begin, end, [&](std::uint64_t address, const std::uint8_t*, unsigned length) {
-        anyData = true;
-        lowest = std::min(lowest, address);
-        highest = std::max(highest, address + length);
-    });
+    const ScanResult scan =
+        scanRecords(begin, end, [&](std::uint64_t address, const std::uint8_t*, unsigned length) {
+            if (length == 0) return;
+            anyData = true;
+            lowest = std::min(lowest, address);
+            highest = std::max(highest, address + length);
+        });
 
     HexParseResult result;
-    if (!anyData) return result;
+    if (scan.fault != HexFault::none) {
+        result.fault = scan.fault;
+        result.faultLine = scan.line;
+        return result;
+    }
+    if (!anyData) {
+        result.fault = HexFault::noData;
+        return result;
+    }
     result.lowestAddress = lowest;
     result.span = highest - lowest;
     if (result.span > sizeLimit) {
@@ -132,12 +166,23 @@ HexParseResult ParseIntelHex(std::string_view text, std::uint64_t sizeLimit) {
         return result;
     }
 
-    result.image.assign(static_cast<std::size_t>(result.span), 0xFF);
+    const auto size = static_cast<std::size_t>(result.span);
+    result.image.assign(size, 0xFF);
+    // One mark per byte already set by a record, to find records that
+    // overwrite each other with different contents.
+    std::vector<bool> written(size, false);
     std::uint8_t* image = result.image.data();
-    const std::uint64_t size = result.span;
     scanRecords(begin, end, [&](std::uint64_t address, const std::uint8_t* data, unsigned length) {
-        const std::uint64_t offset = address - lowest;
-        if (length != 0 && offset + length <= size) std::memcpy(image + offset, data, length);
+        const auto offset = static_cast<std::size_t>(address - lowest);
+        for (unsigned i = 0; i < length; ++i) {
+            const std::size_t at = offset + i;
+            if (written[at] && image[at] != data[i]) {
+                if (!result.firstOverlap) result.firstOverlap = lowest + at;
+                ++result.overlappingBytes;
+            }
+            written[at] = true;
+        }
+        std::memcpy(image + offset, data, length);
     });
     return result;
 }

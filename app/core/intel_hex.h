@@ -1,22 +1,44 @@
 // Intel HEX text to a memory image. The image starts at the file's lowest
 // data address; gaps are 0xFF; a later record overwrites an earlier one.
-// A line with a bad checksum, an unknown record type or too few digits ends
-// the parse quietly: what came before it is the result.
+// Lines that do not start with ':' are skipped. Any damaged record refuses
+// the whole file: a partly loaded image would be programmed as if complete.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 namespace scriba8::app {
 
+enum class HexFault {
+    none,
+    checksum,       // the line's bytes do not sum to zero
+    oddDigits,      // a digit without its partner
+    lengthMismatch, // the length byte does not match the bytes on the line
+    notHex,         // a character that is not a hexadecimal digit
+    unknownType,    // a record type other than 0 to 5
+    noEndRecord,    // the text ends without an end-of-file record
+    noData,         // no data record at all
+};
+
 struct HexParseResult {
+    HexFault fault = HexFault::none;
+    // The 1-based line of the fault; 0 for faults of the whole file.
+    std::size_t faultLine = 0;
     // False when the image would be larger than the size limit; then nothing
     // was allocated and image is empty.
     bool fits = true;
     std::uint64_t lowestAddress = 0;
     std::uint64_t span = 0; // highest end minus lowest start; 0 without data
     std::vector<std::uint8_t> image;
+    // The first address where a later record changed a byte an earlier one
+    // had set, and how many bytes were changed that way.
+    std::optional<std::uint64_t> firstOverlap;
+    std::uint64_t overlappingBytes = 0;
+
+    bool ok() const { return fault == HexFault::none && fits; }
 };
 
 // The text ends at its first NUL character, if it has one.

@@ -2,6 +2,8 @@
 // same on a file and on bytes in memory (tests, fuzzing).
 #pragma once
 
+#include "files/file_reading.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -29,19 +31,16 @@ class MemorySource final : public ByteSource {
 // A regular file opened for reading; closed when the object goes.
 class FileSource final : public ByteSource {
   public:
-    FileSource() = default;
-    ~FileSource() override;
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    // False when the path cannot be opened or is not a regular file.
-    bool open(const std::string& path);
-    std::uint64_t size() const override { return size_; }
-    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override;
+    // False when the path cannot be opened or is not a regular file; a pipe
+    // or device is refused without waiting on it.
+    bool open(const std::string& path) { return file_.open(path) == 0; }
+    std::uint64_t size() const override { return file_.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        return file_.read(offset, out);
+    }
 
   private:
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
+    files::ReadableFile file_;
 };
 
 } // namespace scriba8

@@ -57,7 +57,11 @@ IspHexImage readIspHex(std::string_view text, std::uint64_t limit) {
         if (line.empty() || line.front() != ':') continue;
 
         const auto record = decodeDigits(line.substr(1));
-        if (!recordIsSound(record)) break;
+        if (!recordIsSound(record)) {
+            image.damaged = true;
+            bytes.clear();
+            return image;
+        }
         const std::uint8_t count = record[0];
         const std::uint64_t address = std::uint64_t{record[1]} << 8 | record[2];
         const std::uint8_t type = record[3];

@@ -1,6 +1,6 @@
 // The Intel HEX reader for user ISP code files. The image starts at address 0
-// of the file's address space; reading stops quietly at the first damaged
-// line, which ends the image there.
+// of the file's address space. A damaged line marks the whole file damaged:
+// a boot loader cut short would leave the chip booting into nothing.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@ namespace scriba8 {
 struct IspHexImage {
     std::vector<std::uint8_t> bytes; // address 0 up to the highest data end
     bool tooLarge = false;           // data ended above the limit; bytes is then empty
+    bool damaged = false;            // a line failed its checksum or length; bytes is then empty
 };
 
 // Unwritten bytes read 0xFF within the first 64 KB and 0x00 above (space

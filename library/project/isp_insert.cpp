@@ -53,20 +53,33 @@ struct Image {
     std::vector<std::uint8_t> bytes;
 };
 
+// A HEX file spends at least two characters on each byte; one far larger
+// than that for the whole Flash cannot hold an image that fits.
+std::uint64_t largestIspHexFile(const ChipRecord& chip) {
+    return std::uint64_t{chip.flashSize} * 16 + (1u << 20);
+}
+
 Image userImage(const ContextRecord& ctx, const ChipRecord& chip) {
     const std::string name = fieldText(ctx.ispCodeFile);
     FileSource file;
     if (!file.open(name)) return {S8_FILE_ERROR, {}};
     const bool hex = endsWithHex(name);
-    // A binary image larger than the Flash can never fit: no need to read it.
-    if (!hex && file.size() > chip.flashSize) return {S8_FILE_TOO_LARGE, {}};
+    // Too large is known before reading: a binary image larger than the
+    // Flash can never fit, nor can a HEX file far beyond its text size.
+    if (file.size() > (hex ? largestIspHexFile(chip) : std::uint64_t{chip.flashSize}))
+        return {S8_FILE_TOO_LARGE, {}};
     std::vector<std::uint8_t> contents(static_cast<std::size_t>(file.size()));
     if (!file.read(0, contents)) return {S8_FILE_ERROR, {}};
-    if (!hex) return {S8_PASS, std::move(contents)};
+    if (!hex) {
+        // Inserting nothing would still make the chip boot from the ISP area.
+        if (contents.empty()) return {S8_FILE_ERROR, {}};
+        return {S8_PASS, std::move(contents)};
+    }
 
     const std::string_view text(reinterpret_cast<const char*>(contents.data()), contents.size());
     IspHexImage image = readIspHex(text, chip.flashSize);
     if (image.tooLarge) return {S8_FILE_TOO_LARGE, {}};
+    if (image.damaged || image.bytes.empty()) return {S8_FILE_ERROR, {}};
     return {S8_PASS, std::move(image.bytes)};
 }
 

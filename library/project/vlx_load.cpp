@@ -97,6 +97,9 @@ std::int32_t loadProjectFooter(ContextRecord& ctx, ByteSource& file) {
     if (row < 0) return S8_PROJECT_PART_ERROR;
     ctx.partIndex = row;
     const ChipRecord& chip = *chipAt(row);
+    // Images the chip cannot hold would only fail later, at programming.
+    if (ctx.flashLength > chip.flashSize || ctx.eepromLength > chip.eepromSize)
+        return S8_PROJECT_CHECKSUM_ERROR;
 
     // A block shorter than the chip's option bytes reads as erased (0xFF) beyond its end.
     const auto& block = footer.optionBlock;

@@ -3,7 +3,7 @@
 #include "chips/chip_table.h"
 #include "chips/options.h"
 #include "export_impl.h"
-#include "project/atomic_file.h"
+#include "files/atomic_file.h"
 #include "project/save_dialog.h"
 #include "project/record_text.h"
 #include "status_word.h"

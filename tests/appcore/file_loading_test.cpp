@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace scriba8::app {
@@ -175,7 +176,8 @@ TEST_F(FileLoading, FailuresChangeNothingButTheLog) {
     EXPECT_EQ(load((dir_ / "missing.hex").string()).result, S8_FILE_ERROR);
     EXPECT_EQ(load(write("big.bin", std::vector<std::uint8_t>(0x2001))).result,
               S8_FILE_TOO_LARGE);
-    EXPECT_EQ(load(write("big.hex", DataRecord(0, Bytes(1)) + DataRecord(0x2000, Bytes(1))))
+    EXPECT_EQ(load(write("big.hex", DataRecord(0, Bytes(1)) + DataRecord(0x2000, Bytes(1)) +
+                                        test::EndRecord()))
                   .result,
               S8_FILE_TOO_LARGE);
     LoadRequest cancelled;
@@ -187,10 +189,96 @@ TEST_F(FileLoading, FailuresChangeNothingButTheLog) {
     EXPECT_EQ(buffers_.file[0].filePath, recordBefore.filePath);
     EXPECT_EQ(buffers_.file[0].kind, recordBefore.kind);
     EXPECT_EQ(log_.text(), "000 - Load File =>Pass   [0.000\"]\r\n"
-                           "001 - Load File =>Open file error   [0.000\"]\r\n"
+                           "001 - Load File =>Open file error (" + (dir_ / "missing.hex").string() +
+                               ": no such file or folder)   [0.000\"]\r\n"
                            "002 - Load File =>File is too large !   [0.000\"]\r\n"
                            "003 - Load File =>File is too large !   [0.000\"]\r\n"
                            "004 - Load File =>Cancel   [0.000\"]\r\n");
+}
+
+// Nothing of a damaged file is loaded: a part of it would be programmed as
+// if it were all.
+TEST_F(FileLoading, DamagedOrEmptyFilesAreRefusedWithTheirReason) {
+    load(write("a.bin", Bytes(4)));
+    const std::vector<std::uint8_t> before = buffers_.flash;
+    const BufferFileRecord recordBefore = buffers_.file[0];
+    std::strcpy(record_->codeFileName, "a.bin");
+
+    std::string bad = DataRecord(0x10, Bytes(16));
+    bad[bad.size() - 3] ^= 1;
+    struct Case {
+        std::string name;
+        std::string contents;
+        std::string reason; // behind the file's path
+    };
+    const Case cases[] = {
+        {"bad.hex", DataRecord(0, Bytes(16)) + bad + test::EndRecord(), ": line 2: checksum error"},
+        {"short.ihx", DataRecord(0, Bytes(16)), ": no end-of-file record"},
+        {"none.ihex", test::EndRecord(), ": no data records"},
+        {"empty.bin", "", ": the file is empty"},
+        {"empty.hex", "", ": the file is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = write(c.name, c.contents);
+        const LoadOutcome outcome = load(path);
+        EXPECT_EQ(outcome.result, S8_FILE_ERROR);
+        EXPECT_EQ(outcome.reason, path + c.reason);
+        EXPECT_NE(log_.text().find("=>Open file error (" + path + c.reason + ")   ["),
+                  std::string::npos);
+    }
+    EXPECT_EQ(buffers_.flash, before);
+    EXPECT_EQ(buffers_.file[0].filePath, recordBefore.filePath);
+    EXPECT_EQ(buffers_.file[0].fileExtension, recordBefore.fileExtension);
+    EXPECT_STREQ(record_->codeFileName, "a.bin");
+
+    log_.setLanguage(Language::chinese);
+    const std::string path = write("bad2.hex", DataRecord(0, Bytes(16)) + bad + test::EndRecord());
+    EXPECT_EQ(load(path).reason, path + ": 第2行: 检验和错误");
+}
+
+// A pipe, a device or a folder is refused at once, never waited on.
+TEST_F(FileLoading, OnlyRegularFilesAreRead) {
+    const std::string fifo = (dir_ / "pipe.hex").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir_.string()}) {
+        SCOPED_TRACE(path);
+        const LoadOutcome outcome = load(path);
+        EXPECT_EQ(outcome.result, S8_FILE_ERROR);
+        EXPECT_EQ(outcome.reason, path + ": not a regular file");
+    }
+}
+
+TEST_F(FileLoading, HexExtensionsAndOverlapWarnings) {
+    const std::string text = DataRecord(0x100, Bytes(8)) + DataRecord(0x104, {0xAA}) +
+                             test::EndRecord();
+    for (const char* name : {"a.IHX", "b.ihex", "c.Hex"}) {
+        SCOPED_TRACE(name);
+        const std::string path = write(name, text);
+        const LoadOutcome outcome = load(path);
+        ASSERT_EQ(outcome.result, S8_PASS);
+        EXPECT_EQ(outcome.hexLowestAddress, std::optional<std::uint64_t>(0x100));
+        EXPECT_EQ(buffers_.flash.size(), 8u);
+        EXPECT_EQ(buffers_.flash[4], 0xAA);
+        ASSERT_EQ(outcome.warnings.size(), 1u);
+        EXPECT_EQ(outcome.warnings[0],
+                  path + ": records overlap with different bytes at 0x104 (1 bytes; the later "
+                         "record wins)");
+    }
+}
+
+TEST_F(FileLoading, AbsoluteHexLoadKeepsTheFilesAddresses) {
+    LoadRequest request;
+    request.path = write("abs.hex", DataRecord(0x1FF0, Bytes(16)) + test::EndRecord());
+    request.absolute = true;
+    buffers_.loadOffset = 0x40; // not used for an absolute load
+    ASSERT_EQ(loader_.load(request).result, S8_PASS);
+    ASSERT_EQ(buffers_.flash.size(), 0x2000u);
+    EXPECT_EQ(buffers_.flash[0x1FF0], 0);
+    EXPECT_EQ(buffers_.flash[0], 0xFF);
+
+    request.path = write("out.hex", DataRecord(0x1FF8, Bytes(16)) + test::EndRecord());
+    EXPECT_EQ(loader_.load(request).result, S8_FILE_TOO_LARGE); // past the 0x2000-byte chip
 }
 
 TEST_F(FileLoading, CapacityCountsTheLoadOffset) {

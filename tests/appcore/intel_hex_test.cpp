@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace scriba8::app {
 namespace {
@@ -19,9 +20,10 @@ using test::SegmentRecord;
 
 constexpr std::uint64_t kNoLimit = 1 << 24;
 
-std::vector<std::uint8_t> Image(const std::string& text, std::uint64_t limit = kNoLimit) {
-    HexParseResult result = ParseIntelHex(text, limit);
-    EXPECT_TRUE(result.fits);
+// The image of a sound file; the end-of-file record is added here.
+std::vector<std::uint8_t> Image(const std::string& records, std::uint64_t limit = kNoLimit) {
+    HexParseResult result = ParseIntelHex(records + EndRecord(), limit);
+    EXPECT_TRUE(result.ok()) << static_cast<int>(result.fault) << " at line " << result.faultLine;
     EXPECT_EQ(result.span, result.image.size());
     return result.image;
 }
@@ -48,7 +50,8 @@ TEST(IntelHex, AddressRecordsMoveTheBaseAndGapsAreErased) {
 
     // A linear record sets the upper 16 bits; addresses are absolute.
     HexParseResult linear = ParseIntelHex(LinearRecord(0x0002) + DataRecord(0x0010, Bytes(4)) +
-                                              LinearRecord(0x0001) + DataRecord(0xFFFE, Bytes(2, 9)),
+                                              LinearRecord(0x0001) + DataRecord(0xFFFE, Bytes(2, 9)) +
+                                              EndRecord(),
                                           kNoLimit);
     EXPECT_EQ(linear.lowestAddress, 0x1FFFEu);
     EXPECT_EQ(linear.image, Concat(Concat(Bytes(2, 9), std::vector<std::uint8_t>(0x10, 0xFF)),
@@ -62,7 +65,7 @@ TEST(IntelHex, LaterRecordsOverwriteEarlierOnes) {
 
 TEST(IntelHex, LineEndsDigitCaseAndForeignLines) {
     const std::string lf = ":0400000001020304F2\n";
-    const std::string lower = ":04000400deadbeefC0\r";
+    const std::string lower = ":04000400deadbeefC0  \r"; // trailing blanks are harmless
     EXPECT_EQ(Image("; comment\r\n\r\n\n" + lf + "junk line\n\r\r" + lower),
               (std::vector<std::uint8_t>{1, 2, 3, 4, 0xDE, 0xAD, 0xBE, 0xEF}));
 }
@@ -71,7 +74,8 @@ TEST(IntelHex, AddressRecordsAreUsedOnlyInTheirStrictForm) {
     // Length other than 2 or a non-zero address field: the record is ignored.
     const std::string oddSegment = HexRecord(2, 0, {0x01, 0x00, 0x00});
     const std::string addressedLinear = HexRecord(4, 0x0001, {0x00, 0x01});
-    EXPECT_EQ(ParseIntelHex(oddSegment + addressedLinear + DataRecord(0x20, Bytes(1)), kNoLimit)
+    EXPECT_EQ(ParseIntelHex(oddSegment + addressedLinear + DataRecord(0x20, Bytes(1)) + EndRecord(),
+                            kNoLimit)
                   .lowestAddress,
               0x20u);
 }
@@ -82,30 +86,72 @@ TEST(IntelHex, StartAddressRecordsAreIgnored) {
               Bytes(4));
 }
 
-// Everything before the offending line is the image; nothing after it counts.
-TEST(IntelHex, ParseEndsQuietlyAtTheFirstUnusableLine) {
-    const std::string before = DataRecord(0, Bytes(4));
-    const std::string after = DataRecord(0x100, Bytes(4));
+// A damaged line refuses the whole file, naming the line and the fault.
+TEST(IntelHex, DamagedLinesRefuseTheFileWithTheirLineNumber) {
+    const std::string before = "; header\r\n" + DataRecord(0, Bytes(4)); // lines 1 and 2
+    const std::string after = DataRecord(0x100, Bytes(4)) + EndRecord();
     std::string badChecksum = DataRecord(4, Bytes(4));
     badChecksum[badChecksum.size() - 3] ^= 1;
-    const std::vector<std::string> stoppers{
-        EndRecord(),
-        badChecksum,
-        HexRecord(6, 0, {}),        // unknown record type
-        ":0400080001020304E\r\n",   // odd number of digits
-        ":00000000\r\n",            // fewer than five bytes
-        ":100010000102030405D1\r\n", // fewer bytes than the length field says
-        ":\r\n",
+    struct Case {
+        std::string line;
+        HexFault fault;
     };
-    for (const std::string& stopper : stoppers) {
-        SCOPED_TRACE(stopper);
-        EXPECT_EQ(Image(before + stopper + after), Bytes(4));
+    const Case cases[] = {
+        {badChecksum, HexFault::checksum},
+        {HexRecord(6, 0, {}), HexFault::unknownType},
+        {":0400080001020304E\r\n", HexFault::oddDigits},
+        {":00000000\r\n", HexFault::lengthMismatch},             // fewer than five bytes
+        {":100010000102030405D1\r\n", HexFault::lengthMismatch}, // fewer than the length byte says
+        {":0100100001020304E4\r\n", HexFault::lengthMismatch},   // more than it says
+        {":\r\n", HexFault::lengthMismatch},
+        {":04000800010G0304E9\r\n", HexFault::notHex},
+        {":0400 080001020304E9\r\n", HexFault::notHex},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const HexParseResult result = ParseIntelHex(before + c.line + after, kNoLimit);
+        EXPECT_EQ(result.fault, c.fault);
+        EXPECT_EQ(result.faultLine, 3u);
+        EXPECT_TRUE(result.image.empty());
+        EXPECT_FALSE(result.ok());
     }
+    // Lone CR and lone LF end lines as CR LF does.
+    const std::string bad = badChecksum.substr(0, badChecksum.size() - 2);
+    EXPECT_EQ(ParseIntelHex("a\rb\nc\r\n\n" + bad, kNoLimit).faultLine, 5u);
+}
+
+TEST(IntelHex, FilesWithoutEndRecordOrDataAreRefused) {
+    const HexParseResult noEnd = ParseIntelHex(DataRecord(0, Bytes(4)), kNoLimit);
+    EXPECT_EQ(noEnd.fault, HexFault::noEndRecord);
+    EXPECT_EQ(noEnd.faultLine, 0u);
+    EXPECT_EQ(ParseIntelHex("", kNoLimit).fault, HexFault::noEndRecord);
+    for (std::string text : {EndRecord(), LinearRecord(0x10) + EndRecord(),
+                             DataRecord(0, {}) + EndRecord(), "no hex here\n" + EndRecord()}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ParseIntelHex(text, kNoLimit).fault, HexFault::noData);
+    }
+    // What follows the end-of-file record is not read.
+    EXPECT_EQ(Image(DataRecord(0, Bytes(2)) + EndRecord() + "garbage :zz\r\n"), Bytes(2));
+}
+
+TEST(IntelHex, OverlapsWithDifferentBytesAreReported) {
+    HexParseResult differing = ParseIntelHex(
+        LinearRecord(1) + DataRecord(0, Bytes(8)) + DataRecord(2, {0xAA, 3, 0xBB}) + EndRecord(),
+        kNoLimit);
+    ASSERT_TRUE(differing.ok());
+    EXPECT_EQ(differing.firstOverlap, std::optional<std::uint64_t>(0x10002));
+    EXPECT_EQ(differing.overlappingBytes, 2u); // the byte written again unchanged does not count
+    const HexParseResult same =
+        ParseIntelHex(DataRecord(0, Bytes(8)) + DataRecord(2, {2, 3}) + EndRecord(), kNoLimit);
+    EXPECT_FALSE(same.firstOverlap.has_value());
 }
 
 TEST(IntelHex, TextEndsAtItsFirstNul) {
-    std::string text = DataRecord(0, Bytes(2)) + std::string(1, '\0') + DataRecord(2, Bytes(2));
-    EXPECT_EQ(Image(text), Bytes(2));
+    const std::string text = DataRecord(0, Bytes(2)) + EndRecord() + std::string(1, '\0') + "\x1A";
+    EXPECT_EQ(ParseIntelHex(text, kNoLimit).image, Bytes(2));
+    EXPECT_EQ(ParseIntelHex(DataRecord(0, Bytes(2)) + std::string(1, '\0') + EndRecord(), kNoLimit)
+                  .fault,
+              HexFault::noEndRecord);
 }
 
 // Parses from an exactly sized heap copy, so a read past the end is caught.
@@ -119,24 +165,17 @@ TEST(IntelHex, TruncatedLastLineIsNeverReadPastTheText) {
     for (std::string text : {std::string(":0400000001020304"), std::string(":040000000102030"),
                              std::string(":1"), std::string(":")}) {
         SCOPED_TRACE(text);
-        EXPECT_TRUE(ParseExact(text).image.empty());
+        const HexParseResult result = ParseExact(text);
+        EXPECT_FALSE(result.ok());
+        EXPECT_TRUE(result.image.empty());
     }
-    std::string unterminated = DataRecord(0, Bytes(3));
-    unterminated.resize(unterminated.size() - 2);
+    const std::string end = EndRecord();
+    const std::string unterminated = DataRecord(0, Bytes(3)) + end.substr(0, end.size() - 2);
     EXPECT_EQ(ParseExact(unterminated).image, Bytes(3));
 }
 
-TEST(IntelHex, WithoutDataThereIsNoImage) {
-    for (std::string text : {std::string(), EndRecord(), LinearRecord(0x10) + EndRecord()}) {
-        HexParseResult result = ParseIntelHex(text, kNoLimit);
-        EXPECT_TRUE(result.fits);
-        EXPECT_EQ(result.span, 0u);
-        EXPECT_TRUE(result.image.empty());
-    }
-}
-
 TEST(IntelHex, SpanIsCheckedAgainstTheLimitBeforeAllocating) {
-    const std::string text = DataRecord(0, Bytes(16)) + DataRecord(0x1F0, Bytes(16));
+    const std::string text = DataRecord(0, Bytes(16)) + DataRecord(0x1F0, Bytes(16)) + EndRecord();
     EXPECT_TRUE(ParseIntelHex(text, 0x200).fits);
     HexParseResult over = ParseIntelHex(text, 0x1FF);
     EXPECT_FALSE(over.fits);
@@ -145,11 +184,13 @@ TEST(IntelHex, SpanIsCheckedAgainstTheLimitBeforeAllocating) {
 
     // Record at 0 and at the top of the 32-bit space: the span needs 33 bits.
     HexParseResult wide = ParseIntelHex(
-        DataRecord(0, Bytes(1)) + LinearRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(1)), 0x10000);
+        DataRecord(0, Bytes(1)) + LinearRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(1)) + EndRecord(),
+        0x10000);
     EXPECT_FALSE(wide.fits);
     EXPECT_EQ(wide.span, 0x1'0000'0000u);
     // Segment bases reach beyond 1 MiB with a full offset.
-    EXPECT_EQ(ParseIntelHex(SegmentRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(2)), kNoLimit)
+    EXPECT_EQ(ParseIntelHex(SegmentRecord(0xFFFF) + DataRecord(0xFFFF, Bytes(2)) + EndRecord(),
+                            kNoLimit)
                   .lowestAddress,
               0xFFFF0u + 0xFFFF);
 }

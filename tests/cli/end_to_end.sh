@@ -189,6 +189,64 @@ projects)
     expect_line offline-read 'Counter +0 of 10'
     ;;
 
+damaged-files)
+    # A chip programmed with good code, and its contents as a reference.
+    run program 0 --part $part program "$hex"
+    run before 0 --part $part dump -o "$work/before.bin"
+    # Record 3 of 6 with a wrong checksum: nothing of the file is used.
+    sed '3s/00AA/00AB/' "$hex" >"$work/bad.hex"
+    for command in program auto verify; do
+        run "bad-$command" 8 --part $part $command "$work/bad.hex"
+        expect_line "bad-$command" "^000 - Load File =>Open file error \\(.*bad.hex: line 3: checksum error\\)"
+        refuse_line "bad-$command" '(Program|Erase|Verify) =>'
+    done
+    run bad-project 8 --part $part project save "$work/bad.hex" -o "$work/bad.vlx"
+    [[ ! -e "$work/bad.vlx" ]] || fail "bad-project: a project was written"
+    run bad-json 8 --json --part $part program "$work/bad.hex"
+    json_check bad-json 'j["result"] == 114 and "line 3: checksum error" in j["message"]'
+    head -n 5 "$hex" >"$work/no-end.ihx"
+    run no-end 8 --part $part program "$work/no-end.ihx"
+    expect_line no-end 'no-end.ihx: no end-of-file record'
+    : >"$work/empty.bin"
+    run empty 8 --part $part program "$work/empty.bin"
+    expect_line empty 'empty.bin: the file is empty'
+    run empty-zh 8 --lang zh --part $part program "$work/empty.bin"
+    expect_line empty-zh 'empty.bin: 文件是空的'
+    # A named pipe is refused at once, as code, ISP code and project file.
+    mkfifo "$work/pipe.hex" "$work/pipe.vlx"
+    run pipe 8 --part $part program "$work/pipe.hex"
+    expect_line pipe 'pipe.hex: not a regular file'
+    run pipe-project 8 project show "$work/pipe.vlx"
+    run pipe-isp 8 --part $part isp-insert "$hex" --isp-file "$work/pipe.hex" -o "$work/isp.bin"
+    # An end-of-file-only ISP file would make the chip boot into nothing.
+    printf ':00000001FF\r\n' >"$work/eof.hex"
+    run isp-no-data 8 --part $part isp-insert "$hex" --isp-file "$work/eof.hex" -o "$work/isp.bin"
+    [[ ! -e "$work/isp.bin" ]] || fail "isp-no-data: an image was written"
+    run after 0 --part $part dump -o "$work/after.bin"
+    cmp -s "$work/before.bin" "$work/after.bin" || fail "the virtual chip changed"
+
+    # Code linked above 0: placed at the load offset with a warning, or at
+    # its own address with --absolute.
+    printf ':020100000102FA\r\n:00000001FF\r\n' >"$work/high.hex"
+    run high 0 --part $part program "$work/high.hex"
+    expect_line high 'high.hex: the HEX data start at 0x100 .*--absolute' err
+    run absolute 0 --part $part program --absolute "$work/high.hex"
+    refuse_line absolute 'warning'
+    run absolute-dump 0 --part $part dump -o "$work/absolute.bin"
+    [[ $(od -An -tx1 -j256 -N2 "$work/absolute.bin" | tr -d ' ') == 0102 ]] ||
+        fail "absolute: the bytes are not at 0x100"
+    run absolute-offset 2 --part $part program --absolute --offset 4 "$work/high.hex"
+    printf ':02000000AABB99\r\n:0100010001FD\r\n:00000001FF\r\n' >"$work/overlap.hex"
+    run overlap 0 --part $part program "$work/overlap.hex"
+    expect_line overlap 'warning: .*overlap.hex: records overlap with different bytes at 0x1' err
+
+    # What scriba8 writes loads back unchanged, as HEX and as binary.
+    for name in dump.hex dump.ihx dump.ihex dump.bin; do
+        run "write-$name" 0 --part $part dump -o "$work/$name"
+        run "read-$name" 0 --part $part verify "$work/$name"
+    done
+    ;;
+
 *)
     echo "unknown scenario $scenario" >&2
     exit 2

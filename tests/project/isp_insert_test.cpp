@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 namespace scriba8 {
@@ -124,13 +126,26 @@ TEST_F(IspInsert, UserFilesAsHexOrBinary) {
     test::writeBytes(dir / "loader.bin", Bytes(700, 0x55));
     test::writeBytes(dir / "loader", Bytes{':', '0', '0'});
     test::writeBytes(dir / "huge.bin", Bytes(chip_->flashSize + 1, 0));
+    test::writeBytes(dir / "empty.bin", Bytes{});
+    test::writeBytes(dir / "noise.hex", Bytes(300, 0x9C));
+    const std::string damaged = ":020000000102FB\r\n:020002000304F6\r\n:00000001FF\r\n";
+    test::writeBytes(dir / "damaged.hex", Bytes(damaged.begin(), damaged.end()));
+    // Far more text than any HEX file of a Flash-sized image: refused unread.
+    test::writeBytes(dir / "huge.hex", Bytes(std::size_t{chip_->flashSize} * 16 + (1u << 20) + 1, ';'));
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
     struct Case {
         const char* file;
         std::int32_t result;
         std::uint32_t length;
     };
     const Case cases[] = {
-        {"loader.Hex", S8_PASS, chip_->flashSize}, // empty image: area 0, padded to the end
+        // No image at all would turn on booting from an empty ISP area.
+        {"loader.Hex", S8_FILE_ERROR, 0},
+        {"empty.bin", S8_FILE_ERROR, 0},
+        {"noise.hex", S8_FILE_ERROR, 0},
+        {"damaged.hex", S8_FILE_ERROR, 0}, // bad checksum in its second record
+        {"huge.hex", S8_FILE_TOO_LARGE, 0},
+        {"pipe.bin", S8_FILE_ERROR, 0}, // refused at once, not waited on
         {"loader.bin", S8_PASS, chip_->flashSize - 1024 + 700},
         {"loader", S8_PASS, chip_->flashSize - 1024 + 3}, // no extension: raw bytes
         {"huge.bin", S8_FILE_TOO_LARGE, 0},

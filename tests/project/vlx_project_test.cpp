@@ -359,6 +359,31 @@ TEST(VlxProject, ImageReadStopsAtTheEndOfTheFile) {
     std::strcpy(c->projectFile, (dir / "missing.vlx").c_str());
     EXPECT_EQ(loadVlxFooter(c.ctx.get()), S8_FILE_ERROR);
     EXPECT_EQ(loadVlxBuffer(c.ctx.get()), S8_FILE_ERROR);
+    // A named pipe is refused at once instead of waiting for a writer.
+    ASSERT_EQ(::mkfifo((dir / "pipe.vlx").c_str(), 0600), 0);
+    std::strcpy(c->projectFile, (dir / "pipe.vlx").c_str());
+    EXPECT_EQ(loadVlxFooter(c.ctx.get()), S8_FILE_ERROR);
+    EXPECT_EQ(loadVlxBuffer(c.ctx.get()), S8_FILE_ERROR);
+}
+
+// An image the chip cannot hold would only fail later, when programming.
+TEST(VlxProject, ImagesLargerThanTheChipAreRefusedAtLoad) {
+    const auto row = test::firstRow([](const ChipRecord& chip) { return chip.familyCode == 0x301; });
+    const ChipRecord& chip = *chipAt(row);
+    for (const bool eeprom : {false, true}) {
+        SCOPED_TRACE(eeprom);
+        TempDir dir;
+        Context saved;
+        prepare(saved, row, dir);
+        auto& image = eeprom ? saved.eeprom : saved.flash;
+        image.assign((eeprom ? chip.eepromSize : chip.flashSize) + 1, 0x11);
+        (eeprom ? saved->eepromData : saved->flashData) = image.data();
+        (eeprom ? saved->eepromLength : saved->flashLength) = static_cast<std::uint32_t>(image.size());
+        (eeprom ? saved->eepromChecksum : saved->flashChecksum) = test::byteSum(image);
+        ASSERT_EQ(saveVlx(saved.ctx.get()), S8_PASS);
+        Context c;
+        EXPECT_EQ(load(c, (dir / "project.vlx").string()), S8_PROJECT_CHECKSUM_ERROR);
+    }
 }
 
 TEST(VlxProject, HostChoosesTheFileOrCancels) {

@@ -1,4 +1,4 @@
-#include "project/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <atomic>
 #include <cerrno>

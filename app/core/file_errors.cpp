@@ -1,0 +1,96 @@
+#include "file_errors.h"
+
+#include "files/file_reading.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace scriba8::app {
+namespace {
+
+struct ErrorText {
+    int error;
+    TextPair text;
+};
+
+// The reasons a user meets in practice; anything rarer uses the system's
+// own English text in both languages.
+constexpr std::array kErrorTexts{
+    ErrorText{files::kNotRegularFile, {"not a regular file", "不是普通文件"}},
+    ErrorText{ENOENT, {"no such file or folder", "文件或文件夹不存在"}},
+    ErrorText{ENOTDIR, {"a part of the path is not a folder", "路径中有一部分不是文件夹"}},
+    ErrorText{EACCES, {"permission denied", "没有访问权限"}},
+    ErrorText{EPERM, {"operation not permitted", "操作不被允许"}},
+    ErrorText{EROFS, {"read-only file system", "只读文件系统"}},
+    ErrorText{EISDIR, {"is a folder", "是一个文件夹"}},
+    ErrorText{ENAMETOOLONG, {"file name too long", "文件名太长"}},
+    ErrorText{ENOSPC, {"no space left on the device", "磁盘空间不足"}},
+    ErrorText{EDQUOT, {"disk quota exceeded", "超出磁盘配额"}},
+    ErrorText{EFBIG, {"file too large", "文件太大"}},
+    ErrorText{EIO, {"input/output error", "输入输出错误"}},
+    ErrorText{ELOOP, {"too many symbolic links", "符号链接层数过多"}},
+    ErrorText{EMFILE, {"too many open files", "打开的文件过多"}},
+    ErrorText{ENXIO, {"no such device", "设备不存在"}},
+    ErrorText{EBUSY, {"device or resource busy", "设备或资源忙"}},
+    ErrorText{ETXTBSY, {"file is busy", "文件正忙"}},
+    ErrorText{EPIPE, {"broken pipe", "管道已断开"}},
+};
+
+TextPair faultText(HexFault fault) {
+    switch (fault) {
+    case HexFault::checksum: return {"checksum error", "检验和错误"};
+    case HexFault::oddDigits: return {"odd number of hex digits", "十六进制位数为奇数"};
+    case HexFault::lengthMismatch:
+        return {"length byte does not match the line", "长度字节与该行不符"};
+    case HexFault::notHex: return {"character that is not a hex digit", "含有非十六进制字符"};
+    case HexFault::unknownType: return {"unknown record type", "未知的记录类型"};
+    case HexFault::noEndRecord: return {"no end-of-file record", "缺少文件结束记录"};
+    case HexFault::noData: return {"no data records", "没有数据记录"};
+    case HexFault::none: break;
+    }
+    return {"", ""};
+}
+
+} // namespace
+
+std::string SystemReason(int error, Language language) {
+    for (const ErrorText& entry : kErrorTexts)
+        if (entry.error == error) return std::string(entry.text.in(language));
+    return std::strerror(error);
+}
+
+std::string FileReason(std::string_view path, int error, Language language) {
+    return std::string(path) + ": " + SystemReason(error, language);
+}
+
+std::string FileReason(std::string_view path, const TextPair& reason, Language language) {
+    return std::string(path) + ": " + std::string(reason.in(language));
+}
+
+std::string HexFaultReason(std::string_view path, HexFault fault, std::size_t line,
+                           Language language) {
+    std::string text(path);
+    text += ": ";
+    if (line != 0) {
+        const std::string number = std::to_string(line);
+        text += language == Language::english ? "line " + number + ": " : "第" + number + "行: ";
+    }
+    return text + std::string(faultText(fault).in(language));
+}
+
+std::string OverlapWarning(std::string_view path, std::uint64_t address, std::uint64_t count,
+                           Language language) {
+    char hexAddress[24];
+    std::snprintf(hexAddress, sizeof hexAddress, "0x%llX",
+                  static_cast<unsigned long long>(address));
+    const std::string bytes = std::to_string(count);
+    if (language == Language::english)
+        return std::string(path) + ": records overlap with different bytes at " + hexAddress +
+               " (" + bytes + " bytes; the later record wins)";
+    return std::string(path) + ": 记录在地址" + hexAddress + "处重叠且数据不同 (共" + bytes +
+           "字节, 以后面的记录为准)";
+}
+
+} // namespace scriba8::app

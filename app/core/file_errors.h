@@ -1,0 +1,36 @@
+// Why a file could not be read, written or understood, in words for the log:
+// the file's name with the system's reason or the fault found in it.
+#pragma once
+
+#include "intel_hex.h"
+#include "language.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace scriba8::app {
+
+// The reason for an errno value or files::kNotRegularFile.
+std::string SystemReason(int error, Language language);
+
+// "PATH: REASON".
+std::string FileReason(std::string_view path, int error, Language language);
+std::string FileReason(std::string_view path, const TextPair& reason, Language language);
+
+// "PATH: line N: FAULT", or "PATH: FAULT" for faults of the whole file.
+std::string HexFaultReason(std::string_view path, HexFault fault, std::size_t line,
+                           Language language);
+
+// The warning for records that overwrite each other with different bytes.
+std::string OverlapWarning(std::string_view path, std::uint64_t address, std::uint64_t count,
+                           Language language);
+
+namespace reasons {
+inline constexpr TextPair kEmptyFile{"the file is empty", "文件是空的"};
+inline constexpr TextPair kNoIspData{"the file holds no ISP code", "文件中没有ISP代码"};
+inline constexpr TextPair kSameAsInput{"the output would overwrite an input file",
+                                       "输出文件与输入文件相同"};
+} // namespace reasons
+
+} // namespace scriba8::app
