@@ -46,19 +46,6 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-void ConfigureValueField(CHexEditBase& field, std::int32_t size, bool readField) {
-    const QColor& background = readField ? kGrey : kWhite;
-    field.SetShowAddress(false);
-    field.SetShowAscii(false);
-    field.SetBytesPerRow(static_cast<unsigned>(std::max(size, 1)), false);
-    field.SetAddressColors(background, kBlack);
-    field.SetAsciiColors(background, kBlack);
-    field.SetHexColors(background, kBlack);
-    field.SetBackgroundColor(background);
-    if (readField) field.SetHighlightColors(QColor(255, 0, 0), QColor(255, 190, 190), kBlack);
-    field.SetReadOnly(readField);
-}
-
 void Show(CHexEditBase& field, const Bytes& bytes) {
     field.SetData(bytes.empty() ? nullptr : bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
@@ -74,6 +61,19 @@ CEngineerSheet::CEngineerSheet(int number, const SheetDefinition& definition,
     canvas_->resize(units.X(designWidth), designHeight_);
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this] { ApplyScroll(); });
+}
+
+void CEngineerSheet::ConfigureValueField(CHexEditBase& field, std::int32_t size, bool readField) {
+    const QColor& background = readField ? kGrey : kWhite;
+    field.SetShowAddress(false);
+    field.SetShowAscii(false);
+    field.SetBytesPerRow(static_cast<unsigned>(std::max(size, 1)), false);
+    field.SetAddressColors(background, kBlack);
+    field.SetAsciiColors(background, kBlack);
+    field.SetHexColors(background, kBlack);
+    field.SetBackgroundColor(background);
+    if (readField) field.SetHighlightColors(QColor(255, 0, 0), QColor(255, 190, 190), kBlack);
+    field.SetReadOnly(readField);
 }
 
 std::string CEngineerSheet::DataFilePath() const {
@@ -151,10 +151,9 @@ void CEngineerSheet::Write() {
     for (const auto* rows : {&items_, &edits_})
         for (const ValueRow& row : *rows) {
             if (row.size == 0) continue;
-            const Bytes value = Contents(*row.write);
-            PlaceValue(image, row.offset,
-                       std::span(value).first(std::min<std::size_t>(value.size(),
-                                                                    static_cast<std::size_t>(row.size))));
+            Bytes value = Contents(*row.write);
+            value.resize(std::min(value.size(), static_cast<std::size_t>(row.size)));
+            PlaceValue(image, row.offset, value);
         }
     writeImage_ = std::move(image);
     host_.log->outcome(app::texts::kPass);

@@ -84,6 +84,9 @@ protected:
                    QWidget* parent);
 
     const DialogUnits& Units() const { return units_; }
+    // One row of size bytes without address or ASCII column: white and
+    // editable, or grey, read-only and ready for the compare marks.
+    static void ConfigureValueField(CHexEditBase& field, std::int32_t size, bool readField);
     QLabel* AddLabel(const QString& text, const QRect& where);
     QPushButton* AddButton(const QString& text, const QRect& where);
     CHexEditBase* AddField(const QRect& where);

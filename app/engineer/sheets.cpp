@@ -11,25 +11,9 @@
 namespace scriba8::engineer {
 namespace {
 
-const QColor kGrey(200, 200, 200);
 const QColor kBlack(0, 0, 0);
 
 std::int32_t OneByte(std::int32_t size) { return std::min(size, 1); }
-
-// The read-only, grey field of the five identity bytes.
-void ConfigureIdentityField(CHexEditBase& field) {
-    field.SetShowAddress(false);
-    field.SetShowAscii(false);
-    field.SetBytesPerRow(5, false);
-    field.SetAddressColors(kGrey, kBlack);
-    field.SetAsciiColors(kGrey, kBlack);
-    field.SetHexColors(kGrey, kBlack);
-    field.SetBackgroundColor(kGrey);
-    field.SetHighlightColors(QColor(255, 0, 0), QColor(255, 190, 190), kBlack);
-    field.SetReadOnly(true);
-    field.SetData(nullptr, 0);
-    field.setEnabled(false);
-}
 
 const ItemRecord* ItemOf(const SheetDefinition& definition, int k) {
     return k < static_cast<int>(definition.items.size()) ? &definition.items[static_cast<std::size_t>(k)]
@@ -183,7 +167,8 @@ CSheet2Dlg::CSheet2Dlg(const SheetDefinition& definition, const SheetHost& host,
     AddCommandButtons(units.Rect(68, 7, 50, 14), units.Rect(131, 7, 50, 14), &sync);
     AddLabel(QStringLiteral("DUT ID : "), units.Rect(7, 39, 115, 9));
     identity_ = AddField(units.Rect(125, 35, 188, 18));
-    ConfigureIdentityField(*identity_);
+    ConfigureValueField(*identity_, 5, true);
+    identity_->setEnabled(false);
     status_ = AddLabel(QString(), units.Rect(317, 39, 115, 9));
     for (int k = 0; k < 8; ++k) {
         const ItemRecord* item = ItemOf(definition, k);
