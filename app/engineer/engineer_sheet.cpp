@@ -65,6 +65,10 @@ CEngineerSheet::CEngineerSheet(int number, const SheetDefinition& definition,
 
 void CEngineerSheet::ConfigureValueField(CHexEditBase& field, std::int32_t size, bool readField) {
     const QColor& background = readField ? kGrey : kWhite;
+    // One row fills the field; a scroll bar would cover it. The caret still
+    // brings bytes beyond the right edge into view.
+    field.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    field.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     field.SetShowAddress(false);
     field.SetShowAscii(false);
     field.SetBytesPerRow(static_cast<unsigned>(std::max(size, 1)), false);
@@ -82,8 +86,13 @@ std::string CEngineerSheet::DataFilePath() const {
 }
 
 QLabel* CEngineerSheet::AddLabel(const QString& text, const QRect& where) {
-    auto* label = new QLabel(text, canvas_);
+    auto* label = new QLabel(canvas_);
     label->setGeometry(where);
+    // A name longer than its place ends in an ellipsis and shows whole as a tip.
+    const QString shown =
+        label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width());
+    label->setText(shown);
+    if (shown != text) label->setToolTip(text);
     return label;
 }
 

@@ -339,6 +339,23 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromStdString(dialog_->Sheet(0)->DataFilePath())));
     }
 
+    void longNamesAndWideValuesStayReadable() {
+        const std::string name(80, 'N');
+        Open({{"Main/SheetCount", "3"},
+              {"Sheet2/ItemCount", "1"},
+              {"Sheet2/Item00_Name", name},
+              {"Sheet2/Item00_Size", "64"}});
+        Select(2);
+        const CEngineerSheet::ValueRow& row = dialog_->Sheet(2)->Items()[0];
+        QCOMPARE(row.label->toolTip(), QString::fromStdString(name) + QStringLiteral(" : "));
+        QVERIFY(row.label->text().endsWith(QChar(0x2026)));
+        QVERIFY(row.label->fontMetrics().horizontalAdvance(row.label->text()) <=
+                row.label->contentsRect().width());
+        // The one row keeps the whole height of its field.
+        QVERIFY(!row.write->horizontalScrollBar()->isVisible());
+        QVERIFY(row.write->viewport()->height() >= row.write->CurrentLayout().rowHeight);
+    }
+
     void lastSheetWritesOnlyAfterARead() {
         Open(OptionSheets());
         Select(3);
