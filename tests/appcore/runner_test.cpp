@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -38,21 +39,28 @@ protected:
     LibraryApi api_ = test::FakeApi();
     std::vector<std::uint16_t> progress_;
     std::vector<std::pair<bool, std::size_t>> progressShown_; // visible, log length then
+    std::atomic<bool> sawProgress_{false};
     DeviceRunner runner_{api_, *record_, log_,
                          ProgressHooks{[this](bool visible) {
                                            progressShown_.emplace_back(visible,
                                                                        log_.text().size());
                                        },
-                                       [this](std::uint16_t p) { progress_.push_back(p); },
+                                       [this](std::uint16_t p) {
+                                           progress_.push_back(p);
+                                           sawProgress_ = true;
+                                       },
                                        {}}};
 };
 
 TEST_F(Runner, WorkerProgressRisesAndTheResultIsReadAfterTheJoin) {
-    Fake().behave = [](const std::string&, ContextRecord& record) {
+    Fake().behave = [this](const std::string&, ContextRecord& record) {
         StatusWord status(record.status);
         for (std::uint16_t p = 1; p <= 100; ++p) {
             status.progress(p);
-            if (p % 10 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+            // On a loaded machine the poller may not run at all before the
+            // worker ends; hold at half way until it has seen a value.
+            for (int waited = 0; p == 50 && !sawProgress_ && waited < 5000; ++waited)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         record.currentCounter = 77; // written by the worker, read after the join
         return std::int32_t{S8_PASS};
