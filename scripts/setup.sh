@@ -32,10 +32,21 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
+# A selection that finds no test fails: a build folder configured without
+# tests must never pass as a clean run.
 run_tests() {
     local dir=$1
     shift
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$jobs" "$@"
+}
+
+# configure_and_build_tests DIR BUILD_TYPE SANITIZE APP BENCHMARKS FUZZ
+# Every option the test phase depends on is given, so a cache left in DIR by
+# another mode (run builds build/ without tests) cannot change what runs.
+configure_and_build_tests() {
+    configure_and_build "$1" -DCMAKE_BUILD_TYPE="$2" -DSCRIBA8_BUILD_TESTS=ON -DSCRIBA8_WERROR=ON \
+        -DSCRIBA8_SANITIZE="$3" -DSCRIBA8_BUILD_APP="$4" -DSCRIBA8_BUILD_BENCHMARKS="$5" \
+        -DSCRIBA8_FUZZ="$6"
 }
 
 # Debian packages from the release build in build/, then their check.
@@ -75,19 +86,18 @@ run)
 test)
     export QT_QPA_PLATFORM=offscreen
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
-    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCRIBA8_SANITIZE=address \
-        -DSCRIBA8_BUILD_BENCHMARKS=OFF
+    #                         dir        build type     sanitize app benchmarks fuzz
+    configure_and_build_tests build-asan Debug          address  ON  OFF        OFF
     run_tests build-asan -LE 'fuzz|bench|install'
     echo "== ThreadSanitizer (threaded paths) =="
-    configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DSCRIBA8_SANITIZE=thread \
-        -DSCRIBA8_BUILD_APP=OFF -DSCRIBA8_BUILD_BENCHMARKS=OFF
-    run_tests build-tsan -L threads --no-tests=ignore
+    configure_and_build_tests build-tsan Debug          thread   OFF OFF        OFF
+    run_tests build-tsan -L threads
     echo "== Fuzz targets =="
-    CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DSCRIBA8_FUZZ=ON -DSCRIBA8_BUILD_APP=OFF -DSCRIBA8_BUILD_BENCHMARKS=OFF
-    run_tests build-fuzz -L fuzz --no-tests=ignore
+    CC=clang CXX=clang++ \
+    configure_and_build_tests build-fuzz RelWithDebInfo ""       OFF OFF        ON
+    run_tests build-fuzz -L fuzz
     echo "== Release build, every test =="
-    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    configure_and_build_tests build      RelWithDebInfo ""       ON  ON         OFF
     run_tests build -LE fuzz
     echo "== Debian packages =="
     make_packages
