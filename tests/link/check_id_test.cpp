@@ -8,6 +8,8 @@
 
 #include <gmock/gmock.h>
 
+#include <set>
+
 namespace scriba8::testing {
 namespace {
 
@@ -54,14 +56,28 @@ TEST_F(CheckIdTest, TwoByteFamiliesIgnoreTheThirdByte) {
     expectResult(S8_FAIL);
 }
 
-TEST_F(CheckIdTest, OtherFamiliesNeedTheThirdByte) {
-    for (std::uint8_t family : {0xF6, 0xFB, 0xE1}) {
+// Every family of the table against fixed replies: byte 2 counts only outside
+// the two-byte identity families.
+TEST_F(CheckIdTest, ThirdIdentityByteCountsOnlyOutsideTheTwoByteFamilies) {
+    std::set<std::uint8_t> families;
+    for (const ChipRecord& chip : chipTable()) families.insert(chip.familyByte());
+    for (std::uint8_t family :
+         {0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF7, 0xF8, 0xF9, 0xFA, 0xFC, 0xF6, 0xFB}) {
+        EXPECT_TRUE(families.contains(family)) << "no chip of family " << int{family};
+    }
+    for (std::uint8_t family : families) {
+        SCOPED_TRACE(::testing::Message() << "family " << std::hex << int{family});
         ctx_.partIndex = chipIndexWhere([&](const ChipRecord& c) { return c.familyByte() == family; });
-        ASSERT_GE(ctx_.partIndex, 0) << int{family};
-        device().faults().identityReply.reset();
+        const std::uint8_t product = chipAt(ctx_.partIndex)->productByte();
+        const auto reply = [&](std::uint8_t third, std::uint8_t rest) {
+            device().faults().identityReply = {product, family, third, rest, rest};
+        };
+        reply(0x05, 0x00);
         expectResult(S8_PASS);
-        device().faults().identityReply = identityOf(ctx_.partIndex, 0x00);
-        expectResult(S8_FAIL);
+        reply(0x00, 0x05);
+        expectResult(twoByteFamily(family) ? S8_PASS : S8_FAIL);
+        reply(0xFF, 0xFF);
+        expectResult(twoByteFamily(family) ? S8_PASS : S8_FAIL);
     }
 }
 

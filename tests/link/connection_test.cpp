@@ -1,6 +1,7 @@
 // The connection check against the virtual programmer: firmware questions,
 // the update loop, the power-on command and its status mapping.
 #include "link_fixture.h"
+#include "recording_backend.h"
 
 #include "link/connection.h"
 #include "link/usb_ids.h"
@@ -102,6 +103,48 @@ TEST_F(ConnectionTest, AcceptedUpdatesLoopUntilTheFirmwareMatches) {
     EXPECT_TRUE(device().firmware().supports8051);
     // Boot loader start, erase, new firmware start, restart; restart after the aux update.
     EXPECT_THAT(sleeps(), ElementsAre(2000, 1320, 1000, 2000, 2000));
+}
+
+// The version reply as the programmer sends it, byte for byte, against a
+// scripted device rather than the virtual programmer's own encoding.
+TEST_F(ConnectionTest, FirmwareReplyBytesAreReadLowByteFirst) {
+    Recorder recorder;
+    RecordingBackend backend(recorder);
+    setBackendOverride(&backend);
+    struct Case {
+        std::vector<std::uint8_t> reply;
+        LinkCode expected;
+        const char* question;
+    };
+    const Case cases[] = {
+        {{0x03, 0x00, 0x15, 0x00, 0x04, 0x01, 0xEE, 0x02}, LinkCode::Ok, nullptr},
+        {{0x04, 0x00, 0x15, 0x00, 0x04, 0x01, 0x00, 0x02}, LinkCode::UpdateDeclined,
+         "Unmatched FW version, Do you want to update ?"},
+        {{0x00, 0x15, 0x00, 0x03, 0x04, 0x01, 0x00, 0x02}, LinkCode::UpdateDeclined,
+         "Unmatched FW version, Do you want to update ?"},
+        {{0x03, 0x00, 0x15, 0x00, 0x01, 0x04, 0x00, 0x02}, LinkCode::UpdateDeclined,
+         "Unmatched sub MCU FW version, Do you want to update ?"},
+        {{0x03, 0x00, 0x15, 0x00, 0x04, 0x01, 0x00, 0x01}, LinkCode::UpdateDeclined,
+         "FW is not support 8051, Do you want to update ?"},
+        {{0x04, 0x00, 0x15, 0x00, 0x04, 0x01, 0x02, 0x00}, LinkCode::UpdateDeclined,
+         "FW is not support 8051, Do you want to update ?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.reply));
+        recorder.features = {c.reply};
+        host_.questions.clear();
+        EXPECT_EQ(ConnectProgrammer(ctx_, false), c.expected);
+        if (c.question == nullptr) {
+            EXPECT_TRUE(host_.questions.empty());
+        } else {
+            EXPECT_THAT(host_.questions, ElementsAre(c.question));
+        }
+        ASSERT_FALSE(recorder.sets.empty());
+        EXPECT_EQ(recorder.sets.back()[3], 0x04); // the version query, nothing after it
+        EXPECT_EQ(recorder.sets.back()[4], 0x0A);
+        CloseProgrammer(false); // the scripted device goes before the fixture ends
+    }
+    EXPECT_EQ(recorder.livePorts, 0);
 }
 
 TEST_F(ConnectionTest, PowerOnStatusesMapToLinkCodes) {

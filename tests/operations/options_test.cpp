@@ -44,6 +44,8 @@ TEST_F(OptionExchangeTest, TrimComesBeforeTheOptionWrite) {
     EXPECT_THAT(commandNames(), ElementsAre("04/0A", "07/01", "07/06", "05/02", "07/02"));
     EXPECT_EQ(lastCommand(0x07, 0x06)[4], 0x03);
     EXPECT_EQ(device().socket()->trimmedFrequency, 3);
+    // Reply waits: power-on, trim, option write, power-down.
+    EXPECT_THAT(device().statusWaits(), ElementsAre(5000u, 5000u, 1000u, 1000u));
 
     freshDevice();
     ctx_.itemValue[2] = 0; // external clock: nothing to trim

@@ -41,6 +41,29 @@ TEST_F(ProgramTest, ProgramThenVerifyTheImage) {
     expectResult(verify(&ctx_), S8_FAIL);
 }
 
+TEST_F(ProgramTest, StartAddressesGoOutLowByteFirstInBytesFourToSeven) {
+    selectChip([](const ChipRecord& c) { return c.flashSize == 65536; });
+    std::vector<std::uint8_t> image = randomBytes(16, random_);
+    useImage(image);
+    ctx_.flashStart = 0xA5C3;
+    expectResult(program(&ctx_), S8_PASS);
+    const CommandBytes flashWrite = lastCommand(0x05, 0x01);
+    EXPECT_THAT(std::vector(flashWrite.begin() + 4, flashWrite.begin() + 8),
+                ElementsAre(0xC3, 0xA5, 0x00, 0x00));
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), device().socket()->flash.begin() + 0xA5C3));
+
+    // Only the write is looked at here: the read-back always starts at address 0.
+    selectChip([](const ChipRecord& c) { return c.eepromSize == 512; });
+    std::vector<std::uint8_t> eeprom = randomBytes(16, random_);
+    useEeprom(eeprom);
+    ctx_.eepromStart = 0x0123;
+    programEeprom(&ctx_);
+    const CommandBytes eepromWrite = lastCommand(0x05, 0x06);
+    EXPECT_THAT(std::vector(eepromWrite.begin() + 4, eepromWrite.begin() + 8),
+                ElementsAre(0x23, 0x01, 0x00, 0x00));
+    EXPECT_TRUE(std::equal(eeprom.begin(), eeprom.end(), device().socket()->eeprom.begin() + 0x0123));
+}
+
 TEST_F(ProgramTest, VerifyReadsOnlyTheImagesLength) {
     selectChip(noEeprom);
     std::vector<std::uint8_t> image(3000, 0xFF);
