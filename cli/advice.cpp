@@ -26,8 +26,10 @@ constexpr TextPair kUpdateDeclined{
     "编程器固件需要先更新才能使用：请重新运行命令并回答 yes，或加上 --yes。"};
 constexpr TextPair kUpdateFailed{
     "The firmware update failed: keep the programmer connected and run the command again to "
-    "repeat the update.",
-    "固件更新失败：请保持编程器连接，重新运行命令以再次更新。"};
+    "repeat the update. When the message above says the version still does not match, the "
+    "firmware image is the wrong one: install the image that came with this version.",
+    "固件更新失败：请保持编程器连接，重新运行命令以再次更新。如果上面的信息说明版本仍然不匹配，"
+    "则固件映像不正确：请安装与本版本配套的映像。"};
 constexpr TextPair kWrongChip{
     "The chip in the socket is not the part named by --part: check the part name and how the "
     "chip sits in the socket.",

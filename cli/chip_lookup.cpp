@@ -34,7 +34,31 @@ std::optional<std::int32_t> FindPart(std::span<const BodyInfo> chips, std::strin
     for (std::size_t i = 0; i < chips.size(); ++i)
         if (chips[i].partName != nullptr && name == chips[i].partName)
             return static_cast<std::int32_t>(i);
-    return std::nullopt;
+    const std::string wanted = lower(name);
+    std::optional<std::int32_t> found;
+    for (std::size_t i = 0; i < chips.size(); ++i) {
+        if (chips[i].partName == nullptr || lower(chips[i].partName) != wanted) continue;
+        if (found) return std::nullopt; // two names differing only in case: say which
+        found = static_cast<std::int32_t>(i);
+    }
+    return found;
+}
+
+std::optional<std::string> ClosestWord(std::span<const std::string> words, std::string_view typed) {
+    const std::string wanted = lower(typed);
+    std::optional<std::string> best;
+    std::size_t bestEdits = std::max<std::size_t>(2, wanted.size() / 3) + 1;
+    for (const std::string& word : words) {
+        const std::string candidate = lower(word);
+        const std::size_t edits = candidate.starts_with(wanted) && !wanted.empty()
+                                      ? 0
+                                      : editDistance(candidate, wanted);
+        if (edits < bestEdits) {
+            bestEdits = edits;
+            best = word;
+        }
+    }
+    return best;
 }
 
 std::vector<std::string> ClosePartNames(std::span<const BodyInfo> chips, std::string_view name,

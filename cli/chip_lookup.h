@@ -13,8 +13,12 @@
 
 namespace scriba8::cli {
 
-// The row whose name is exactly the given one.
+// The row whose name is the given one, in any letter case.
 std::optional<std::int32_t> FindPart(std::span<const BodyInfo> chips, std::string_view name);
+
+// The word the user most likely meant (a prefix of it, or a few typing
+// mistakes away); nothing when none is close.
+std::optional<std::string> ClosestWord(std::span<const std::string> words, std::string_view typed);
 
 // Names that look like the given one, closest first: the same name in
 // other letter case, names that start with or contain it, and names a few

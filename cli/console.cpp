@@ -20,6 +20,7 @@ int chooseSaveFile(void* user, const char*, const char*, const char*, const char
 bool IsTerminal(std::FILE* stream) { return stream != nullptr && isatty(fileno(stream)) == 1; }
 
 void LogPrinter::write(std::string_view piece) {
+    if (out_ == nullptr) return;
     pending_.append(piece);
     std::size_t end = 0;
     while ((end = pending_.find('\n')) != std::string::npos) {
@@ -32,7 +33,7 @@ void LogPrinter::write(std::string_view piece) {
 }
 
 void LogPrinter::flush() {
-    if (pending_.empty()) return;
+    if (out_ == nullptr || pending_.empty()) return;
     std::fprintf(out_, "%s\n", pending_.c_str());
     pending_.clear();
     std::fflush(out_);

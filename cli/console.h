@@ -23,6 +23,7 @@ enum class Answer { ask, yes, no };
 // is complete, so it never mixes with the progress bar.
 class LogPrinter {
 public:
+    // Null out: nothing is written.
     explicit LogPrinter(std::FILE* out) : out_(out) {}
     void write(std::string_view piece);
     void flush(); // a pending partial line, if any

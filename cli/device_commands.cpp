@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "auto_sequence.h"
+#include "chip_selection.h"
 #include "checksums.h"
 #include "selection_output.h"
 #include "steps.h"
@@ -43,9 +44,9 @@ const std::map<std::string, DeviceSpec, std::less<>>& deviceSpecs() {
 // A buffer as the report shows it; the path only when it is written out.
 Json imageJson(const std::string& path, std::span<const std::uint8_t> bytes) {
     Json object = Json::object();
-    if (!path.empty()) object.set("path", path);
-    object.set("length", static_cast<std::uint64_t>(bytes.size()));
-    object.set("checksum", app::Checksum16(bytes));
+    if (!path.empty()) object["path"] = path;
+    object["length"] = static_cast<std::uint64_t>(bytes.size());
+    object["checksum"] = app::Checksum16(bytes);
     return object;
 }
 
@@ -54,10 +55,10 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
     const app::CodeBuffers& buffers = session.buffers();
     const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, session.chip()->flashSize);
     Json flash = imageJson(invocation.output, buffers.flash);
-    flash.set("chipChecksum", chipChecksum);
-    report.data.set("flash", std::move(flash));
+    flash["chipChecksum"] = chipChecksum;
+    report.data["flash"] = std::move(flash);
     if (session.chip()->eepromSize != 0)
-        report.data.set("eeprom", imageJson(invocation.eepromOutput, buffers.eeprom));
+        report.data["eeprom"] = imageJson(invocation.eepromOutput, buffers.eeprom);
 
     report.lines.push_back("Flash: " + std::to_string(buffers.flash.size()) + " bytes, checksum " +
                            HexText(app::Checksum16(buffers.flash), 4) + ", chip checksum " +
@@ -91,6 +92,112 @@ std::string stepName(DeviceCommand command) {
     return {};
 }
 
+constexpr std::size_t kMismatchesShown = 8;
+
+// After a failed verify: reads the chip back and says where it differs from
+// the image, so the operator sees a stuck bit from a wrong file at a glance.
+void describeMismatch(Session& session, Report& report) {
+    const std::span<const std::uint8_t> expected = session.buffers().flash;
+    app::OperationLog quiet(session.language());
+    app::DeviceRunner reader(session.api(), session.record(), quiet);
+    const app::CommandOutcome read = reader.run(DeviceCommand::dumpTarget, session.buffers());
+    if (read.result != S8_PASS || !read.dump) {
+        report.lines.push_back("The chip could not be read back to show where it differs.");
+        return;
+    }
+    const std::vector<std::uint8_t>& chip = read.dump->flash;
+    Json first = Json::array();
+    std::size_t count = 0;
+    for (std::size_t address = 0; address < expected.size(); ++address) {
+        const std::uint8_t got = address < chip.size() ? chip[address] : 0xFF;
+        if (got == expected[address]) continue;
+        if (count++ >= kMismatchesShown) continue;
+        first.push_back({{"address", address}, {"expected", expected[address]}, {"read", got}});
+    }
+    report.data["mismatch"] = {{"count", count}, {"first", first}};
+    report.lines.push_back(std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
+                           (count > kMismatchesShown
+                                ? "; the first " + std::to_string(kMismatchesShown) + ":"
+                                : std::string(":")));
+    for (const Json& entry : first)
+        report.lines.push_back("  " + HexText(entry["address"].get<std::uint32_t>(), 8) +
+                               "  expected " + HexText(entry["expected"].get<std::uint32_t>(), 2) +
+                               ", read " + HexText(entry["read"].get<std::uint32_t>(), 2));
+}
+
+struct StepRun {
+    DeviceCommand command;
+    std::int32_t result;
+};
+
+// The steps of a sequence in the report; the first failure decides the
+// result. A verify that failed says where.
+void reportSteps(const std::vector<StepRun>& runs, Session& session, Report& report,
+                 const std::string& command) {
+    std::int32_t result = S8_PASS;
+    std::string failedStep;
+    Json steps = Json::array();
+    for (const StepRun& run : runs) {
+        const std::string name = stepName(run.command);
+        steps.push_back({{"step", name},
+                         {"result", run.result},
+                         {"message", app::texts::ResultText(run.result).in(session.language())}});
+        if (result == S8_PASS && run.result != S8_PASS) {
+            result = run.result;
+            failedStep = name;
+            if (run.command == DeviceCommand::verify && run.result == S8_FAIL)
+                describeMismatch(session, report);
+        }
+    }
+    report.data["steps"] = std::move(steps);
+    report.setResult(result, session.language(), failedStep.empty() ? command : failedStep);
+}
+
+// program: erase, program and verify, as other programmer tools do, so a
+// chip that was not blank cannot pass.
+Report runProgram(const Invocation& invocation, Session& session) {
+    Report report;
+    report.command = invocation.command;
+    if (!session.prepare(invocation, deviceSpecs().at("program").inputs, report)) return report;
+    std::vector<DeviceCommand> sequence;
+    if (!invocation.noErase) sequence.push_back(DeviceCommand::erase);
+    sequence.push_back(DeviceCommand::program);
+    if (!invocation.noVerify) sequence.push_back(DeviceCommand::verify);
+    std::vector<StepRun> runs;
+    for (DeviceCommand command : sequence) {
+        runs.push_back({command, session.runner().run(command, session.buffers()).result});
+        if (runs.back().result != S8_PASS) break;
+    }
+    reportSteps(runs, session, report, invocation.command);
+    return report;
+}
+
+// write-options --from-chip: the options the chip holds, then the changes
+// of the command line.
+bool startFromChip(const Invocation& invocation, Session& session, Report& report) {
+    const BodyInfo& chip = *session.chip();
+    const app::CommandOutcome read =
+        session.runner().run(DeviceCommand::readOptions, session.buffers());
+    if (read.result != S8_PASS || !read.readSelection) {
+        report.setResult(read.result, session.language(), "read-options");
+        return false;
+    }
+    ContextRecord& record = session.record();
+    for (int k = 0; k < S8_ITEM_COUNT; ++k) {
+        // The oscillator frequency is not kept in the option bytes: the
+        // chip's default stands unless --option names one.
+        if (chip.items[k].name != nullptr && std::string_view(chip.items[k].name) == "Trim_Frequency")
+            continue;
+        record.itemValue[k] = read.readSelection->itemValue[static_cast<std::size_t>(k)];
+    }
+    std::copy(read.readSelection->bitValue.begin(), read.readSelection->bitValue.end(),
+              record.bitValue);
+    app::AdoptDecodedSelection(chip, record);
+    if (auto error = ApplySettings(chip, record, invocation.options, invocation.bits))
+        throw UsageError(*error);
+    return true;
+}
+
 Report runAuto(const Invocation& invocation, Session& session) {
     Report report;
     report.command = invocation.command;
@@ -98,26 +205,12 @@ Report runAuto(const Invocation& invocation, Session& session) {
     if (!session.prepare(invocation, inputs, report)) return report;
 
     const app::AutoRunResult run = app::RunAutoSequence(session.runner(), session.buffers());
-    std::int32_t result = S8_PASS;
-    std::string failedStep;
-    Json steps = Json::array();
-    for (const auto& [command, code] : run.steps) {
-        const std::string name = stepName(command);
-        Json entry = Json::object();
-        entry.set("step", name);
-        entry.set("result", code);
-        entry.set("message", app::texts::ResultText(code).in(session.language()));
-        steps.push(std::move(entry));
-        if (result == S8_PASS && code != S8_PASS) {
-            result = code;
-            failedStep = name;
-        }
-    }
+    std::vector<StepRun> runs;
+    for (const auto& [command, code] : run.steps) runs.push_back({command, code});
     Json selected = Json::array();
-    for (const std::string& name : StepList(session.record().autoProcess)) selected.push(name);
-    report.data.set("stepsSelected", std::move(selected));
-    report.data.set("steps", std::move(steps));
-    report.setResult(result, session.language(), failedStep.empty() ? "auto" : failedStep);
+    for (const std::string& name : StepList(session.record().autoProcess)) selected.push_back(name);
+    report.data["stepsSelected"] = std::move(selected);
+    reportSteps(runs, session, report, "auto");
     return report;
 }
 
@@ -129,6 +222,7 @@ bool IsDeviceCommand(const std::string& command) {
 
 Report RunDeviceCommand(const Invocation& invocation, Session& session) {
     if (invocation.command == "auto") return runAuto(invocation, session);
+    if (invocation.command == "program") return runProgram(invocation, session);
     const DeviceSpec& entry = deviceSpecs().find(invocation.command)->second;
     Report report;
     report.command = invocation.command;
@@ -142,23 +236,29 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
         throw UsageError(std::string(chip.partName) + " has no EEPROM to write to " +
                          invocation.eepromOutput);
 
+    if (entry.command == DeviceCommand::writeOptions && invocation.fromChip &&
+        !startFromChip(invocation, session, report))
+        return report;
+
     app::CommandOutcome outcome = session.runner().run(entry.command, session.buffers());
     report.setResult(outcome.result, session.language(), invocation.command);
+    if (entry.command == DeviceCommand::verify && outcome.result == S8_FAIL)
+        describeMismatch(session, report);
 
     if (entry.command == DeviceCommand::writeOptions && outcome.result == S8_PASS) {
         const SelectionTexts written =
             DescribeSelection(chip, session.record(), SelectionSource::toWrite);
-        report.data.set("options", SelectionJson(written));
+        report.data["options"] = SelectionJson(written);
         report.lines.push_back(std::string("Options written to ") + chip.partName + ":");
         AppendSelectionLines(written, report.lines);
     }
     if (outcome.readSelection) {
         const SelectionTexts read = describeRead(chip, *outcome.readSelection);
-        report.data.set("options", SelectionJson(read));
+        report.data["options"] = SelectionJson(read);
         report.lines.push_back(std::string("Options read from ") + chip.partName + ":");
         AppendSelectionLines(read, report.lines);
     }
-    if (outcome.chipChecksum) report.data.set("chipChecksum", *outcome.chipChecksum);
+    if (outcome.chipChecksum) report.data["chipChecksum"] = *outcome.chipChecksum;
     if (outcome.dump) {
         app::ApplyDump(session.buffers(), std::move(*outcome.dump));
         saveDump(invocation, session, report);

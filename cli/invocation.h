@@ -1,6 +1,7 @@
 // Everything the command line said, as plain values.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ struct Invocation {
     bool json = false;
     bool yes = false;
     bool no = false;
-    std::string programmer; // "virtual" or "usb"; empty: as the environment says
+    std::string programmer; // virtual, usb, usb:PATH or usb:SERIAL; empty: as the environment says
+    bool verbose = false;   // every report exchanged, on stderr
+    bool quiet = false;     // errors only
+    bool noProgress = false;
 
     // Input files and how they load.
     std::string file;
@@ -28,10 +32,18 @@ struct Invocation {
     std::string output;
     std::string eepromOutput;
 
+    // program: the erase before and the verify after are on unless turned off.
+    bool noErase = false;
+    bool noVerify = false;
+    // write-options: start from the options the chip holds.
+    bool fromChip = false;
+    // isp-insert, offline download: overwrite code bytes that are not 0xFF.
+    bool force = false;
+
     // Hardware options and auto steps.
     std::vector<std::string> options; // NAME=VALUE
     std::vector<std::string> bits;    // NAME=on|off
-    std::string steps;                // empty: default, or the project's
+    std::optional<std::string> steps; // none: default, or the project's
     std::string customerString;
     std::string ispFile;
 

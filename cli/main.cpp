@@ -1,14 +1,18 @@
 // scriba8: the command-line front end. Parses the command line into an
 // Invocation, runs it in a Session and prints the report.
+#include "chip_lookup.h"
 #include "commands.h"
 #include "exit_codes.h"
 #include "library_api.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 namespace {
 
@@ -43,9 +47,24 @@ void addGlobalOptions(CLI::App& app, Invocation& invocation) {
     auto* no = app.add_flag("--no,-n", invocation.no, "Answer no to firmware-update questions");
     yes->excludes(no);
     app.add_option("--programmer", invocation.programmer,
-                   "virtual: the built-in virtual programmer (as SCRIBA8_PROGRAMMER=virtual); "
-                   "usb: a real one")
-        ->check(CLI::IsMember({"virtual", "usb"}));
+                   "virtual: the built-in virtual programmer; usb: the first USB programmer; "
+                   "usb:PATH or usb:SERIAL: the one at that device path or with that serial "
+                   "number (scriba8 programmers lists them). Same values as SCRIBA8_PROGRAMMER")
+        ->type_name("WHICH")
+        ->check(CLI::Validator(
+            [](std::string& value) -> std::string {
+                if (value == "virtual" || value == "usb" ||
+                    (value.starts_with("usb:") && value.size() > 4))
+                    return {};
+                return "--programmer takes virtual, usb, usb:PATH or usb:SERIAL, not \"" + value +
+                       "\"";
+            },
+            "", "programmer"));
+    auto* verbose = app.add_flag("--verbose,-v", invocation.verbose,
+                                 "Print every report exchanged with the programmer on stderr");
+    auto* quiet = app.add_flag("--quiet,-q", invocation.quiet, "Print errors only");
+    verbose->excludes(quiet);
+    app.add_flag("--no-progress", invocation.noProgress, "No progress bar");
 }
 
 CLI::App* addCommand(CLI::App& parent, Invocation& invocation, const std::string& name,
@@ -75,7 +94,8 @@ void addSettings(CLI::App* command, Invocation& invocation) {
                         "(scriba8 parts NAME lists them); the chip's default otherwise")
         ->type_name("NAME=VALUE")
         ->allow_extra_args(false);
-    command->add_option("--bit", invocation.bits, "A bit option, e.g. LOCK=on or HWBS=off")
+    command->add_option("--bit", invocation.bits,
+                        "A bit option, e.g. LOCK=on or HWBS=off (1 and 0 work too)")
         ->type_name("NAME=on|off")
         ->allow_extra_args(false);
 }
@@ -116,8 +136,12 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
                "Erase everything including the options (unlocks a locked chip), then write the "
                "default options");
 
-    auto* program = addCommand(app, invocation, "program", "program", "Program FILE into Flash");
+    auto* program = addCommand(app, invocation, "program", "program",
+                               "Erase the Flash, program FILE into it and verify it");
     addFile(program, invocation, true, "The code to program");
+    program->add_flag("--no-erase", invocation.noErase,
+                      "Program without erasing first (the chip must be blank)");
+    program->add_flag("--no-verify", invocation.noVerify, "Do not read the chip back afterwards");
     auto* verify = addCommand(app, invocation, "verify", "verify",
                               "Compare the chip's Flash with FILE");
     addFile(verify, invocation, true, "The code to compare with");
@@ -127,9 +151,11 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
 
     addCommand(app, invocation, "read-options", "read-options", "Read the option bytes by name");
     auto* writeOptions = addCommand(app, invocation, "write-options", "write-options",
-                                    "Write the options: the chip's defaults, changed by --option "
-                                    "and --bit");
+                                    "Write the options: the chip's defaults (or with --from-chip "
+                                    "its present options), changed by --option and --bit");
     addSettings(writeOptions, invocation);
+    writeOptions->add_flag("--from-chip", invocation.fromChip,
+                           "Start from the options the chip holds (read first), not the defaults");
     addCommand(app, invocation, "checksum", "checksum", "Read the checksum the chip keeps");
 
     auto* dump = addCommand(app, invocation, "dump", "dump",
@@ -176,6 +202,8 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
     isp->add_option("--isp-file", invocation.ispFile,
                     "Your own ISP code (Intel HEX linked at 0, or binary); the chip's built-in "
                     "one otherwise");
+    isp->add_flag("--force", invocation.force,
+                  "Overwrite code bytes under the ISP area that are not 0xFF");
 
     auto* offline = app.add_subcommand("offline", "Stand-alone (off-line) programming");
     offline->require_subcommand(1);
@@ -198,12 +226,55 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
                          "Flash address of the 16-byte serial block, hexadecimal (default: the "
                          "last 16 bytes)")
         ->type_name("HEX");
+    download->add_flag("--force", invocation.force,
+                       "Let the serial block overwrite code bytes that are not 0xFF");
     addCommand(*offline, invocation, "read", "offline read",
                "Show the off-line project the programmer holds");
 }
 
 scriba8::app::Language languageOf(const std::string& text) {
     return text == "zh" ? scriba8::app::Language::chinese : scriba8::app::Language::english;
+}
+
+
+bool asksForJson(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--json") return true;
+    return false;
+}
+
+// The subcommand a mistyped word most likely stands for, as a hint; empty
+// when a subcommand was recognised.
+std::string suggestion(const CLI::App& app) {
+    if (!app.get_subcommands().empty()) return {};
+    std::vector<std::string> names;
+    for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+    for (const std::string& word : app.remaining()) {
+        if (word.starts_with("-")) continue;
+        if (auto closest = scriba8::cli::ClosestWord(names, word))
+            return "unknown subcommand \"" + word + "\"; did you mean " + *closest + "?";
+        return "unknown subcommand \"" + word + "\" (scriba8 --help lists them)";
+    }
+    return {};
+}
+
+// A command line CLI11 could not take: its message (or a better one) as a
+// usage error, in JSON when asked for.
+int usageFailure(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+    using namespace scriba8::cli;
+    std::string text = error.what();
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr ||
+        dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+        if (std::string better = suggestion(app); !better.empty()) text = better;
+    }
+    Report report;
+    report.setUsageError(text);
+    if (asksForJson(argc, argv)) {
+        PrintReport(report, true, 0, stdout, stderr);
+    } else {
+        std::fprintf(stderr, "scriba8: %s\nRun with --help for more information.\n", text.c_str());
+    }
+    return kExitUsage;
 }
 
 } // namespace
@@ -220,16 +291,19 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kExitUsage;
+        return usageFailure(app, e, argc, argv);
     }
 
-    if (invocation.programmer == "virtual") setenv("SCRIBA8_PROGRAMMER", "virtual", 1);
-    if (invocation.programmer == "usb") unsetenv("SCRIBA8_PROGRAMMER");
+    if (!invocation.programmer.empty())
+        setenv("SCRIBA8_PROGRAMMER", invocation.programmer.c_str(), 1);
+    // The transfer trace, sent where the log's errors go.
+    if (invocation.verbose) setenv("SCRIBA8_TRACE", "/dev/stderr", 1);
 
     SessionSettings settings;
     settings.language = languageOf(invocation.language);
     settings.json = invocation.json;
+    settings.quiet = invocation.quiet;
+    settings.progress = !invocation.noProgress && !invocation.quiet;
     settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
 
     const auto start = std::chrono::steady_clock::now();
@@ -249,6 +323,7 @@ int main(int argc, char** argv) {
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
+    if (invocation.quiet) report.lines.clear();
     PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()), stdout,
                 stderr);
     return report.exitStatus;

@@ -69,8 +69,8 @@ Report download(const Invocation& invocation, Session& session) {
                                                      session.progress());
     report.setResult(result, session.language(), invocation.command);
     const ContextRecord& record = session.record();
-    report.data.set("maxCounter", static_cast<unsigned>(record.maxCounter));
-    report.data.set("serialEnabled", (record.serialFlags & 1) != 0);
+    report.data["maxCounter"] = static_cast<unsigned>(record.maxCounter);
+    report.data["serialEnabled"] = (record.serialFlags & 1) != 0;
     return report;
 }
 
@@ -91,24 +91,24 @@ Report read(Session& session, const std::string& command) {
     const std::string frequencyText = frequency < kFrequencies.size() ? kFrequencies[frequency] : "unknown";
 
     Json data = Json::object();
-    data.set("part", chip != nullptr ? Json(chip->partName) : Json());
-    data.set("flashStart", info.flashStart);
-    data.set("flashLength", info.flashLength);
-    data.set("flashChecksum", static_cast<unsigned>(info.flashChecksum));
-    data.set("eepromLength", info.eepromLength);
-    data.set("eepromChecksum", static_cast<unsigned>(info.eepromChecksum));
-    data.set("serialEnabled", (info.serialFlags & 1) != 0);
-    data.set("serialAutoIncrement", autoIncrement);
-    data.set("serialAddress", info.serialAddress);
-    data.set("serialString", FieldText(info.serialString, S8_SERIAL_STRING_SIZE));
-    data.set("serialNumber", info.serialNumber);
-    data.set("currentSerialNumber", currentNumber);
-    data.set("maxCounter", static_cast<unsigned>(info.maxCounter));
-    data.set("currentCounter", static_cast<unsigned>(info.currentCounter));
-    data.set("trimFrequency", trim ? Json(frequencyText) : Json());
+    data["part"] = chip != nullptr ? Json(chip->partName) : Json();
+    data["flashStart"] = info.flashStart;
+    data["flashLength"] = info.flashLength;
+    data["flashChecksum"] = static_cast<unsigned>(info.flashChecksum);
+    data["eepromLength"] = info.eepromLength;
+    data["eepromChecksum"] = static_cast<unsigned>(info.eepromChecksum);
+    data["serialEnabled"] = (info.serialFlags & 1) != 0;
+    data["serialAutoIncrement"] = autoIncrement;
+    data["serialAddress"] = info.serialAddress;
+    data["serialString"] = FieldText(info.serialString, S8_SERIAL_STRING_SIZE);
+    data["serialNumber"] = info.serialNumber;
+    data["currentSerialNumber"] = currentNumber;
+    data["maxCounter"] = static_cast<unsigned>(info.maxCounter);
+    data["currentCounter"] = static_cast<unsigned>(info.currentCounter);
+    data["trimFrequency"] = trim ? Json(frequencyText) : Json();
     Json steps = Json::array();
-    for (const std::string& step : StepList(info.autoProcess)) steps.push(step);
-    data.set("steps", std::move(steps));
+    for (const std::string& step : StepList(info.autoProcess)) steps.push_back(step);
+    data["steps"] = std::move(steps);
 
     std::vector<std::string>& lines = report.lines;
     lines.push_back("Off-line project in the programmer");
@@ -135,7 +135,7 @@ Report read(Session& session, const std::string& command) {
     if (chip != nullptr) {
         // The frequency is shown above; the option bytes do not hold it.
         const SelectionTexts options = DescribeSelection(*chip, info, SelectionSource::decoded);
-        data.set("options", SelectionJson(options));
+        data["options"] = SelectionJson(options);
         lines.push_back("  Options:");
         AppendSelectionLines(options, lines, "    ");
     }

@@ -1,6 +1,7 @@
 #include "option_values.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -170,6 +171,20 @@ std::optional<int> itemSlot(const BodyInfo& chip, std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<int> bitSlot(const BodyInfo& chip, std::string_view name) {
+    for (int j = 0; j < S8_BIT_COUNT; ++j)
+        if (used(chip.bits[j].name) && normalized(chip.bits[j].name) == normalized(name)) return j;
+    return std::nullopt;
+}
+
+// Position of an item among the used ones, as DescribeSelection lists them.
+std::size_t usedSlotsBefore(const BodyInfo& chip, int slot) {
+    std::size_t count = 0;
+    for (int k = 0; k < slot; ++k)
+        if (used(chip.items[k].name)) ++count;
+    return count;
+}
+
 } // namespace
 
 std::string SizeText(std::uint32_t bytes) {
@@ -208,8 +223,8 @@ std::optional<std::uint32_t> ParseSize(std::string_view text) {
 
 std::optional<bool> ParseSwitch(std::string_view text) {
     const std::string value = lower(trimmed(text));
-    if (value == "on" || value == "1" || value == "yes" || value == "true") return true;
-    if (value == "off" || value == "0" || value == "no" || value == "false") return false;
+    if (value == "on" || value == "1") return true;
+    if (value == "off" || value == "0") return false;
     return std::nullopt;
 }
 
@@ -259,14 +274,12 @@ std::optional<std::string> SetBit(const BodyInfo& chip, ContextRecord& record,
                                   std::string_view setting) {
     const std::optional<SplitSetting> parts = splitSetting(setting);
     if (!parts) return "\"" + std::string(setting) + "\" is not NAME=on|off, for example LOCK=on";
-    for (int j = 0; j < S8_BIT_COUNT; ++j) {
-        if (!used(chip.bits[j].name) || normalized(chip.bits[j].name) != normalized(parts->name))
-            continue;
+    if (const std::optional<int> j = bitSlot(chip, parts->name)) {
         const std::optional<bool> on = ParseSwitch(parts->value);
         if (!on)
-            return std::string(chip.bits[j].name) + " can be on or off, not \"" +
+            return std::string(chip.bits[*j].name) + " can be on or off (or 1 or 0), not \"" +
                    std::string(parts->value) + "\"";
-        record.bitValue[j] = *on ? 1u : 0u;
+        record.bitValue[*j] = *on ? 1u : 0u;
         return std::nullopt;
     }
     return std::string(chip.partName) + " has no bit option \"" + std::string(parts->name) +
@@ -283,10 +296,29 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
     };
     std::vector<std::string> ordered(items.begin(), items.end());
     std::stable_partition(ordered.begin(), ordered.end(), isIsp);
-    for (const std::string& setting : ordered)
+    // The same option twice is fine when both say the same; otherwise which
+    // one was meant cannot be guessed.
+    std::array<std::optional<std::string>, S8_ITEM_COUNT> itemGiven;
+    for (const std::string& setting : ordered) {
         if (auto error = SetItem(chip, record, setting)) return error;
-    for (const std::string& setting : bits)
+        const int slot = *itemSlot(chip, splitSetting(setting)->name);
+        const std::string value = DescribeSelection(chip, record, SelectionSource::toWrite)
+                                      .items[usedSlotsBefore(chip, slot)].value;
+        if (itemGiven[slot] && *itemGiven[slot] != value)
+            return std::string(chip.items[slot].name) + " is given twice, as " + *itemGiven[slot] +
+                   " and as " + value + ": give it once";
+        itemGiven[slot] = value;
+    }
+    std::array<std::optional<bool>, S8_BIT_COUNT> bitGiven;
+    for (const std::string& setting : bits) {
         if (auto error = SetBit(chip, record, setting)) return error;
+        const int slot = *bitSlot(chip, splitSetting(setting)->name);
+        const bool on = record.bitValue[slot] == 1;
+        if (bitGiven[slot] && *bitGiven[slot] != on)
+            return std::string(chip.bits[slot].name) + " is given twice, as on and as off: give "
+                                                        "it once";
+        bitGiven[slot] = on;
+    }
 
     for (int k = 0; k < S8_ITEM_COUNT; ++k) {
         if (!used(chip.items[k].name) || kindOf(chip.items[k]) != Kind::iap) continue;

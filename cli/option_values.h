@@ -22,7 +22,8 @@ enum class SelectionSource { toWrite, decoded };
 std::string SizeText(std::uint32_t bytes);
 // "2.0k", "2k", "2 K", a byte count ("2048", "0x800"); nothing otherwise.
 std::optional<std::uint32_t> ParseSize(std::string_view text);
-// "on"/"off", "1"/"0", "yes"/"no", "true"/"false" in any letter case.
+// "on"/"off" in any letter case, or "1"/"0"; nothing else, so a typo never
+// flips a lock bit.
 std::optional<bool> ParseSwitch(std::string_view text);
 
 // The ISP area in bytes that the selection's ISP_SIZE item stands for; 0
@@ -39,7 +40,8 @@ std::optional<std::string> SetBit(const BodyInfo& chip, ContextRecord& record,
 
 // Item settings first (ISP_SIZE before the others, since the IAP area is
 // measured beside the ISP area), then bits; finally checks that the IAP
-// area still fits. The first error, or nothing.
+// area still fits. An option given twice with different values is an
+// error. The first error, or nothing.
 std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& record,
                                          std::span<const std::string> items,
                                          std::span<const std::string> bits);

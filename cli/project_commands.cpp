@@ -45,29 +45,29 @@ void describeProject(Session& session, Report& report) {
     const std::uint16_t chipChecksum = app::ChipChecksum(buffers.flash, chip.flashSize);
 
     Json project = Json::object();
-    project.set("file", record.projectFile);
-    project.set("codeFileName", record.codeFileName);
-    project.set("flashLength", static_cast<std::uint64_t>(buffers.flash.size()));
-    project.set("flashChecksum", app::Checksum16(buffers.flash));
-    project.set("chipChecksum", chipChecksum);
+    project["file"] = record.projectFile;
+    project["codeFileName"] = record.codeFileName;
+    project["flashLength"] = static_cast<std::uint64_t>(buffers.flash.size());
+    project["flashChecksum"] = app::Checksum16(buffers.flash);
+    project["chipChecksum"] = chipChecksum;
     if (chip.eepromSize != 0) {
-        project.set("eepromLength", static_cast<std::uint64_t>(buffers.eeprom.size()));
-        project.set("eepromChecksum", app::Checksum16(buffers.eeprom));
+        project["eepromLength"] = static_cast<std::uint64_t>(buffers.eeprom.size());
+        project["eepromChecksum"] = app::Checksum16(buffers.eeprom);
     }
     Json steps = Json::array();
-    for (const std::string& step : StepList(record.autoProcess)) steps.push(step);
-    project.set("steps", std::move(steps));
-    project.set("options", SelectionJson(options));
-    project.set("ispCode", record.ispCodeSource == 1 ? std::string(record.ispCodeFile)
-                                                     : std::string("built-in"));
+    for (const std::string& step : StepList(record.autoProcess)) steps.push_back(step);
+    project["steps"] = std::move(steps);
+    project["options"] = SelectionJson(options);
+    project["ispCode"] = record.ispCodeSource == 1 ? std::string(record.ispCodeFile)
+                                                     : std::string("built-in");
     if (chip.customerStringSupported == 1)
-        project.set("customerString", FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
-    project.set("saved", std::string(saved));
-    project.set("projectId", record.projectId);
-    project.set("projectTag", static_cast<unsigned>(record.projectTag));
-    project.set("toolVersion", std::to_string(record.toolVersion >> 8) + "." +
-                                   std::to_string(record.toolVersion & 0xFF));
-    report.data.set("project", std::move(project));
+        project["customerString"] = FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE);
+    project["saved"] = std::string(saved);
+    project["projectId"] = record.projectId;
+    project["projectTag"] = static_cast<unsigned>(record.projectTag);
+    project["toolVersion"] = std::to_string(record.toolVersion >> 8) + "." +
+                                   std::to_string(record.toolVersion & 0xFF);
+    report.data["project"] = std::move(project);
 
     std::vector<std::string>& lines = report.lines;
     lines.push_back("Project " + std::string(record.projectFile));
@@ -169,14 +169,14 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     const BodyInfo& chip = *session.chip();
     const SelectionTexts options =
         DescribeSelection(chip, session.record(), SelectionSource::toWrite);
-    report.data.set("options", SelectionJson(options));
-    report.data.set("ispSize", SizeText(SelectedIspSize(chip, session.record())));
+    report.data["options"] = SelectionJson(options);
+    report.data["ispSize"] = SizeText(SelectedIspSize(chip, session.record()));
     Json flash = Json::object();
-    flash.set("path", invocation.output);
-    flash.set("length", inserted.summary.length);
-    flash.set("checksum", inserted.summary.bufferChecksum);
-    flash.set("chipChecksum", inserted.summary.chipChecksum);
-    report.data.set("flash", std::move(flash));
+    flash["path"] = invocation.output;
+    flash["length"] = inserted.summary.length;
+    flash["checksum"] = inserted.summary.bufferChecksum;
+    flash["chipChecksum"] = inserted.summary.chipChecksum;
+    report.data["flash"] = std::move(flash);
     report.lines.push_back("ISP area " + SizeText(SelectedIspSize(chip, session.record())) +
                            "; options to write with this image:");
     AppendSelectionLines(options, report.lines);

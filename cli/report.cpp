@@ -31,27 +31,23 @@ bool Report::passed() const { return result && *result == S8_PASS; }
 
 Json ReportJson(const Report& report, std::uint64_t elapsedMs) {
     Json object = Json::object();
-    object.set("command", report.command);
-    object.set("result", report.result ? Json(*report.result) : Json());
-    object.set("ok", report.exitStatus == kExitOk);
-    object.set("exitStatus", report.exitStatus);
-    object.set("message", report.message);
-    if (!report.advice.empty()) object.set("advice", report.advice);
-    object.set("elapsedMs", static_cast<std::uint64_t>(elapsedMs));
-    if (!report.warnings.empty()) {
-        Json warnings = Json::array();
-        for (const std::string& warning : report.warnings) warnings.push(warning);
-        object.set("warnings", std::move(warnings));
-    }
-    object.set("chip", report.chip);
-    object.set("data", report.data);
+    object["command"] = report.command;
+    object["result"] = report.result ? Json(*report.result) : Json();
+    object["ok"] = report.exitStatus == kExitOk;
+    object["exitStatus"] = report.exitStatus;
+    object["message"] = report.message;
+    if (!report.advice.empty()) object["advice"] = report.advice;
+    object["elapsedMs"] = static_cast<std::uint64_t>(elapsedMs);
+    if (!report.warnings.empty()) object["warnings"] = report.warnings;
+    object["chip"] = report.chip;
+    object["data"] = report.data;
     return object;
 }
 
 void PrintReport(const Report& report, bool json, std::uint64_t elapsedMs, std::FILE* out,
                  std::FILE* err) {
     if (json) {
-        std::fprintf(out, "%s\n", ReportJson(report, elapsedMs).dump().c_str());
+        std::fprintf(out, "%s\n", JsonText(ReportJson(report, elapsedMs)).c_str());
     } else {
         for (const std::string& line : report.lines) std::fprintf(out, "%s\n", line.c_str());
     }

@@ -6,12 +6,12 @@ namespace scriba8::cli {
 
 Json SelectionJson(const SelectionTexts& selection) {
     Json items = Json::object();
-    for (const ItemText& item : selection.items) items.set(item.name, item.value);
+    for (const ItemText& item : selection.items) items[item.name] = item.value;
     Json bits = Json::object();
-    for (const BitState& bit : selection.bits) bits.set(bit.name, bit.active);
+    for (const BitState& bit : selection.bits) bits[bit.name] = bit.active;
     Json object = Json::object();
-    object.set("items", std::move(items));
-    object.set("bits", std::move(bits));
+    object["items"] = std::move(items);
+    object["bits"] = std::move(bits);
     return object;
 }
 

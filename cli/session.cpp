@@ -55,8 +55,8 @@ app::FillMode ParseFill(const std::string& text) {
 Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
     : api_(api),
       settings_(settings),
-      printer_(settings.json ? stderr : stdout),
-      bar_(stderr, IsTerminal(stderr)),
+      printer_(settings.quiet ? nullptr : settings.json ? stderr : stdout),
+      bar_(stderr, settings.progress && IsTerminal(stderr)),
       hooks_(bar_.hooks()),
       host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr),
       record_(std::make_unique<ContextRecord>()),
@@ -107,12 +107,12 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         }
         const BodyInfo& projectChip = *chip();
         report.chip = chipJson();
-        if (!invocation.part.empty() && invocation.part != projectChip.partName)
+        if (!invocation.part.empty() && FindPart(chips(), invocation.part) != record_->partIndex)
             throw UsageError(invocation.file + " is a project for " + projectChip.partName +
                              ", but --part names " + invocation.part);
         app::AdoptDecodedSelection(projectChip, *record_);
         record_->serialAddress = projectChip.flashSize >= 16 ? projectChip.flashSize - 16 : 0;
-        applySettings(invocation, inputs);
+        applySettings(invocation, inputs, true);
     } else {
         if (invocation.part.empty())
             throw UsageError("name the chip with --part NAME (scriba8 parts lists every part)");
@@ -121,7 +121,7 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         if (inputs.tab == app::BufferTab::eeprom && chip()->eepromSize == 0)
             throw UsageError(invocation.part + " has no EEPROM");
         // Every mistake on the command line is found before anything loads.
-        applySettings(invocation, inputs);
+        applySettings(invocation, inputs, false);
         if (!invocation.file.empty() && !loadCodeFile(invocation, inputs.tab, report)) return false;
     }
 
@@ -136,7 +136,8 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
     return true;
 }
 
-void Session::applySettings(const Invocation& invocation, const Inputs& inputs) {
+void Session::applySettings(const Invocation& invocation, const Inputs& inputs,
+                            bool projectLoaded) {
     const BodyInfo& selected = *chip();
     if (!invocation.eepromFile.empty() && selected.eepromSize == 0)
         throw UsageError(std::string(selected.partName) + " has no EEPROM");
@@ -144,13 +145,21 @@ void Session::applySettings(const Invocation& invocation, const Inputs& inputs) 
         if (auto error = ApplySettings(selected, *record_, invocation.options, invocation.bits))
             throw UsageError(*error);
     }
-    if (inputs.takesSteps && !invocation.steps.empty()) {
+    if (inputs.takesSteps && invocation.steps) {
         std::string error;
-        const std::optional<std::uint16_t> steps = ParseSteps(invocation.steps, error);
+        const std::optional<std::uint16_t> steps = ParseSteps(*invocation.steps, error);
         if (!steps) throw UsageError("--steps: " + error);
         if ((*steps & S8_STEP_EEPROM_PROGRAM) != 0 && selected.eepromSize == 0)
             throw UsageError(std::string(selected.partName) +
                              " has no EEPROM: leave eeprom-program out of --steps");
+        // Without a file the EEPROM buffer is blank, and the step would
+        // program 0xFF over whatever the chip holds.
+        if ((*steps & S8_STEP_EEPROM_PROGRAM) != 0 && invocation.eepromFile.empty() &&
+            !projectLoaded)
+            throw UsageError("eeprom-program needs the EEPROM contents: give --eeprom-file FILE");
+        if ((*steps & S8_STEP_SAVE_CHIP_CHECKSUM) != 0 && (*steps & S8_STEP_WRITE_OPTIONS) == 0)
+            throw UsageError("save-checksum stores the chip checksum together with the options, "
+                             "so it needs write-options in --steps too");
         record_->autoProcess = *steps;
     }
 }
@@ -177,11 +186,11 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
         report.warnings.push_back(LowestAddressWarning(invocation.file, *loaded.hexLowestAddress,
                                                        *offset, language()));
     Json file = Json::object();
-    file.set("path", invocation.file);
-    file.set("length", loaded.summary.length);
-    file.set("checksum", loaded.summary.bufferChecksum);
-    if (tab == app::BufferTab::flash) file.set("chipChecksum", loaded.summary.chipChecksum);
-    report.data.set("file", std::move(file));
+    file["path"] = invocation.file;
+    file["length"] = loaded.summary.length;
+    file["checksum"] = loaded.summary.bufferChecksum;
+    if (tab == app::BufferTab::flash) file["chipChecksum"] = loaded.summary.chipChecksum;
+    report.data["file"] = std::move(file);
     return true;
 }
 
@@ -215,14 +224,14 @@ Json Session::chipJson() const {
     const BodyInfo* selected = chip();
     if (selected == nullptr) return Json();
     Json object = Json::object();
-    object.set("index", record_->partIndex);
-    object.set("name", selected->partName);
-    object.set("series", SeriesName(selected->seriesMask));
-    object.set("flashSize", selected->flashSize);
-    object.set("eepromSize", selected->eepromSize);
-    object.set("familyCode", static_cast<unsigned>(selected->familyCode));
-    object.set("chipChecksumSupported", selected->chipChecksumSupported == 1);
-    object.set("customerStringSupported", selected->customerStringSupported == 1);
+    object["index"] = record_->partIndex;
+    object["name"] = selected->partName;
+    object["series"] = SeriesName(selected->seriesMask);
+    object["flashSize"] = selected->flashSize;
+    object["eepromSize"] = selected->eepromSize;
+    object["familyCode"] = static_cast<unsigned>(selected->familyCode);
+    object["chipChecksumSupported"] = selected->chipChecksumSupported == 1;
+    object["customerStringSupported"] = selected->customerStringSupported == 1;
     return object;
 }
 

@@ -32,6 +32,8 @@ app::FillMode ParseFill(const std::string& text);
 struct SessionSettings {
     app::Language language = app::Language::english;
     bool json = false;
+    bool quiet = false;   // no log: errors only
+    bool progress = true; // a bar on a terminal
     Answer answer = Answer::ask;
 };
 
@@ -84,8 +86,8 @@ public:
 
 private:
     // The option settings and steps of the command line, for the chip now
-    // selected; usage errors throw.
-    void applySettings(const Invocation& invocation, const Inputs& inputs);
+    // selected (from a project when projectLoaded); usage errors throw.
+    void applySettings(const Invocation& invocation, const Inputs& inputs, bool projectLoaded);
     bool loadCodeFile(const Invocation& invocation, app::BufferTab tab, Report& report);
 
     const app::LibraryApi& api_;

@@ -47,13 +47,21 @@ std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& erro
         error = "a step mask is 0x00 to 0xFF, not \"" + std::string(text) + "\"";
         return std::nullopt;
     }
+    if (list.empty()) {
+        error = "the list is empty; name the steps (" + knownNames() + "), or none";
+        return std::nullopt;
+    }
     std::uint16_t mask = 0;
     std::string_view rest = list;
-    while (!rest.empty()) {
+    for (bool more = true; more;) {
         const std::size_t comma = rest.find(',');
         const std::string_view name = rest.substr(0, comma);
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        if (name.empty()) continue;
+        more = comma != std::string_view::npos;
+        rest = more ? rest.substr(comma + 1) : std::string_view();
+        if (name.empty()) {
+            error = "an empty step in \"" + std::string(text) + "\": leave out the extra comma";
+            return std::nullopt;
+        }
         bool known = false;
         for (const StepName& step : StepNames()) {
             if (step.name == name) {

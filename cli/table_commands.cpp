@@ -28,14 +28,14 @@ std::string optionNames(const BodyInfo& chip) {
 // The chip with its option names, choices and defaults.
 Json partJson(const BodyInfo& chip, std::int32_t row, bool details) {
     Json object = Json::object();
-    object.set("index", row);
-    object.set("name", chip.partName);
-    object.set("series", SeriesName(chip.seriesMask));
-    object.set("flashSize", chip.flashSize);
-    object.set("eepromSize", chip.eepromSize);
-    object.set("familyCode", static_cast<unsigned>(chip.familyCode));
-    object.set("chipChecksumSupported", chip.chipChecksumSupported == 1);
-    object.set("customerStringSupported", chip.customerStringSupported == 1);
+    object["index"] = row;
+    object["name"] = chip.partName;
+    object["series"] = SeriesName(chip.seriesMask);
+    object["flashSize"] = chip.flashSize;
+    object["eepromSize"] = chip.eepromSize;
+    object["familyCode"] = static_cast<unsigned>(chip.familyCode);
+    object["chipChecksumSupported"] = chip.chipChecksumSupported == 1;
+    object["customerStringSupported"] = chip.customerStringSupported == 1;
     auto defaults = std::make_unique<ContextRecord>();
     app::ApplyDefaultSelection(chip, *defaults);
     const SelectionTexts selection =
@@ -45,26 +45,26 @@ Json partJson(const BodyInfo& chip, std::int32_t row, bool details) {
     for (int k = 0; k < S8_ITEM_COUNT; ++k) {
         if (!used(chip.items[k].name)) continue;
         Json item = Json::object();
-        item.set("name", chip.items[k].name);
-        item.set("default", selection.items[described++].value);
+        item["name"] = chip.items[k].name;
+        item["default"] = selection.items[described++].value;
         if (details) {
             Json choices = Json::array();
-            for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults)) choices.push(choice);
-            item.set("choices", std::move(choices));
+            for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults)) choices.push_back(choice);
+            item["choices"] = std::move(choices);
         }
-        items.push(std::move(item));
+        items.push_back(std::move(item));
     }
     Json bits = Json::array();
     for (const OptionBit& bit : chip.bits) {
         if (!used(bit.name)) continue;
         Json entry = Json::object();
-        entry.set("name", bit.name);
-        entry.set("default", bit.value != 0);
-        if (details) entry.set("description", EnglishDescription(bit));
-        bits.push(std::move(entry));
+        entry["name"] = bit.name;
+        entry["default"] = bit.value != 0;
+        if (details) entry["description"] = EnglishDescription(bit);
+        bits.push_back(std::move(entry));
     }
-    object.set("items", std::move(items));
-    object.set("bits", std::move(bits));
+    object["items"] = std::move(items);
+    object["bits"] = std::move(bits);
     return object;
 }
 
@@ -118,7 +118,7 @@ Report RunPartsCommand(const Invocation& invocation, Session& session) {
         report.lines.push_back(" Row  Part        Series       Flash  EEPROM  Options");
     for (std::int32_t row : rows) {
         const BodyInfo& chip = chips[static_cast<std::size_t>(row)];
-        parts.push(partJson(chip, row, details));
+        parts.push_back(partJson(chip, row, details));
         if (details) {
             appendDetails(chip, row, report.lines);
         } else {
@@ -129,7 +129,7 @@ Report RunPartsCommand(const Invocation& invocation, Session& session) {
             report.lines.push_back(line + optionNames(chip));
         }
     }
-    report.data.set("parts", std::move(parts));
+    report.data["parts"] = std::move(parts);
     if (rows.empty()) {
         report.lines.clear();
         report.setUsageError("no part name contains what was asked for; scriba8 parts lists every part");
@@ -158,14 +158,14 @@ Report RunInfoCommand(const Invocation& invocation, Session& session) {
     const app::OffLineInfo probe = app::ReadOffLineInfo(session.api(), session.record(), quiet);
     const bool found = probe.result != S8_NO_PROGRAMMER;
 
-    report.data.set("libraryVersion", versionText);
-    report.data.set("edition", edition);
-    report.data.set("parts", static_cast<std::uint64_t>(session.chips().size()));
+    report.data["libraryVersion"] = versionText;
+    report.data["edition"] = edition;
+    report.data["parts"] = static_cast<std::uint64_t>(session.chips().size());
     Json programmer = Json::object();
-    programmer.set("backend", isVirtual ? "virtual" : "usb");
-    programmer.set("found", found);
-    programmer.set("result", probe.result);
-    report.data.set("programmer", std::move(programmer));
+    programmer["backend"] = isVirtual ? "virtual" : "usb";
+    programmer["found"] = found;
+    programmer["result"] = probe.result;
+    report.data["programmer"] = std::move(programmer);
 
     report.lines.push_back("Scriba8 T3Plus library v" + versionText + " (edition " +
                            std::to_string(edition) + "), " + std::to_string(session.chips().size()) +

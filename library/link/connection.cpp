@@ -5,8 +5,10 @@
 #include "interface/host_prompts.h"
 #include "link/transport.h"
 #include "link/usb_ids.h"
+#include "resources/resources.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace scriba8 {
@@ -45,6 +47,17 @@ void reportPermissionProblem(const S8HostCallbacks* host) {
         " but this user may not open it (permission denied).\n"
         "Install the udev rules from packaging/udev (see \"USB access (udev rules)\" in the "
         "README), then unplug the programmer and plug it in again.";
+    ShowError(host, text.c_str());
+}
+
+void reportUselessImage(const S8HostCallbacks* host, LinkCode firmware) {
+    const int image = firmware == LinkCode::AuxFirmwareMismatch ? kAuxFirmwareImageId
+                                                                : kMainFirmwareImageId;
+    const std::string text =
+        "The programmer took the firmware update but still reports the same version mismatch: "
+        "the image " + DescribeResource("FWCODE", image) +
+        " does not carry the firmware version this library works with. Install the image that "
+        "came with this library version, then repeat the command.";
     ShowError(host, text.c_str());
 }
 
@@ -97,7 +110,10 @@ LinkCode TargetPowerOff() {
 
 LinkCode ConnectProgrammer(const ContextRecord& ctx, bool powerTarget) {
     // Each pass either ends the check or follows an update the user agreed
-    // to and that succeeded, so the loop needs no limit of its own.
+    // to and that succeeded. An image that does not carry the version this
+    // library needs would update the programmer forever, so the same
+    // mismatch after its own update ends the check.
+    std::optional<LinkCode> cured;
     for (;;) {
         if (!OpenProgrammer(ProgrammerProductId())) {
             if (OpenFailedForPermission()) reportPermissionProblem(ctx.host);
@@ -106,11 +122,16 @@ LinkCode ConnectProgrammer(const ContextRecord& ctx, bool powerTarget) {
         const LinkCode firmware = QueryFirmware();
         if (firmware == LinkCode::Ok) break;
         if (firmware == LinkCode::SendFailed || firmware == LinkCode::ReceiveFailed) return firmware;
+        if (cured == firmware) {
+            reportUselessImage(ctx.host, firmware);
+            return LinkCode::UpdateFailed;
+        }
         if (!AskYesNo(ctx.host, updateQuestion(firmware))) return LinkCode::UpdateDeclined;
         const LinkCode update = firmware == LinkCode::AuxFirmwareMismatch
                                     ? UpdateAuxFirmware()
                                     : UpdateMainFirmware(ctx.host);
         if (update != LinkCode::Ok) return LinkCode::UpdateFailed;
+        cured = firmware;
         programmerClock().sleepMs(kRestartPauseMs);
     }
     if (!powerTarget) return LinkCode::Ok;

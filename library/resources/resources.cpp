@@ -24,11 +24,16 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> overrideFile(std::string_view type, int id) {
+std::optional<std::filesystem::path> overridePath(std::string_view type, int id) {
     const char* dir = std::getenv("SCRIBA8_RESOURCE_DIR");
     if (dir == nullptr || *dir == '\0') return std::nullopt;
-    const auto path = std::filesystem::path(dir) / (upper(type) + "_" + std::to_string(id) + ".bin");
-    std::ifstream in(path, std::ios::binary);
+    return std::filesystem::path(dir) / (upper(type) + "_" + std::to_string(id) + ".bin");
+}
+
+std::optional<std::vector<std::uint8_t>> overrideFile(std::string_view type, int id) {
+    const std::optional<std::filesystem::path> path = overridePath(type, id);
+    if (!path) return std::nullopt;
+    std::ifstream in(*path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
@@ -49,6 +54,12 @@ std::optional<std::vector<std::uint8_t>> loadResource(std::string_view type, int
     const EmbeddedImage* image = findImage(embeddedImages(), type, id);
     if (image == nullptr) return std::nullopt;
     return std::vector<std::uint8_t>(image->data, image->data + image->size);
+}
+
+std::string DescribeResource(std::string_view type, int id) {
+    if (const auto path = overridePath(type, id); path && overrideFile(type, id))
+        return path->string() + " (from SCRIBA8_RESOURCE_DIR)";
+    return "built into the library (" + upper(type) + " " + std::to_string(id) + ")";
 }
 
 } // namespace scriba8

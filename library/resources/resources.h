@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,9 @@ const EmbeddedImage* findImage(std::span<const EmbeddedImage> table, std::string
 // SCRIBA8_RESOURCE_DIR replaces the built-in image, so owners of a physical
 // programmer can install its maker's images.
 std::optional<std::vector<std::uint8_t>> loadResource(std::string_view type, int id);
+
+// Where loadResource takes the image from, for messages: the file that
+// replaces it, or the built-in image.
+std::string DescribeResource(std::string_view type, int id);
 
 } // namespace scriba8

@@ -63,14 +63,30 @@ case "$scenario" in
 program-then-verify)
     run program 0 --part $part program "$hex"
     expect_line program '^000 - Load File =>Pass   \[[0-9]+\.[0-9]{3}"\]$'
-    expect_line program '^001 - Program =>Pass   \['
+    expect_line program '^001 - Erase =>Pass   \['
+    expect_line program '^002 - Program =>Pass   \['
+    expect_line program '^003 - Verify =>Pass   \['
     # A second process sees what the first one wrote.
     run verify 0 --part $part verify "$hex"
     expect_line verify '^001 - Verify =>Pass'
     printf '\x02\x00\x31' >"$work/other.bin"
-    run verify-other 1 verify "$work/other.bin" --part $part
-    expect_line verify-other '^001 - Verify =>Fail'
+    run verify-other 1 verify "$work/other.bin" --part $part --json
+    expect_line verify-other '^001 - Verify =>Fail' err
     expect_line verify-other 'program the chip again' err
+    json_check verify-other 'j["data"]["mismatch"]["count"] >= 1
+        and j["data"]["mismatch"]["first"][0]["address"] < 3
+        and len(j["data"]["mismatch"]["first"]) <= 8'
+    # Over a programmed chip, without the erase: the verify says where.
+    run no-erase 1 --part $part program "$work/other.bin" --no-erase
+    expect_line no-erase '^002 - Verify =>Fail'
+    expect_line no-erase 'bytes? differ'
+    expect_line no-erase '^  0x0000000[0-2]  expected 0x[0-9A-F]{2}, read 0x[0-9A-F]{2}$'
+    # With the erase (the default) the same file passes.
+    run reprogram 0 --part $part program "$work/other.bin"
+    run verify-reprogrammed 0 --part $part verify "$work/other.bin"
+    run skip-both 0 --part $part program "$hex" --no-erase --no-verify
+    refuse_line skip-both 'Erase|Verify'
+    run program-again 0 --part $part program "$hex"
     # The dump, written as Intel HEX, verifies against the chip as well.
     run dump 0 --part $part dump -o "$work/dump.hex"
     run verify-dump 0 --part $part verify "$work/dump.hex"
@@ -105,6 +121,18 @@ exit-status)
     run bad-option 2 --part $part write-options --option ISP_SIZE=3.3k
     expect_line bad-option 'ISP_SIZE of VS8G132 can be 0, 0.5k' err
     run unknown-flag 2 --part $part erase --frobnicate
+    run lower-case-part 0 --part vs8g132 check-id
+    run typo-command 2 --part $part prgram "$hex"
+    expect_line typo-command 'did you mean program\?' err
+    run twice 2 --part $part write-options --option ISP_SIZE=1k --option ISP_SIZE=1.5k
+    expect_line twice 'ISP_SIZE is given twice' err
+    run bit-word 2 --part $part write-options --bit LOCK=yes
+    run empty-steps 2 --part $part auto "$hex" --steps ""
+    run empty-step 2 --part $part auto "$hex" --steps erase,,program
+    run checksum-alone 2 --part $part auto "$hex" --steps program,save-checksum
+    expect_line checksum-alone 'needs write-options' err
+    run eeprom-blank 2 --part VS8K116 auto "$hex" --steps erase,eeprom-program
+    expect_line eeprom-blank 'eeprom-file' err
     run no-subcommand 2
     run missing-file 8 --part $part program "$work/missing.hex"
     expect_line missing-file '^000 - Load File =>Open file error'
@@ -120,6 +148,16 @@ exit-status)
     SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 run old-firmware 5 --part $part check-id
     expect_line old-firmware 'Answered no' err
     SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 run declined 5 --no --part $part check-id
+    # An image with the old version: --yes must not re-flash for ever.
+    mkdir -p "$work/images"
+    python3 -c 'import sys; sys.stdout.buffer.write(b"S8FW\x01\x01\x00\x14\x00\x01" + bytes(22386))' \
+        >"$work/images/FWCODE_3000.bin"
+    SCRIBA8_RESOURCE_DIR="$work/images" SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 \
+        run same-old-firmware 5 --yes --part $part check-id
+    expect_line same-old-firmware 'still reports the same version mismatch' err
+    expect_line same-old-firmware 'FWCODE_3000.bin' err
+    [[ $(grep -c 'Do you want to update' "$work/same-old-firmware.err") -eq 1 ]] ||
+        fail "same-old-firmware: the question should come once"
     # The old firmware stays in the saved state: start a new programmer.
     rm -f "$SCRIBA8_VIRTUAL_STATE"
     run no-offline 9 offline read
@@ -155,6 +193,20 @@ json)
         and "udev" in j["advice"] and j["message"] == "Connect error"'
     run usage 2 --part NOPE erase --json
     json_check usage 'j["result"] is None and j["exitStatus"] == 2 and "NOPE" in j["message"]'
+    # Mistakes CLI11 finds come as JSON too.
+    run usage-command 2 --json frobnicate
+    json_check usage-command 'j["exitStatus"] == 2 and j["ok"] is False and "frobnicate" in j["message"]'
+    run usage-file 2 --part $part program --json
+    json_check usage-file 'j["exitStatus"] == 2 and "FILE" in j["message"]'
+    # --from-chip changes one option and keeps the rest as the chip has them.
+    run isp-first 0 --part $part write-options --option ISP_SIZE=1.5k --bit LOCK=off
+    run from-chip 0 --part $part write-options --from-chip --bit BO0REO=off
+    run after-from-chip 0 --part $part read-options --json
+    json_check after-from-chip 'j["data"]["options"]["items"]["ISP_SIZE"] == "1.5k"
+        and j["data"]["options"]["bits"]["BO0REO"] is False'
+    run defaults 0 --part $part write-options --bit BO0REO=off
+    run after-defaults 0 --part $part read-options --json
+    json_check after-defaults 'j["data"]["options"]["items"]["ISP_SIZE"] != "1.5k"'
     run parts 0 parts VS8E --json
     json_check parts 'len(j["data"]["parts"]) > 1
         and all("VS8E" in p["name"] for p in j["data"]["parts"])'

@@ -53,8 +53,11 @@ TEST(OptionText, SizesReadInKilobytesOrBytes) {
     EXPECT_EQ(SizeText(0x10000), "64.0k");
 
     EXPECT_EQ(ParseSwitch("ON"), true);
+    EXPECT_EQ(ParseSwitch("1"), true);
     EXPECT_EQ(ParseSwitch("0"), false);
-    EXPECT_EQ(ParseSwitch("maybe"), std::nullopt);
+    // Words that only look like a switch must not flip a lock bit.
+    for (const char* bad : {"maybe", "yes", "no", "true", "false", "2", "o"})
+        EXPECT_EQ(ParseSwitch(bad), std::nullopt) << bad;
 }
 
 TEST_F(Options, IspSizeIsChosenBySize) {
@@ -115,6 +118,22 @@ TEST_F(Options, IspIsSetBeforeIapWhateverTheOrderGiven) {
     const std::optional<std::string> error = ApplySettings(chip_, *record_, isp, {});
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("does not fit"), std::string::npos) << *error;
+}
+
+TEST_F(Options, AnOptionGivenTwiceMustAgreeWithItself) {
+    const std::vector<std::string> same{"ISP_SIZE=1k", "isp_size=1024"};
+    EXPECT_EQ(ApplySettings(chip_, *record_, same, {}), std::nullopt);
+    const std::vector<std::string> bitsSame{"LOCK=on", "LOCK=1"};
+    EXPECT_EQ(ApplySettings(chip_, *record_, {}, bitsSame), std::nullopt);
+
+    const std::vector<std::string> items{"ISP_SIZE=1k", "ISP_SIZE=1.5k"};
+    std::optional<std::string> error = ApplySettings(chip_, *record_, items, {});
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("1.0k and as 1.5k"), std::string::npos) << *error;
+    const std::vector<std::string> bits{"LOCK=on", "lock=off"};
+    error = ApplySettings(chip_, *record_, {}, bits);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("LOCK is given twice"), std::string::npos) << *error;
 }
 
 TEST_F(Options, LabelsMatchLooselyButNeverAmbiguously) {

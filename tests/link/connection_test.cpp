@@ -8,6 +8,10 @@
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
 namespace scriba8::testing {
 namespace {
 
@@ -145,6 +149,31 @@ TEST_F(ConnectionTest, FirmwareReplyBytesAreReadLowByteFirst) {
         CloseProgrammer(false); // the scripted device goes before the fixture ends
     }
     EXPECT_EQ(recorder.livePorts, 0);
+}
+
+// An image that carries the wrong version: the programmer takes it, and the
+// same question would come back after every update.
+TEST_F(ConnectionTest, AnUpdateThatCuresNothingEndsTheCheck) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("scriba8-old-fw-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<std::uint8_t> image(4096, 0);
+    const std::uint8_t header[] = {'S', '8', 'F', 'W', 2, 1, 0x00, 0x00, 0x01, 0x00};
+    std::copy(std::begin(header), std::end(header), image.begin());
+    std::ofstream(dir / "FWCODE_3009.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    ::setenv("SCRIBA8_RESOURCE_DIR", dir.c_str(), 1);
+
+    device().firmware().aux = 0x0100;
+    host_.answer = true;
+    EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::UpdateFailed);
+    EXPECT_THAT(host_.questions, ElementsAre(kAuxFirmwareQuestion));
+    ASSERT_EQ(host_.errors.size(), 1u);
+    EXPECT_NE(host_.errors[0].find((dir / "FWCODE_3009.bin").string()), std::string::npos)
+        << host_.errors[0];
+
+    ::unsetenv("SCRIBA8_RESOURCE_DIR");
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ConnectionTest, PowerOnStatusesMapToLinkCodes) {
