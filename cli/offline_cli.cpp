@@ -64,6 +64,15 @@ Report download(const Invocation& invocation, Session& session) {
     if (!session.prepare(invocation, {true, app::BufferTab::flash, true, true}, report))
         return report;
     applySettings(invocation, session);
+    const ContextRecord& settings = session.record();
+    if ((settings.serialFlags & 1) != 0 && !invocation.force) {
+        // The programmer writes the serial block over the image in each chip.
+        if (const auto range = CodeIn(session.buffers().flash, settings.serialAddress,
+                                      std::size_t{settings.serialAddress} + 16))
+            throw UsageError("the serial number at " + HexText(settings.serialAddress, 8) +
+                             " would overwrite code at " + RangeText(*range) +
+                             ": choose --serial-address where the code is 0xFF, or pass --force");
+    }
     const std::int32_t result = app::DownloadOffLine(session.api(), session.record(),
                                                      session.buffers(), session.log(),
                                                      session.progress());

@@ -161,10 +161,15 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     app::IspCodeChoice choice;
     choice.builtIn = invocation.ispFile.empty();
     choice.userFile = invocation.ispFile;
+    const std::vector<std::uint8_t> before = session.buffers().flash;
     const app::IspInsertOutcome inserted = app::InsertIspCode(
         session.api(), session.record(), session.buffers(), session.log(), choice);
     report.setResult(inserted.result, session.language(), invocation.command);
     if (inserted.result != S8_PASS) return report;
+    // The boot loader must not silently replace the application's own code.
+    if (const auto range = OverwrittenCode(before, session.buffers().flash); range && !invocation.force)
+        throw UsageError("the ISP code would overwrite the code file's bytes at " +
+                         RangeText(*range) + ": make the code smaller, or pass --force");
 
     const BodyInfo& chip = *session.chip();
     const SelectionTexts options =

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace scriba8::cli {
@@ -15,5 +17,23 @@ std::string FieldText(const std::uint8_t* bytes, std::size_t size);
 
 // The text padded with blanks to width, and at least one blank after it.
 std::string Padded(std::string text, std::size_t width);
+
+struct ByteRange {
+    std::uint32_t first;
+    std::uint32_t last;
+};
+
+// "0x00007A00-0x00007A1F" (one address when first is last).
+std::string RangeText(const ByteRange& range);
+
+// The addresses from first up to (not including) end that hold something
+// other than 0xFF. Nothing when none.
+std::optional<ByteRange> CodeIn(std::span<const std::uint8_t> image, std::size_t first,
+                                std::size_t end);
+
+// The addresses where before held something other than 0xFF and after
+// differs from it: code that a later step would destroy. Nothing when none.
+std::optional<ByteRange> OverwrittenCode(std::span<const std::uint8_t> before,
+                                         std::span<const std::uint8_t> after);
 
 } // namespace scriba8::cli

@@ -236,6 +236,15 @@ projects)
     run isp 0 --part $part isp-insert "$hex" -o "$work/with-isp.hex"
     expect_line isp '^001 - Insert ISP-code =>Pass'
     expect_line isp 'write-options --option ISP_SIZE=[0-9.]+k --bit HWBS=on'
+    # Code under the ISP area or the serial block is kept unless --force.
+    head -c 32768 /dev/zero >"$work/full.bin"
+    run isp-over-code 2 --part $part isp-insert "$work/full.bin" -o "$work/isp-over.bin"
+    expect_line isp-over-code 'overwrite .* at 0x00007[0-9A-F]{3}-0x00007[0-9A-F]{3}' err
+    [[ ! -e "$work/isp-over.bin" ]] || fail "isp-over-code: wrote the image anyway"
+    run isp-forced 0 --part $part isp-insert "$work/full.bin" -o "$work/isp-over.bin" --force
+    run serial-over-code 2 --part $part offline download "$hex" --serial --serial-address 0x30
+    expect_line serial-over-code 'would overwrite code at 0x00000030-0x0000003F' err
+    run serial-forced 0 --part $part offline download "$hex" --serial --serial-address 0x30 --force
     run offline 0 --part $part offline download "$hex" --max-count 10
     run offline-read 0 offline read
     expect_line offline-read 'Counter +0 of 10'
