@@ -55,7 +55,7 @@ expect_line info-boot-only '^Programmer \(USB\): not found$'
 
 # The image goes out and comes back through the USB code, in two processes.
 run program "P1" 0 --part $part program "$examples/blinky.hex"
-expect_line program '^001 - Program =>Pass'
+expect_line program '^002 - Program =>Pass'
 [[ -s "$work/P1.state" ]] || fail "program: no state saved for P1"
 run verify "P1" 0 --part $part verify "$examples/blinky.hex"
 expect_line verify '^001 - Verify =>Pass'
