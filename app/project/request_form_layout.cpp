@@ -55,34 +55,42 @@ private:
     RequestFormLayout layout_;
 };
 
-void addOptionItems(Builder& form, const ContextRecord& record, const BodyInfo& chip) {
-    for (int k = 0; k < S8_ITEM_COUNT; ++k) {
-        const bool left = k < 3;
-        const double labelX = left ? 17 : 58;
-        const double valueX = left ? 35 : 76;
-        const double y = left ? 32 + k : 29 + k;
-        if (IsUnusedSlot(chip.items[k].name)) {
-            form.labelled(labelX, valueX, y, RightAligned(kDash, 15) + " :", std::string(kDash));
+// Where a group of option rows goes: two columns, the second starting at
+// slot firstRight, each row a right-aligned name and its value.
+struct OptionColumns {
+    int firstRight;
+    double leftLabelX, leftValueX, leftTopY;
+    double rightLabelX, rightValueX, rightTopY;
+    std::size_t nameWidth;
+};
+
+// Adds one row per slot; name(i) is null for an empty slot, which shows
+// the dash as name and value.
+template <typename Name, typename Value>
+void addOptionRows(Builder& form, const OptionColumns& at, int slots, Name name, Value value) {
+    for (int i = 0; i < slots; ++i) {
+        const bool left = i < at.firstRight;
+        const double labelX = left ? at.leftLabelX : at.rightLabelX;
+        const double valueX = left ? at.leftValueX : at.rightValueX;
+        const double y = left ? at.leftTopY + i : at.rightTopY + (i - at.firstRight);
+        const char* slotName = name(i);
+        if (IsUnusedSlot(slotName)) {
+            form.labelled(labelX, valueX, y, RightAligned(kDash, at.nameWidth) + " :",
+                          std::string(kDash));
             continue;
         }
-        form.labelled(labelX, valueX, y, RightAligned(chip.items[k].name, 15) + " :",
-                      ItemValueText(chip, record.itemValue, k, IapCounting::selection));
+        form.labelled(labelX, valueX, y, RightAligned(slotName, at.nameWidth) + " :", value(i));
     }
 }
 
-void addOptionBits(Builder& form, const ContextRecord& record, const BodyInfo& chip) {
-    for (int j = 0; j < S8_BIT_COUNT; ++j) {
-        const bool left = j < 7;
-        const double labelX = left ? 27 : 68;
-        const double valueX = left ? 38 : 79;
-        const double y = left ? 36 + j : 29 + j;
-        if (IsUnusedSlot(chip.bits[j].name)) {
-            form.labelled(labelX, valueX, y, RightAligned(kDash, 8) + " :", std::string(kDash));
-            continue;
-        }
-        form.labelled(labelX, valueX, y, RightAligned(chip.bits[j].name, 8) + " :",
-                      record.bitValue[j] != 0 ? "V" : "");
-    }
+void addOptions(Builder& form, const ContextRecord& record, const BodyInfo& chip) {
+    addOptionRows(
+        form, {3, 17, 35, 32, 58, 76, 32, 15}, S8_ITEM_COUNT,
+        [&](int k) { return chip.items[k].name; },
+        [&](int k) { return ItemValueText(chip, record.itemValue, k, IapCounting::selection); });
+    addOptionRows(
+        form, {7, 27, 38, 36, 68, 79, 36, 8}, S8_BIT_COUNT, [&](int j) { return chip.bits[j].name; },
+        [&](int j) { return std::string(record.bitValue[j] != 0 ? "V" : ""); });
 }
 
 void addProjectTable(Builder& form, const ContextRecord& record, const BodyInfo* chip) {
@@ -156,8 +164,7 @@ RequestFormLayout LayOutRequestForm(const ContextRecord& record, const BodyInfo*
     addProjectTable(form, record, chip);
     form.text(15, 30, "Option");
     if (chip != nullptr) {
-        addOptionItems(form, record, *chip);
-        addOptionBits(form, record, *chip);
+        addOptions(form, record, *chip);
     }
     form.text(10, 48, "Liability :");
     for (std::size_t i = 0; i < kLiability.size(); ++i)
