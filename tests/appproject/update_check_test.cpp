@@ -2,85 +2,24 @@
 // certificate made for this test and trusted only inside it.
 #include "about_dialog.h"
 #include "private_profile.h"
+#include "version_server.h"
 #include "update_check.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
-#include <QSslServer>
-#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 using namespace scriba8::app;
+using scriba8::app::test::versionFile;
 
 namespace {
 
 constexpr std::uint32_t kLibraryVersion = 0x0105000F; // 1.5.0.15
-
-// Serves the version file over HTTPS on 127.0.0.1, or misbehaves.
-class VersionServer : public QObject {
-public:
-    enum class Mode { serve, notFound, silent };
-
-    bool start(const QString& certPath, const QString& keyPath) {
-        QFile certFile(certPath);
-        QFile keyFile(keyPath);
-        if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly)) return false;
-        certificate = QSslCertificate(&certFile, QSsl::Pem);
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificate(certificate);
-        tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa, QSsl::Pem));
-        server_.setSslConfiguration(tls);
-        connect(&server_, &QTcpServer::pendingConnectionAvailable, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                sockets_.push_back(socket);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-            }
-        });
-        return server_.listen(QHostAddress::LocalHost);
-    }
-
-    QString address() const { return QStringLiteral("https://127.0.0.1:%1").arg(server_.serverPort()); }
-
-    Mode mode = Mode::serve;
-    QByteArray body;
-    QStringList paths;
-    QSslCertificate certificate;
-
-private:
-    void answer(QTcpSocket* socket) {
-        request_ += socket->readAll();
-        if (!request_.contains("\r\n\r\n")) return;
-        paths << QString::fromLatin1(request_.split(' ').value(1));
-        request_.clear();
-        if (mode == Mode::silent) return; // keeps the connection open, says nothing
-        const QByteArray status = mode == Mode::serve ? "200 OK" : "404 Not Found";
-        const QByteArray content = mode == Mode::serve ? body : QByteArray("missing");
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                      QByteArray::number(content.size()) + "\r\nConnection: close\r\n\r\n" + content);
-        socket->disconnectFromHost();
-    }
-
-    QSslServer server_;
-    QList<QTcpSocket*> sockets_;
-    QByteArray request_;
-};
-
-QByteArray versionFile(const QByteArray& chinaVersion, const QByteArray& chinaUrl) {
-    QByteArray text = "[Scriba8_T3Plus]\r\n";
-    if (!chinaVersion.isEmpty()) text += "China_Version=" + chinaVersion + "\r\n";
-    if (!chinaUrl.isEmpty()) text += "China_URL=" + chinaUrl + "\r\n";
-    text += "Universal_Version=2.0.0.1\r\nUniversal_URL=https://example.com/universal\r\n";
-    return text;
-}
 
 } // namespace
 
@@ -104,29 +43,14 @@ private:
     QString check(CAboutDlg& about);
 
     QTemporaryDir dir_;
-    VersionServer server_;
+    test::VersionServer server_;
     QList<QUrl> opened_;
 };
 
-void UpdateCheckTest::initTestCase() {
-    QVERIFY(QSslSocket::supportsSsl());
-    const QString cert = dir_.filePath("cert.pem");
-    const QString key = dir_.filePath("key.pem");
-    QProcess openssl;
-    openssl.start(QStringLiteral(OPENSSL),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key,
-                   "-out", cert});
-    QVERIFY(openssl.waitForFinished(60000));
-    QCOMPARE(openssl.exitCode(), 0);
-    QVERIFY(server_.start(cert, key));
-    QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
-    trusted.addCaCertificate(server_.certificate);
-    QSslConfiguration::setDefaultConfiguration(trusted);
-}
+void UpdateCheckTest::initTestCase() { QVERIFY(test::StartTrustedServer(server_, dir_.path())); }
 
 void UpdateCheckTest::init() {
-    server_.mode = VersionServer::Mode::serve;
+    server_.mode = test::VersionServer::Mode::serve;
     server_.body = versionFile("1.5.0.15", "https://example.com/t3plus");
     server_.paths.clear();
     opened_.clear();
@@ -213,7 +137,7 @@ void UpdateCheckTest::missingKeysAreServerErrors() {
     QVERIFY(opened_.isEmpty());
 
     // Not a version file at all.
-    server_.mode = VersionServer::Mode::notFound;
+    server_.mode = test::VersionServer::Mode::notFound;
     CAboutDlg missing(setup());
     QCOMPARE(check(missing), QStringLiteral("Can't connect server !"));
 }
@@ -240,7 +164,7 @@ void UpdateCheckTest::unreachableServer() {
 }
 
 void UpdateCheckTest::silentServerTimesOutWhileTheBoxResponds() {
-    server_.mode = VersionServer::Mode::silent;
+    server_.mode = test::VersionServer::Mode::silent;
     UpdateSetup quick = setup();
     quick.timeoutMs = 400;
     CAboutDlg about(quick);
