@@ -13,3 +13,10 @@ QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual \
     "$build/tests/appmain/window_screenshot" docs/images "$part"
 QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual \
     "$build/tests/engineer/engineer_screenshot" examples/Engineer.ini docs/images/engineer-window.png
+
+# The request form's preview and the off-line dialogs, in both languages.
+cmake --build "$build" --target request_form_test offline_dialogs_test -j "${JOBS:-2}"
+for test in request_form_test offline_dialogs_test; do
+    QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual SCRIBA8_SCREENSHOTS="$PWD/docs/images" \
+        "$build/tests/appproject/$test" screenshots >/dev/null
+done

@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include "about_dialog.h"
+#include "customer_setting_dialog.h"
 #include "hex_edit_base.h"
 #include "offline_mode_dialog.h"
 #include "save_vlx_command.h"
@@ -63,6 +64,10 @@ void CScriba8_T3Plus_APDlg::OnSaveVlx() {
     save.log = &operationLog;
     save.language = CurrentLanguage();
     save.saveVlxFolder = &saveVlxFolder;
+    save.customerString = [this] {
+        CCustomerSettingDlg dialog(context, CurrentLanguage(), this);
+        return dialog.exec() == QDialog::Accepted;
+    };
     app::RunSaveVlxCommand(save);
 }
 

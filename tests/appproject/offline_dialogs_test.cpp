@@ -297,18 +297,18 @@ void OffLineDialogsTest::screenshots() {
     QCOMPARE(DownloadOffLine(api_, *record_, buffers_, *log_), S8_PASS);
     scriba8::sim::virtualProgrammer().runOffLine(3);
     for (Language language : {Language::english, Language::chinese}) {
-        const QString suffix = language == Language::english ? "" : "_zh";
+        const QString suffix = language == Language::english ? "-en" : "-zh";
         OffLineDialogContext shown = context();
         shown.language = language;
         COffLineModeDlg dialog(shown);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QVERIFY(dialog.grab().save(QDir(folder).filePath("offline_mode" + suffix + ".png")));
+        QVERIFY(dialog.grab().save(QDir(folder).filePath("offline-mode" + suffix + ".png")));
         dialog.setInfoPresenter([&](const ContextRecord& info, QWidget*) {
             CReadInfoDlg read(info, ChipRow(api_, info.partIndex), language);
             read.show();
             QVERIFY(QTest::qWaitForWindowExposed(&read));
-            QVERIFY(read.grab().save(QDir(folder).filePath("read_info" + suffix + ".png")));
+            QVERIFY(read.grab().save(QDir(folder).filePath("read-info" + suffix + ".png")));
         });
         dialog.readInfoButton()->click();
     }

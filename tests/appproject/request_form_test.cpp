@@ -291,8 +291,8 @@ void RequestFormTest::screenshots() {
     if (folder.isEmpty()) QSKIP("SCRIBA8_SCREENSHOTS not set");
     const BodyInfo chip = test::FormChip();
     const auto record = test::SavedRecord();
-    for (const auto& [language, name] : {std::pair{Language::english, "request_form_preview.png"},
-                                         std::pair{Language::chinese, "request_form_preview_zh.png"}}) {
+    for (const auto& [language, name] : {std::pair{Language::english, "request-form-en.png"},
+                                         std::pair{Language::chinese, "request-form-zh.png"}}) {
         CVLXViewDlg dialog(*record, &chip, language);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
