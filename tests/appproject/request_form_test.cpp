@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -279,9 +280,23 @@ void RequestFormTest::viewDialogPrintsAndSavesPdf() {
     dialog.pdfButton()->click();
     QTRY_VERIFY(box.text().startsWith("The PDF file could not be written."));
 
-    // Cancelling the print dialog prints nothing.
-    dialog.setPrinterChooser([](QPrinter&, QWidget*) { return false; });
+    // The system print dialog: no selection, no page range, no file
+    // output; cancelling it prints nothing.
+    dialog.setPrinterChooser(AskSystemPrinter);
+    bool asked = false;
+    bool offersMore = true;
+    QTimer::singleShot(0, [&] {
+        auto* print = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (print == nullptr) return;
+        asked = true;
+        offersMore = print->testOption(QAbstractPrintDialog::PrintToFile) ||
+                     print->testOption(QAbstractPrintDialog::PrintSelection) ||
+                     print->testOption(QAbstractPrintDialog::PrintPageRange);
+        print->reject();
+    });
     dialog.printButton()->click();
+    QVERIFY(asked);
+    QVERIFY(!offersMore);
 }
 
 // With SCRIBA8_SCREENSHOTS set to a folder, the preview dialog in both
