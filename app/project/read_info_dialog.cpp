@@ -107,7 +107,7 @@ CReadInfoDlg::CReadInfoDlg(const ContextRecord& info, const BodyInfo* chip, Lang
             // Empty slots and the frequency (shown above) have no row.
             if (IsUnusedSlot(name) || std::string_view(name) == "Trim_Frequency") continue;
             addRow(optionGrid, row++, colon(QString::fromUtf8(name)),
-                   QString::fromUtf8(ItemValueText(*chip, info.itemValue, k, IapCounting::readBack)));
+                   QString::fromUtf8(OptionValueText(*chip, info, k, IapCounting::readBack)));
         }
         int bitRow = 0;
         for (int j = 0; j < S8_BIT_COUNT; ++j) {

@@ -87,7 +87,7 @@ void addOptions(Builder& form, const ContextRecord& record, const BodyInfo& chip
     addOptionRows(
         form, {3, 17, 35, 32, 58, 76, 32, 15}, S8_ITEM_COUNT,
         [&](int k) { return chip.items[k].name; },
-        [&](int k) { return ItemValueText(chip, record.itemValue, k, IapCounting::selection); });
+        [&](int k) { return OptionValueText(chip, record, k, IapCounting::selection); });
     addOptionRows(
         form, {7, 27, 38, 36, 68, 79, 36, 8}, S8_BIT_COUNT, [&](int j) { return chip.bits[j].name; },
         [&](int j) { return std::string(record.bitValue[j] != 0 ? "V" : ""); });
