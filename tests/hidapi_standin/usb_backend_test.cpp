@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -55,7 +56,9 @@ protected:
         void* symbol = dlsym(RTLD_DEFAULT, "hid_init");
         ASSERT_NE(symbol, nullptr);
         ASSERT_NE(dladdr(symbol, &where), 0);
-        ASSERT_NE(std::strstr(where.dli_fname, STANDIN_DIR), nullptr)
+        std::error_code error;
+        ASSERT_TRUE(std::filesystem::equivalent(
+            std::filesystem::path(where.dli_fname).parent_path(), STANDIN_DIR, error))
             << "hidapi came from " << where.dli_fname << ", not the stand-in in " << STANDIN_DIR;
 
         unsetenv("SCRIBA8_PROGRAMMER");
