@@ -79,11 +79,16 @@ public:
     OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
         VirtualProgrammer& device = virtualProgrammer();
         const std::string statePath = environment("SCRIBA8_VIRTUAL_STATE");
+        // One process at a time drives an instance, as with a real
+        // programmer: the state is read only once the lock is held.
+        std::unique_ptr<DeviceLock> lock =
+            statePath.empty() ? nullptr : DeviceLock::acquire(statePath + ".lock", true);
         if (!statePath.empty()) loadStateFile(device, statePath);
         if (!device.environmentApplied) applyEnvironment(device);
         OpenResult result;
         if (device.enumerates(vendorId, productId)) {
             result.port = std::make_unique<VirtualPort>(device, device.connect(), statePath);
+            result.lock = std::move(lock);
         }
         return result;
     }

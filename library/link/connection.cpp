@@ -117,6 +117,8 @@ LinkCode ConnectProgrammer(const ContextRecord& ctx, bool powerTarget) {
     for (;;) {
         if (!OpenProgrammer(ProgrammerProductId())) {
             if (OpenFailedForPermission()) reportPermissionProblem(ctx.host);
+            if (const std::string problem = OpenProblem(); !problem.empty())
+                ShowError(ctx.host, problem.c_str());
             return LinkCode::NotFound;
         }
         const LinkCode firmware = QueryFirmware();

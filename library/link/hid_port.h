@@ -5,6 +5,8 @@
 // programmer), so byte positions are the same whatever the backend.
 #pragma once
 
+#include "link/device_lock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,6 +37,11 @@ public:
 
 struct OpenResult {
     std::unique_ptr<HidPort> port; // null when nothing was opened
+    // Held while the port is open, and released after it is closed.
+    std::unique_ptr<DeviceLock> lock;
+    // Why nothing could be opened, when the user can do something about it
+    // (a programmer selection that is not understood).
+    std::string problem;
     // A matching device exists but the user may not open it; devicePath says
     // which one.
     bool permissionDenied = false;
@@ -45,7 +52,8 @@ class HidBackend {
 public:
     virtual ~HidBackend() = default;
 
-    // Opens the first device, in enumeration order, with both ids.
+    // Opens the device with both ids that SCRIBA8_PROGRAMMER selects (the
+    // first in enumeration order unless it names one), holding its lock.
     virtual OpenResult open(std::uint16_t vendorId, std::uint16_t productId) = 0;
 };
 
@@ -53,7 +61,8 @@ public:
 HidBackend& usbBackend();
 
 // The backend the link uses: the test override when set, else the virtual
-// programmer when SCRIBA8_PROGRAMMER=virtual, else USB.
+// programmer when SCRIBA8_PROGRAMMER=virtual, else USB; a value that is not
+// understood gives a backend that opens nothing and says why.
 HidBackend& activeBackend();
 
 // Replaces the backend for tests; null restores the normal choice.

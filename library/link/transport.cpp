@@ -14,12 +14,14 @@ namespace scriba8 {
 namespace {
 
 struct LinkState {
+    std::unique_ptr<DeviceLock> lock; // released only after the port closed
     std::unique_ptr<HidPort> port;
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     std::size_t inputLength = 0;
     bool permissionDenied = false;
     std::string deniedPath;
+    std::string problem;
     TransferTrace trace;
 };
 
@@ -44,7 +46,9 @@ bool OpenProgrammer(std::uint16_t productId) {
     OpenResult opened = activeBackend().open(s.vendorId, productId);
     s.permissionDenied = opened.permissionDenied;
     s.deniedPath = opened.devicePath;
+    s.problem = opened.problem;
     if (!opened.port) return false;
+    s.lock = std::move(opened.lock);
     s.port = std::move(opened.port);
     s.inputLength = s.port->inputReportLength();
     s.trace.openFromEnvironment();
@@ -52,6 +56,7 @@ bool OpenProgrammer(std::uint16_t productId) {
 }
 
 bool OpenFailedForPermission() { return link().permissionDenied; }
+std::string OpenProblem() { return link().problem; }
 std::string DeniedDevicePath() { return link().deniedPath; }
 bool ProgrammerIsOpen() { return link().port != nullptr; }
 
@@ -128,6 +133,7 @@ LinkCode CloseProgrammer(bool powerDown) {
 void ReleaseProgrammer() {
     LinkState& s = link();
     s.port.reset();
+    s.lock.reset();
     s.trace.close();
 }
 

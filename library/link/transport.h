@@ -30,6 +30,9 @@ bool OpenProgrammer(std::uint16_t productId);
 // not be opened for lack of permission, and its device path.
 bool OpenFailedForPermission();
 std::string DeniedDevicePath();
+// After a failed OpenProgrammer: why, when the user can act on it (for
+// instance a SCRIBA8_PROGRAMMER value that is not understood); else empty.
+std::string OpenProblem();
 
 bool ProgrammerIsOpen();
 

@@ -1,10 +1,14 @@
 // The USB backend: the only file that talks to hidapi.
 #include "link/hid_port.h"
+#include "link/programmer_selection.h"
+#include "link/usb_ids.h"
 
 #include <hidapi.h>
 
 #include <cerrno>
 #include <mutex>
+#include <optional>
+#include <vector>
 #include <unistd.h>
 
 namespace scriba8 {
@@ -52,17 +56,47 @@ bool hidapiReady() {
     return ready;
 }
 
+// hidapi gives serial numbers as wide text; programmers use plain ASCII.
+std::string narrow(const wchar_t* text) {
+    std::string out;
+    for (; text != nullptr && *text != L'\0'; ++text)
+        out += *text >= 0x20 && *text < 0x7F ? static_cast<char>(*text) : '?';
+    return out;
+}
+
 class UsbBackend final : public HidBackend {
 public:
     OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
         OpenResult result;
+        const std::optional<ProgrammerSelection> selection =
+            ParseProgrammerSelection(ProgrammerEnvironment());
+        if (!selection) {
+            result.problem = UnknownSelectionText(ProgrammerEnvironment());
+            return result;
+        }
         if (!hidapiReady()) return result;
-        hid_device_info* devices = hid_enumerate(vendorId, productId);
-        for (hid_device_info* info = devices; info != nullptr; info = info->next) {
+        std::vector<HidDeviceEntry> devices;
+        hid_device_info* found = hid_enumerate(vendorId, productId);
+        for (hid_device_info* info = found; info != nullptr; info = info->next) {
             if (info->vendor_id != vendorId || info->product_id != productId) continue;
+            devices.push_back({info->path != nullptr ? info->path : "", narrow(info->serial_number)});
+        }
+        hid_free_enumeration(found);
+
+        const bool bootLoader = productId == BootLoaderProductId();
+        std::vector<std::size_t> candidates;
+        if (selection->kind == ProgrammerSelection::Kind::firstUsb) {
+            for (std::size_t i = 0; i < devices.size(); ++i) candidates.push_back(i);
+        } else if (const auto chosen = ChooseDevice(devices, *selection, bootLoader)) {
+            candidates.push_back(*chosen);
+        }
+        for (std::size_t i : candidates) {
+            const std::string& path = devices[i].path;
+            std::unique_ptr<DeviceLock> lock = DeviceLock::acquire(path, false);
             errno = 0;
-            if (hid_device* device = hid_open_path(info->path)) {
+            if (hid_device* device = hid_open_path(path.c_str())) {
                 result.port = std::make_unique<UsbPort>(device);
+                result.lock = std::move(lock);
                 break;
             }
             // A device node we may not open usually means the udev rules are
@@ -70,12 +104,11 @@ public:
             // open's own errno counts first: access() says yes to root.
             const bool openDenied = errno == EACCES || errno == EPERM;
             if (!result.permissionDenied &&
-                (openDenied || (::access(info->path, R_OK | W_OK) != 0 && errno == EACCES))) {
+                (openDenied || (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES))) {
                 result.permissionDenied = true;
-                result.devicePath = info->path;
+                result.devicePath = path;
             }
         }
-        hid_free_enumeration(devices);
         if (result.port) {
             result.permissionDenied = false;
             result.devicePath.clear();

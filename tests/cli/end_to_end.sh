@@ -6,6 +6,7 @@ set -uo pipefail
 scriba8=$1
 examples=$2
 scenario=$3
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -122,6 +123,10 @@ exit-status)
     expect_line bad-option 'ISP_SIZE of VS8G132 can be 0, 0.5k' err
     run unknown-flag 2 --part $part erase --frobnicate
     run lower-case-part 0 --part vs8g132 check-id
+    # A selection that is not understood never falls back to some programmer.
+    SCRIBA8_PROGRAMMER=virtaul run unknown-programmer 3 --part $part check-id
+    expect_line unknown-programmer 'SCRIBA8_PROGRAMMER=virtaul is not understood' err
+    run bad-programmer-option 2 --programmer usb: --part $part check-id
     run typo-command 2 --part $part prgram "$hex"
     expect_line typo-command 'did you mean program\?' err
     run twice 2 --part $part write-options --option ISP_SIZE=1k --option ISP_SIZE=1.5k
@@ -306,6 +311,39 @@ damaged-files)
         run "write-$name" 0 --part $part dump -o "$work/$name"
         run "read-$name" 0 --part $part verify "$work/$name"
     done
+    ;;
+
+gang)
+    # Four virtual programmers at once, each with a state of its own.
+    states=()
+    for n in 1 2 3 4; do states+=("virtual:$work/gang$n.state"); done
+    SCRIBA8=$scriba8 GANG_LOGS="$work/logs" timeout 120 bash "$scripts/gang.sh" "${states[@]}" \
+        -- --part $part program "$hex" >"$work/gang.out" 2>&1 || fail "gang: a programmer failed"
+    expect_line gang '^4 programmer\(s\), 0 failed$'
+    for n in 1 2 3 4; do
+        grep -q '^003 - Verify =>Pass' "$work/logs/virtual__"*"gang$n.state.log" ||
+            fail "gang: no verify in the log of programmer $n"
+        SCRIBA8_VIRTUAL_STATE="$work/gang$n.state" run verify-gang$n 0 --part $part verify "$hex"
+    done
+    # Two processes on one programmer take turns export by export: the dump
+    # sees the chip before or after the whole write, and the write is not lost.
+    run erase-shared 0 --part $part erase
+    export SCRIBA8_VIRTUAL_PACE=real
+    printf '\x5A%.0s' $(seq 1 20000) >"$work/a.bin"
+    timeout 120 "$scriba8" --part $part program --no-erase --no-verify "$work/a.bin" \
+        >"$work/writer.out" 2>&1 &
+    writer=$!
+    sleep 0.2
+    timeout 120 "$scriba8" --part $part dump -o "$work/during.bin" >"$work/reader.out" 2>&1 ||
+        fail "shared: the dump failed: $(cat "$work/reader.out")"
+    wait $writer || fail "shared: the program failed: $(cat "$work/writer.out")"
+    python3 - "$work/during.bin" <<'PY' || fail "shared: the dump saw half a write"
+import sys
+data = open(sys.argv[1], "rb").read()[:20000]
+assert data in (b"\xff" * 20000, b"\x5a" * 20000), sorted(set(data))
+PY
+    unset SCRIBA8_VIRTUAL_PACE
+    run verify-shared 0 --part $part verify "$work/a.bin"
     ;;
 
 *)

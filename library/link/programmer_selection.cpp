@@ -1,0 +1,51 @@
+#include "link/programmer_selection.h"
+
+#include <cstdlib>
+
+namespace scriba8 {
+
+std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view text) {
+    using Kind = ProgrammerSelection::Kind;
+    if (text.empty() || text == "usb") return ProgrammerSelection{Kind::firstUsb, {}};
+    if (text == "virtual") return ProgrammerSelection{Kind::virtualProgrammer, {}};
+    if (text.starts_with("usb:") && text.size() > 4) {
+        const std::string value(text.substr(4));
+        return ProgrammerSelection{value.starts_with('/') ? Kind::usbPath : Kind::usbSerial, value};
+    }
+    return std::nullopt;
+}
+
+std::string ProgrammerEnvironment() {
+    const char* text = std::getenv("SCRIBA8_PROGRAMMER");
+    return text != nullptr ? text : "";
+}
+
+std::string UnknownSelectionText(std::string_view text) {
+    return "SCRIBA8_PROGRAMMER=" + std::string(text) +
+           " is not understood: use virtual, usb, usb:PATH (a device node such as /dev/hidraw3) "
+           "or usb:SERIAL (the programmer's serial number).";
+}
+
+std::optional<std::size_t> ChooseDevice(std::span<const HidDeviceEntry> devices,
+                                        const ProgrammerSelection& selection, bool bootLoader) {
+    using Kind = ProgrammerSelection::Kind;
+    if (selection.kind == Kind::usbPath && bootLoader) {
+        if (devices.size() == 1) return 0;
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        switch (selection.kind) {
+        case Kind::firstUsb: return i;
+        case Kind::usbPath:
+            if (devices[i].path == selection.value) return i;
+            break;
+        case Kind::usbSerial:
+            if (devices[i].serial == selection.value) return i;
+            break;
+        case Kind::virtualProgrammer: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace scriba8
