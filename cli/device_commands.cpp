@@ -4,6 +4,7 @@
 
 #include "auto_sequence.h"
 #include "chip_selection.h"
+#include "interruption.h"
 #include "checksums.h"
 #include "selection_output.h"
 #include "steps.h"
@@ -165,6 +166,7 @@ Report runProgram(const Invocation& invocation, Session& session) {
     if (!invocation.noVerify) sequence.push_back(DeviceCommand::verify);
     std::vector<StepRun> runs;
     for (DeviceCommand command : sequence) {
+        if (StopRequested()) break;
         runs.push_back({command, session.runner().run(command, session.buffers()).result});
         if (runs.back().result != S8_PASS) break;
     }
@@ -204,7 +206,7 @@ Report runAuto(const Invocation& invocation, Session& session) {
     Session::Inputs inputs{true, BufferTab::flash, true, true};
     if (!session.prepare(invocation, inputs, report)) return report;
 
-    const app::AutoRunResult run = app::RunAutoSequence(session.runner(), session.buffers());
+    const app::AutoRunResult run = app::RunAutoSequence(session.runner(), session.buffers(), &StopRequested);
     std::vector<StepRun> runs;
     for (const auto& [command, code] : run.steps) runs.push_back({command, code});
     Json selected = Json::array();
@@ -259,7 +261,9 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
         AppendSelectionLines(read, report.lines);
     }
     if (outcome.chipChecksum) report.data["chipChecksum"] = *outcome.chipChecksum;
-    if (outcome.dump) {
+    // An interrupted dump writes no file rather than one the user might
+    // take for the whole chip.
+    if (outcome.dump && !StopRequested()) {
         app::ApplyDump(session.buffers(), std::move(*outcome.dump));
         saveDump(invocation, session, report);
     }

@@ -3,6 +3,7 @@
 #include "chip_lookup.h"
 #include "commands.h"
 #include "exit_codes.h"
+#include "interruption.h"
 #include "library_api.h"
 
 #include <CLI/CLI.hpp>
@@ -306,6 +307,7 @@ int main(int argc, char** argv) {
     settings.progress = !invocation.noProgress && !invocation.quiet;
     settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
 
+    WatchForInterruption();
     const auto start = std::chrono::steady_clock::now();
     Report report;
     report.command = invocation.command;
@@ -323,6 +325,12 @@ int main(int argc, char** argv) {
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
+    if (StopRequested()) {
+        report.message = "interrupted: stopped after the step in progress; the steps after it "
+                         "did not run";
+        report.exitStatus = kExitInterrupted;
+        report.advice = report.message + ". Repeat the command to carry out the whole job.";
+    }
     if (invocation.quiet) report.lines.clear();
     PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()), stdout,
                 stderr);

@@ -38,7 +38,8 @@ bool AutoRunResult::passed() const {
                        [](const auto& step) { return step.second == S8_PASS; });
 }
 
-AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers) {
+AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers,
+                              const std::function<bool()>& stopRequested) {
     ContextRecord& record = runner.record();
     OperationLog& log = runner.log();
     AutoRunResult result;
@@ -47,6 +48,7 @@ AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers) {
     log.autoStart();
     for (const AutoStep& step : kAutoSteps) {
         if ((record.autoProcess & step.bit) == 0) continue;
+        if (stopRequested && stopRequested()) break;
         record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, true);
         runner.run(step.command, buffers);
         record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, false);

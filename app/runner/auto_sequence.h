@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -49,7 +50,9 @@ struct AutoRunResult {
 };
 
 // Runs the steps selected in the runner's record, between the sequence's
-// Start and End lines.
-AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers);
+// Start and End lines. stopRequested (may be empty) is asked before each
+// step; true ends the sequence there, as a failed step would.
+AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers,
+                              const std::function<bool()>& stopRequested = {});
 
 } // namespace scriba8::app

@@ -346,6 +346,38 @@ PY
     run verify-shared 0 --part $part verify "$work/a.bin"
     ;;
 
+interrupt)
+    # Ctrl-C while a paced program writes: the write finishes, the verify
+    # does not start, and the exit status says it was interrupted.
+    export SCRIBA8_VIRTUAL_PACE=real
+    printf '\x3C%.0s' $(seq 1 30000) >"$work/c.bin"
+    run erase-first 0 --part $part erase
+    "$scriba8" --part $part program --no-erase "$work/c.bin" >"$work/stopped.out" 2>"$work/stopped.err" &
+    program=$!
+    sleep 0.3
+    kill -INT $program
+    wait $program
+    status=$?
+    [[ $status -eq 130 ]] || fail "stopped: exit status $status, expected 130"
+    expect_line stopped '^001 - Program =>Pass'
+    refuse_line stopped 'Verify'
+    expect_line stopped 'interrupted' err
+    unset SCRIBA8_VIRTUAL_PACE
+    run consistent 0 --part $part verify "$work/c.bin"
+    # A dump stopped midway leaves no output file.
+    export SCRIBA8_VIRTUAL_PACE=real
+    "$scriba8" --part $part dump -o "$work/half.hex" >"$work/dump.out" 2>&1 &
+    dump=$!
+    sleep 0.3
+    kill -TERM $dump
+    wait $dump
+    status=$?
+    [[ $status -eq 130 ]] || fail "dump: exit status $status, expected 130"
+    [[ ! -e "$work/half.hex" ]] || fail "dump: an output file was left"
+    ls "$work" | grep -q '^half\.hex' && fail "dump: a temporary file was left"
+    unset SCRIBA8_VIRTUAL_PACE
+    ;;
+
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
