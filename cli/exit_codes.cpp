@@ -9,19 +9,21 @@ namespace {
 
 constexpr std::array kClasses{
     ExitClass{kExitOk, "success", "101"},
-    ExitClass{kExitFailed, "the operation failed (verify mismatch, chip not blank, failure status)",
+    ExitClass{kExitFailed, "the operation failed (verify mismatch, chip not blank, check-id identity "
+              "mismatch, failure status)",
               "102 111 113 119 121, any other"},
     ExitClass{kExitUsage, "usage error: unknown part, option or value, missing argument", ""},
     ExitClass{kExitNoProgrammer, "no programmer found", "105"},
     ExitClass{kExitTransfer, "USB transfer with the programmer failed", "103 104 108"},
     ExitClass{kExitFirmware, "programmer firmware update declined or failed", "106 107"},
-    ExitClass{kExitTargetChip, "target chip: wrong identity, locked, no power, no response",
+    ExitClass{kExitTargetChip, "target chip: identity rejected at power-on, locked, no power, no response",
               "109 110 120 123"},
     ExitClass{kExitWriteRejected, "checksum error after a write, or frequency trim failed",
               "112 124"},
     ExitClass{kExitFile, "file or project error: cannot open, damaged, unsupported, too large",
               "114 115 116 117 118 125"},
     ExitClass{kExitNoOffLineData, "the programmer holds no off-line project", "122"},
+    ExitClass{kExitInterrupted, "interrupted (Ctrl-C, SIGTERM) after the step in progress", ""},
 };
 
 } // namespace

@@ -11,7 +11,4 @@ void WatchForInterruption();
 // Whether a stop was asked for.
 bool StopRequested();
 
-// The exit status of an interrupted run, as shells report one.
-inline constexpr int kExitInterrupted = 130;
-
 } // namespace scriba8::cli

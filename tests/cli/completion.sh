@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The bash completion against the scriba8 it completes for.
+# usage: completion.sh SCRIBA8_DIR COMPLETION_FILE
+set -u
+PATH=$1:$PATH
+source "$2"
+failures=0
+try() { # EXPECTED WORDS...
+    local expected=$1
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _scriba8 scriba8
+    if [[ "${COMPREPLY[*]}" != "$expected" ]]; then
+        echo "FAIL: '$*' completed to '${COMPREPLY[*]}', expected '$expected'" >&2
+        failures=$((failures + 1))
+    fi
+}
+try "program project" scriba8 pro
+try "save show" scriba8 project s
+try "VS8G132 VS8G132L" scriba8 --part VS8G13
+try "VS8G132 VS8G132L" scriba8 program x.hex --part VS8G13
+try "--no-erase --no-verify" scriba8 --part VS8G132 program --no-
+try "--from-chip" scriba8 write-options --from
+try "en zh" scriba8 --lang ""
+exit $((failures > 0))
