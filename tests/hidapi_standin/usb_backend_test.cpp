@@ -167,3 +167,32 @@ TEST_F(UsbBackend, FirmwareUpdatesFindTheProgrammerAgainAfterItRestarts) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UsbBackend, SelectionBySerialNumberOrPathPicksThatProgrammer) {
+    bus("LOCKED1 faults=locked; FREE2");
+    setenv("SCRIBA8_PROGRAMMER", "usb:FREE2", 1);
+    EXPECT_EQ(checkId(), S8_PASS);
+    setenv("SCRIBA8_PROGRAMMER", "usb:/dev/standin/hidraw0", 1);
+    EXPECT_EQ(checkId(), S8_CHIP_LOCKED);
+    setenv("SCRIBA8_PROGRAMMER", "usb:ELSEWHERE", 1);
+    EXPECT_EQ(checkId(), S8_NO_PROGRAMMER);
+    // A permission problem is told only about the programmer asked for.
+    bus("DENIED1 denied; FREE2");
+    setenv("SCRIBA8_PROGRAMMER", "usb:FREE2", 1);
+    EXPECT_EQ(checkId(), S8_PASS);
+    EXPECT_EQ(host.errors, "");
+}
+
+TEST_F(UsbBackend, SelectedProgrammerIsFollowedThroughItsFirmwareUpdate) {
+    host.answer = true;
+    bus("CURRENT1; OLD2 faults=fw-main=0x00140001");
+    setenv("SCRIBA8_PROGRAMMER", "usb:OLD2", 1);
+    EXPECT_EQ(checkId(), S8_PASS);
+    EXPECT_EQ(host.questions, 1);
+    EXPECT_EQ(checkId(), S8_PASS);
+    EXPECT_EQ(host.questions, 1);
+}
+
+} // namespace
