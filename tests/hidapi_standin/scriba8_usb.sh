@@ -21,11 +21,12 @@ fail() {
     failures=$((failures + 1))
 }
 
-# run NAME BUS EXPECTED_STATUS ARGS... : output in $work/NAME.out and .err
+# run NAME BUS EXPECTED_STATUS ARGS... : output in $work/NAME.out and .err;
+# $programmer, when set, is the --programmer value (else usb)
 run() {
     local name=$1 bus=$2 expected=$3
     shift 3
-    SCRIBA8_HIDAPI_STANDIN="$bus" timeout 60 "$scriba8" --programmer usb "$@" \
+    SCRIBA8_HIDAPI_STANDIN="$bus" timeout 60 "$scriba8" --programmer "${programmer:-usb}" "$@" \
         >"$work/$name.out" 2>"$work/$name.err" </dev/null
     local status=$?
     if grep -q 'Sanitizer\|stand-in' "$work/$name.err"; then
@@ -66,6 +67,11 @@ run denied "D1 denied" 3 --part $part check-id
 expect_line denied '/dev/standin/hidraw0 but this user may not open it \(permission denied\)' err
 run denied-then-free "D1 denied; P1" 0 --part $part check-id
 refuse_line denied-then-free 'permission denied' err
+
+# The programmer asked for by serial number or device node.
+programmer=usb:FREE2 run by-serial "LOCKED1 faults=locked; FREE2" 0 --part $part check-id
+programmer=usb:/dev/standin/hidraw0 run by-path "LOCKED1 faults=locked; FREE2" 6 --part $part check-id
+programmer=usb:ELSEWHERE run by-missing-serial "LOCKED1; FREE2" 3 --part $part check-id
 
 # An old firmware is replaced; the programmer comes back with the new one.
 run update "OLD1 faults=fw-main=0x00140001" 0 --yes --part $part check-id
