@@ -68,13 +68,9 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
         report.lines.push_back("EEPROM: " + std::to_string(buffers.eeprom.size()) +
                                " bytes, checksum " + HexText(app::Checksum16(buffers.eeprom), 4) +
                                " -> " + invocation.eepromOutput);
-    std::int32_t saved = session.saveImage(invocation.output, buffers.flash);
+    const std::int32_t saved = session.saveImage(invocation.output, buffers.flash, report);
     if (saved == S8_PASS && !invocation.eepromOutput.empty())
-        saved = session.saveImage(invocation.eepromOutput, buffers.eeprom);
-    if (saved != S8_PASS) {
-        report.setResult(saved, session.language(), "save");
-        report.message = std::string(app::texts::kSaveFileError.in(session.language()));
-    }
+        session.saveImage(invocation.eepromOutput, buffers.eeprom, report);
 }
 
 // A selection read from the chip, held in a command's outcome.

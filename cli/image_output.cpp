@@ -45,10 +45,10 @@ std::string IntelHexText(std::span<const std::uint8_t> image) {
 
 bool IsHexFileName(const std::string& path) { return app::IsHexExtension(app::ExtensionOf(path)); }
 
-bool WriteImageFile(const std::string& path, std::span<const std::uint8_t> image) {
-    if (!IsHexFileName(path)) return app::WriteWholeFile(path, image);
+int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image) {
+    if (!IsHexFileName(path)) return app::WriteFileSafely(path, image);
     const std::string text = IntelHexText(image);
-    return app::WriteWholeFile(
+    return app::WriteFileSafely(
         path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 

@@ -15,8 +15,8 @@ std::string IntelHexText(std::span<const std::uint8_t> image);
 
 bool IsHexFileName(const std::string& path);
 
-// Writes through a temporary file, so a failed write leaves an existing
-// file as it was. False on any failure.
-bool WriteImageFile(const std::string& path, std::span<const std::uint8_t> image);
+// Writes through the safe file writer ("-" is standard output). 0 or the
+// errno value of the failure.
+int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image);
 
 } // namespace scriba8::cli

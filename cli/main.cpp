@@ -3,14 +3,17 @@
 #include "chip_lookup.h"
 #include "commands.h"
 #include "exit_codes.h"
+#include "files/atomic_file.h"
 #include "interruption.h"
 #include "library_api.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <exception>
 #include <string_view>
@@ -26,7 +29,8 @@ constexpr const char* kGlobalNote =
 std::string mainFooter() {
     return "Files: Intel HEX (.hex, .ihx, .ihex), binary (anything else) or projects (.vlx), which also name "
            "the part.\n"
-           "Output files (-o) are Intel HEX when named .hex, .ihx or .ihex, binary otherwise.\n"
+           "Output files (-o) are Intel HEX when named .hex, .ihx or .ihex, binary otherwise; -o - "
+           "writes to standard output (the log then goes to standard error).\n"
            "Firmware-update questions are asked on the terminal; --yes or --no answer them in "
            "scripts, and without a terminal they are answered no.\n\n" +
            scriba8::cli::ExitStatusHelp() +
@@ -233,6 +237,15 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
                "Show the off-line project the programmer holds");
 }
 
+// Output that never arrived (a full disk, a closed pipe) is a failure even
+// when the command itself went well.
+int StandardOutputFailed(int status) {
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (!failed) return status;
+    std::fprintf(stderr, "scriba8: cannot write to standard output: %s\n", std::strerror(errno));
+    return status != scriba8::cli::kExitOk ? status : scriba8::cli::kExitFile;
+}
+
 scriba8::app::Language languageOf(const std::string& text) {
     return text == "zh" ? scriba8::app::Language::chinese : scriba8::app::Language::english;
 }
@@ -305,6 +318,9 @@ int main(int argc, char** argv) {
     settings.json = invocation.json;
     settings.quiet = invocation.quiet;
     settings.progress = !invocation.noProgress && !invocation.quiet;
+    const bool dataOnStdout = invocation.output == scriba8::files::kStandardOutput ||
+                              invocation.eepromOutput == scriba8::files::kStandardOutput;
+    settings.logOnStderr = dataOnStdout;
     settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
 
     WatchForInterruption();
@@ -314,6 +330,10 @@ int main(int argc, char** argv) {
     {
         Session session(scriba8::app::DeviceLibrary(), settings);
         try {
+            if (dataOnStdout && invocation.json)
+                throw UsageError("--json and -o - both need standard output: name an output file");
+            if (!invocation.output.empty() && invocation.output == invocation.eepromOutput)
+                throw UsageError("-o and --eeprom-output name the same file");
             report = RunCommand(invocation, session);
         } catch (const UsageError& e) {
             report.chip = session.chipJson();
@@ -332,7 +352,9 @@ int main(int argc, char** argv) {
         report.advice = report.message + ". Repeat the command to carry out the whole job.";
     }
     if (invocation.quiet) report.lines.clear();
-    PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()), stdout,
-                stderr);
-    return report.exitStatus;
+    // With the data on standard output, the lines that describe it go to
+    // standard error like the log.
+    PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()),
+                dataOnStdout && !invocation.json ? stderr : stdout, stderr);
+    return StandardOutputFailed(report.exitStatus);
 }

@@ -1,5 +1,6 @@
 // offline download and offline read.
 #include "commands.h"
+#include "project/codepage.h"
 
 #include "chip_lookup.h"
 #include "chip_selection.h"
@@ -41,11 +42,13 @@ void applySettings(const Invocation& invocation, Session& session) {
     record.serialFlags = static_cast<std::uint8_t>((invocation.serial ? 1 : 0) |
                                                    (invocation.serialAutoIncrement ? 2 : 0));
     if (!invocation.serialString.empty()) {
-        if (invocation.serialString.size() > S8_SERIAL_STRING_SIZE)
-            throw UsageError("--serial-string holds at most 12 bytes");
+        // Written into every chip in the project code page, like a project's texts.
+        const std::string legacy = toLegacyText(invocation.serialString);
+        if (legacy.size() > S8_SERIAL_STRING_SIZE)
+            throw UsageError("--serial-string holds at most 12 bytes in the project code page (" +
+                             projectCodePage() + ")");
         std::memset(record.serialString, 0xFF, S8_SERIAL_STRING_SIZE);
-        std::memcpy(record.serialString, invocation.serialString.data(),
-                    invocation.serialString.size());
+        std::memcpy(record.serialString, legacy.data(), legacy.size());
     }
     if (!invocation.serialNumber.empty())
         record.serialNumber = parseHex(invocation.serialNumber, 0xFFFFFFFF, "--serial-number");
@@ -109,7 +112,7 @@ Report read(Session& session, const std::string& command) {
     data["serialEnabled"] = (info.serialFlags & 1) != 0;
     data["serialAutoIncrement"] = autoIncrement;
     data["serialAddress"] = info.serialAddress;
-    data["serialString"] = FieldText(info.serialString, S8_SERIAL_STRING_SIZE);
+    data["serialString"] = fromLegacyText(FieldText(info.serialString, S8_SERIAL_STRING_SIZE));
     data["serialNumber"] = info.serialNumber;
     data["currentSerialNumber"] = currentNumber;
     data["maxCounter"] = static_cast<unsigned>(info.maxCounter);
@@ -130,7 +133,7 @@ Report read(Session& session, const std::string& command) {
                     (info.maxCounter == 0 ? std::string("unlimited")
                                           : std::to_string(info.maxCounter)));
     if ((info.serialFlags & 1) != 0) {
-        lines.push_back("  Serial number   \"" + FieldText(info.serialString, S8_SERIAL_STRING_SIZE) +
+        lines.push_back("  Serial number   \"" + fromLegacyText(FieldText(info.serialString, S8_SERIAL_STRING_SIZE)) +
                         "\" " + HexText(info.serialNumber, 8) + (autoIncrement ? ", incrementing" : "") +
                         ", at " + HexText(info.serialAddress, 8) + ", now " + HexText(currentNumber, 8));
     } else {

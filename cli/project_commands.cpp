@@ -2,8 +2,11 @@
 #include "commands.h"
 
 #include "checksums.h"
+#include "file_errors.h"
 #include "file_paths.h"
+#include "files/atomic_file.h"
 #include "isp_inserter.h"
+#include "project/codepage.h"
 #include "project_saver.h"
 #include "selection_output.h"
 #include "steps.h"
@@ -24,11 +27,14 @@ void setCustomerString(const Invocation& invocation, Session& session) {
     const BodyInfo& chip = *session.chip();
     if (chip.customerStringSupported != 1)
         throw UsageError(std::string(chip.partName) + " takes no customer string");
-    if (invocation.customerString.size() > S8_CUSTOMER_STRING_SIZE)
-        throw UsageError("the customer string holds at most 16 bytes");
+    // Stored in the project code page, like the file names of a project.
+    const std::string legacy = toLegacyText(invocation.customerString);
+    if (legacy.size() > S8_CUSTOMER_STRING_SIZE)
+        throw UsageError("the customer string holds at most 16 bytes in the project code page (" +
+                         projectCodePage() + ")");
     std::uint8_t* field = session.record().customerString;
     std::memset(field, 0xFF, S8_CUSTOMER_STRING_SIZE);
-    std::memcpy(field, invocation.customerString.data(), invocation.customerString.size());
+    std::memcpy(field, legacy.data(), legacy.size());
 }
 
 // What a loaded or saved project holds.
@@ -61,7 +67,7 @@ void describeProject(Session& session, Report& report) {
     project["ispCode"] = record.ispCodeSource == 1 ? std::string(record.ispCodeFile)
                                                      : std::string("built-in");
     if (chip.customerStringSupported == 1)
-        project["customerString"] = FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE);
+        project["customerString"] = fromLegacyText(FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
     project["saved"] = std::string(saved);
     project["projectId"] = record.projectId;
     project["projectTag"] = static_cast<unsigned>(record.projectTag);
@@ -88,7 +94,7 @@ void describeProject(Session& session, Report& report) {
                                                  : std::string("built-in")));
     if (chip.customerStringSupported == 1)
         lines.push_back("  Customer string " +
-                        FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE));
+                        fromLegacyText(FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE)));
     lines.push_back("  Saved           " + std::string(saved) + " by version " +
                     std::to_string(record.toolVersion >> 8) + "." +
                     std::to_string(record.toolVersion & 0xFF));
@@ -106,17 +112,31 @@ Report saveProject(const Invocation& invocation, Session& session) {
     if (chip.eepromSize == 0 && invocation.file.empty())
         throw UsageError("project save needs a code FILE for " + std::string(chip.partName));
     setCustomerString(invocation, session);
+    if (const auto reason = session.overwritesInput(invocation.output)) {
+        report.setResult(S8_FILE_ERROR, session.language(), "save", *reason);
+        return report;
+    }
 
     // The library asks for the file name; the answer is the -o path.
-    const std::filesystem::path output = std::filesystem::absolute(invocation.output);
-    std::string folder = output.parent_path().string();
+    const bool toStandardOutput = invocation.output == files::kStandardOutput;
+    const std::filesystem::path output =
+        toStandardOutput ? std::filesystem::path(invocation.output)
+                         : std::filesystem::absolute(invocation.output);
+    std::string folder = toStandardOutput ? std::filesystem::current_path().string()
+                                          : output.parent_path().string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
     app::CopyToField(folder, session.record().projectFolder, S8_PATH_SIZE);
     session.host().setSavePath(output.string());
 
     const std::int32_t result =
         app::SaveProject(session.api(), session.record(), session.buffers(), session.log());
-    report.setResult(result, session.language(), invocation.command);
+    // The library says only that the file could not be written; the
+    // folder and file tell why.
+    const int problem = result == S8_FILE_ERROR ? files::writeProblem(output.string()) : 0;
+    const std::string reason =
+        problem != 0 ? app::FileReason(output.string(), problem, session.language()) : "";
+    report.setResult(result, session.language(), invocation.command, reason);
+    if (!reason.empty()) report.lines.push_back(reason);
     if (result == S8_PASS) {
         describeProject(session, report);
         report.lines.clear(); // the log says it was saved; show prints the details
@@ -135,17 +155,13 @@ Report loadProject(const Invocation& invocation, Session& session) {
         report.lines.clear();
         std::int32_t saved = S8_PASS;
         if (!invocation.output.empty())
-            saved = session.saveImage(invocation.output, session.buffers().flash);
+            saved = session.saveImage(invocation.output, session.buffers().flash, report);
         if (saved == S8_PASS && !invocation.eepromOutput.empty()) {
             if (session.chip()->eepromSize == 0)
                 throw UsageError(std::string(session.chip()->partName) + " has no EEPROM");
-            saved = session.saveImage(invocation.eepromOutput, session.buffers().eeprom);
+            saved = session.saveImage(invocation.eepromOutput, session.buffers().eeprom, report);
         }
-        if (saved != S8_PASS) {
-            report.setResult(saved, session.language(), "save");
-            report.message = std::string(app::texts::kSaveFileError.in(session.language()));
-            return report;
-        }
+        if (saved != S8_PASS) return report;
     }
     report.setResult(S8_PASS, session.language(), invocation.command);
     return report;
@@ -158,6 +174,7 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     if (invocation.file.empty())
         session.buffers().record(BufferTab::flash).fillMode = ParseFill(invocation.fill);
 
+    session.noteInput(invocation.ispFile);
     app::IspCodeChoice choice;
     choice.builtIn = invocation.ispFile.empty();
     choice.userFile = invocation.ispFile;
@@ -193,11 +210,7 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     report.lines.push_back("Write them with: scriba8 --part " + std::string(chip.partName) +
                            " write-options" + settings);
 
-    const std::int32_t saved = session.saveImage(invocation.output, session.buffers().flash);
-    if (saved != S8_PASS) {
-        report.setResult(saved, session.language(), "save");
-        report.message = std::string(app::texts::kSaveFileError.in(session.language()));
-    }
+    session.saveImage(invocation.output, session.buffers().flash, report);
     return report;
 }
 

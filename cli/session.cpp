@@ -2,7 +2,9 @@
 
 #include "chip_lookup.h"
 #include "chip_selection.h"
+#include "file_errors.h"
 #include "file_paths.h"
+#include "files/atomic_file.h"
 #include "image_output.h"
 #include "option_values.h"
 #include "steps.h"
@@ -55,7 +57,9 @@ app::FillMode ParseFill(const std::string& text) {
 Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
     : api_(api),
       settings_(settings),
-      printer_(settings.quiet ? nullptr : settings.json ? stderr : stdout),
+      printer_(settings.quiet                            ? nullptr
+               : settings.json || settings.logOnStderr ? stderr
+                                                       : stdout),
       bar_(stderr, settings.progress && IsTerminal(stderr)),
       hooks_(bar_.hooks()),
       host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr),
@@ -203,6 +207,7 @@ app::LoadOutcome Session::loadFile(const std::string& path, app::BufferTab tab,
     request.tab = tab;
     request.path = path;
     request.absolute = absolute;
+    inputs_.push_back(path);
     request.chooseArea = [&](const app::AreaChoice&) {
         return std::optional<app::AreaChoice>(app::AreaChoice{offset, false, fill});
     };
@@ -212,12 +217,29 @@ app::LoadOutcome Session::loadFile(const std::string& path, app::BufferTab tab,
     return outcome;
 }
 
-std::int32_t Session::saveImage(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::optional<std::string> Session::overwritesInput(const std::string& path) const {
+    for (const std::string& input : inputs_)
+        if (files::sameFile(path, input))
+            return app::FileReason(path, app::reasons::kSameAsInput, language());
+    return std::nullopt;
+}
+
+std::int32_t Session::saveImage(const std::string& path, std::span<const std::uint8_t> bytes,
+                                Report& report) {
     const std::uint32_t start = log_.startCommand(app::texts::kSaveBuffer);
-    const bool saved = WriteImageFile(path, bytes);
-    log_.outcome(saved ? app::texts::kPass : app::texts::kSaveFileError);
+    std::optional<std::string> reason = overwritesInput(path);
+    if (!reason) {
+        if (const int error = WriteImageFile(path, bytes); error != 0)
+            reason = app::FileReason(path, error, language());
+    }
+    log_.outcome(reason ? app::texts::kSaveFileError : app::texts::kPass);
+    if (reason) log_.append(" (" + *reason + ")");
     log_.finishCommand(start);
-    return saved ? S8_PASS : S8_FILE_ERROR;
+    if (!reason) return S8_PASS;
+    report.setResult(S8_FILE_ERROR, language(), "save");
+    report.message =
+        std::string(app::texts::kSaveFileError.in(language())) + " (" + *reason + ")";
+    return S8_FILE_ERROR;
 }
 
 Json Session::chipJson() const {

@@ -14,9 +14,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace scriba8::cli {
 
@@ -34,6 +36,7 @@ struct SessionSettings {
     bool json = false;
     bool quiet = false;   // no log: errors only
     bool progress = true; // a bar on a terminal
+    bool logOnStderr = false; // standard output carries data (JSON or "-o -")
     Answer answer = Answer::ask;
 };
 
@@ -77,9 +80,17 @@ public:
     app::LoadOutcome loadFile(const std::string& path, app::BufferTab tab, std::uint32_t offset,
                               app::FillMode fill, bool absolute, Report& report);
 
-    // Writes bytes to an output file (Intel HEX or binary by its name),
-    // logged as "Save Buffer". S8_PASS or S8_FILE_ERROR.
-    std::int32_t saveImage(const std::string& path, std::span<const std::uint8_t> bytes);
+    // Writes bytes to an output file (Intel HEX or binary by its name; "-"
+    // is standard output), logged as "Save Buffer". S8_PASS or
+    // S8_FILE_ERROR; on failure report gets the result and the reason.
+    // An output that is one of the run's input files is refused.
+    std::int32_t saveImage(const std::string& path, std::span<const std::uint8_t> bytes,
+                           Report& report);
+
+    // A file the run reads besides those it loads (the ISP code file).
+    void noteInput(const std::string& path) { inputs_.push_back(path); }
+    // The reason when writing path would overwrite one of the run's inputs.
+    std::optional<std::string> overwritesInput(const std::string& path) const;
 
     // The chip in JSON, for the report.
     Json chipJson() const;
@@ -101,6 +112,7 @@ private:
     app::CodeBuffers buffers_;
     app::OperationLog log_;
     std::unique_ptr<app::DeviceRunner> runner_;
+    std::vector<std::string> inputs_;
 };
 
 } // namespace scriba8::cli

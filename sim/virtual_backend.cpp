@@ -1,59 +1,68 @@
 #include "sim/virtual_backend.h"
 
+#include "files/atomic_file.h"
+#include "files/file_reading.h"
 #include "sim/offline_run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstring>
+#include <span>
 #include <string>
 
 namespace scriba8::sim {
 namespace {
+
+// Far beyond the state of the largest chip, written as hex text.
+constexpr std::uint64_t kLargestStateFile = 64u << 20;
+
+std::string reasonText(int error) {
+    return error == files::kNotRegularFile ? "not a regular file" : std::strerror(error);
+}
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
 }
 
-void loadStateFile(VirtualProgrammer& programmer, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return; // a new programmer: the file appears at the first close
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!programmer.loadState(text.str())) {
-        std::fprintf(stderr, "Scriba8 virtual programmer: cannot read the state in %s; kept the "
-                             "current state\n", path.c_str());
+// A missing file is a new programmer; one that cannot be read or understood
+// is refused, never silently replaced by a blank programmer.
+bool loadStateFile(VirtualProgrammer& programmer, const std::string& path) {
+    const files::WholeFile state = files::readWholeFile(path, kLargestStateFile);
+    if (state.error == ENOENT) return true; // the file appears at the first close
+    if (state.error != 0) {
+        std::fprintf(stderr, "Scriba8 virtual programmer: cannot read the state file %s: %s\n",
+                     path.c_str(), reasonText(state.error).c_str());
+        return false;
     }
+    const std::string_view text(reinterpret_cast<const char*>(state.bytes.data()),
+                                state.bytes.size());
+    if (!programmer.loadState(text)) {
+        std::fprintf(stderr,
+                     "Scriba8 virtual programmer: the state file %s is damaged; move it away to "
+                     "start with a new programmer\n",
+                     path.c_str());
+        return false;
+    }
+    return true;
 }
 
-void saveStateFile(const VirtualProgrammer& programmer, const std::string& path) {
-    // Written aside and renamed, so a reader never sees half a file.
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << programmer.saveState();
-        if (!out) {
-            std::fprintf(stderr, "Scriba8 virtual programmer: cannot write %s\n", temporary.c_str());
-            return;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::fprintf(stderr, "Scriba8 virtual programmer: cannot replace %s: %s\n", path.c_str(),
-                     error.message().c_str());
-    }
+bool saveStateFile(const VirtualProgrammer& programmer, const std::string& path) {
+    const std::string text = programmer.saveState();
+    const int error = files::writeFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (error == 0) return true;
+    std::fprintf(stderr, "Scriba8 virtual programmer: cannot save the state file %s: %s\n",
+                 path.c_str(), reasonText(error).c_str());
+    return false;
 }
 
 class VirtualPort final : public HidPort {
 public:
     VirtualPort(VirtualProgrammer& device, std::uint64_t connection, std::string statePath)
         : device_(device), connection_(connection), statePath_(std::move(statePath)) {}
-    ~VirtualPort() override {
-        if (!statePath_.empty()) saveStateFile(device_, statePath_);
-    }
+    ~VirtualPort() override { close(); }
     VirtualPort(const VirtualPort&) = delete;
     VirtualPort& operator=(const VirtualPort&) = delete;
 
@@ -67,11 +76,17 @@ public:
         return device_.readInput(connection_, buffer, timeoutMs);
     }
     std::size_t inputReportLength() const override { return VirtualProgrammer::kInputReportLength; }
+    bool close() override {
+        if (closed_) return true;
+        closed_ = true;
+        return statePath_.empty() || saveStateFile(device_, statePath_);
+    }
 
 private:
     VirtualProgrammer& device_;
     std::uint64_t connection_;
     std::string statePath_;
+    bool closed_ = false;
 };
 
 class VirtualBackend final : public HidBackend {
@@ -83,7 +98,7 @@ public:
         // programmer: the state is read only once the lock is held.
         std::unique_ptr<DeviceLock> lock =
             statePath.empty() ? nullptr : DeviceLock::acquire(statePath + ".lock", true);
-        if (!statePath.empty()) loadStateFile(device, statePath);
+        if (!statePath.empty() && !loadStateFile(device, statePath)) return {};
         if (!device.environmentApplied) applyEnvironment(device);
         OpenResult result;
         if (device.enumerates(vendorId, productId)) {

@@ -2,7 +2,9 @@
 // selects. At every open it reads the environment:
 //
 //   SCRIBA8_VIRTUAL_STATE=<file>  state loaded at open and saved at close,
-//                                 shared by separate processes
+//                                 shared by separate processes; a damaged
+//                                 file is refused, and a state that cannot
+//                                 be saved fails the close
 //   SCRIBA8_VIRTUAL_FAULTS=<list> faults (grammar at parseFaultSpec)
 //   SCRIBA8_VIRTUAL_CHIP=<part>   this part sits in the socket
 //   SCRIBA8_VIRTUAL_PACE=real     transfers take about as long as on USB

@@ -150,10 +150,11 @@ std::int32_t FileLoader::loadProjectFile(const std::string& path, LoadOutcome& o
 
 std::int32_t FileLoader::saveBuffer(BufferTab tab, const std::string& path) {
     const std::uint32_t start = log_.startCommand(texts::kSaveBuffer);
-    const bool saved = WriteWholeFile(path, buffers_.bytes(tab));
-    log_.outcome(saved ? texts::kPass : texts::kSaveFileError);
+    const int error = WriteFileSafely(path, buffers_.bytes(tab));
+    log_.outcome(error == 0 ? texts::kPass : texts::kSaveFileError);
+    if (error != 0) log_.append(" (" + FileReason(path, error, log_.language()) + ")");
     log_.finishCommand(start);
-    return saved ? S8_PASS : S8_FILE_ERROR;
+    return error == 0 ? S8_PASS : S8_FILE_ERROR;
 }
 
 } // namespace scriba8::app

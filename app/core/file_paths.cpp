@@ -1,12 +1,9 @@
 #include "file_paths.h"
 
+#include "files/atomic_file.h"
 #include "files/file_reading.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 namespace scriba8::app {
 
@@ -50,28 +47,12 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     return std::move(contents.bytes);
 }
 
+int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return files::writeFileAtomically(path, bytes);
+}
+
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty()) return false;
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileSafely(path, bytes) == 0;
 }
 
 bool CopyToField(std::string_view text, char* field, std::size_t fieldSize) {

@@ -40,9 +40,13 @@ FileContents ReadFileContents(const std::string& path,
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
-// Writes through a temporary file in the same folder that replaces the
-// target only once complete, so a failed write leaves an existing file as it
-// was. False on any failure.
+// Writes a whole file through the one safe writer: a failure leaves an
+// existing file as it was; links are written through; devices, pipes and
+// "-" (standard output) are written directly. 0 or the errno value of the
+// failing step (EACCES for a file the user may not write).
+int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The same, for callers that only need to know whether it worked.
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Copies text into a fixed, NUL-terminated field of the context record.

@@ -1,16 +1,35 @@
-// Replacing a file's contents so that a failure never leaves it truncated or
-// half-written: the bytes go to a temporary file in the same folder, which
-// then takes the target's place in one rename.
+// Writing a whole file so that a failure never leaves it truncated or
+// half-written, for every file the system writes.
+//
+// - "-" is standard output.
+// - A symbolic link is written through: its target gets the bytes and the
+//   link stays a link.
+// - A target that exists and is not a regular file (a device, a pipe,
+//   /dev/stdout, /dev/null) is written directly: it cannot be replaced.
+// - Otherwise the bytes go to a new temporary file in the target's folder,
+//   which is synced and renamed over the target, keeping its permissions.
+//   Any failure removes the temporary file and leaves the target as it was.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace scriba8 {
+namespace scriba8::files {
 
-// False when any step fails; the target is then exactly as it was and no
-// temporary file is left behind.
-bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+inline constexpr const char* kStandardOutput = "-";
 
-} // namespace scriba8
+// 0 on success, otherwise the errno value of the step that failed. A
+// regular file the user may not write is refused with EACCES, even where
+// the folder would allow replacing it.
+int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Why writing path would fail before any byte is written (missing folder,
+// permission, name too long, a folder in the way), or 0.
+int writeProblem(const std::string& path);
+
+// True when both paths name one existing file (links and different
+// spellings included).
+bool sameFile(const std::string& a, const std::string& b);
+
+} // namespace scriba8::files

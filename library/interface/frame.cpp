@@ -34,6 +34,7 @@ std::int32_t DeviceSession::publish(std::int32_t code) const {
 
 std::int32_t DeviceSession::begin() {
     status_.start();
+    TakeCloseFailure(); // a failure of an earlier call is not this one's
     chip_ = chipAt(ctx_.partIndex);
     if (chip_ == nullptr && options_.needsChip) return publish(S8_PART_UNSUPPORTED);
 
@@ -57,6 +58,7 @@ std::int32_t DeviceSession::end(std::int32_t code) {
     // leave the handle open behind the caller's back.
     CloseProgrammer(powerDownAtEnd_);
     ReleaseProgrammer();
+    if (TakeCloseFailure() && code == S8_PASS) code = S8_FAIL;
     return publish(code);
 }
 

@@ -33,6 +33,10 @@ public:
 
     // Length of an input report, report id included.
     virtual std::size_t inputReportLength() const = 0;
+
+    // Ends the use of the device; false when what was done could not be
+    // kept (the virtual programmer's state file could not be saved).
+    virtual bool close() { return true; }
 };
 
 struct OpenResult {

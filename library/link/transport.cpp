@@ -20,6 +20,7 @@ struct LinkState {
     std::uint16_t productId = 0;
     std::size_t inputLength = 0;
     bool permissionDenied = false;
+    bool closeFailed = false;
     std::string deniedPath;
     std::string problem;
     TransferTrace trace;
@@ -132,9 +133,17 @@ LinkCode CloseProgrammer(bool powerDown) {
 
 void ReleaseProgrammer() {
     LinkState& s = link();
+    if (s.port && !s.port->close()) s.closeFailed = true;
     s.port.reset();
     s.lock.reset();
     s.trace.close();
+}
+
+bool TakeCloseFailure() {
+    LinkState& s = link();
+    const bool failed = s.closeFailed;
+    s.closeFailed = false;
+    return failed;
 }
 
 } // namespace scriba8

@@ -72,4 +72,8 @@ LinkCode CloseProgrammer(bool powerDown);
 // Closes the link without sending anything.
 void ReleaseProgrammer();
 
+// True once when a close since the last call could not keep what was done;
+// the operation then fails however it went.
+bool TakeCloseFailure();
+
 } // namespace scriba8

@@ -44,7 +44,7 @@ std::int32_t saveProject(ContextRecord& ctx, const SaveStamp& stamp, TrimStep tr
     std::vector<std::uint8_t> file;
     const std::int32_t built = buildProjectFile(*draft, stamp, trim, file);
     if (built != S8_PASS) return built;
-    if (!replaceFileContents(*chosen, file)) return S8_FILE_ERROR;
+    if (files::writeFileAtomically(*chosen, file) != 0) return S8_FILE_ERROR;
 
     commitSavedFields(ctx, *draft, path.filename().string());
     return S8_PASS;

@@ -313,7 +313,9 @@ TEST_F(FileLoading, SaveBufferWritesTheTabsBytes) {
     EXPECT_EQ(loader_.saveBuffer(BufferTab::flash, (dir_ / "no" / "out.bin").string()),
               S8_FILE_ERROR);
     EXPECT_EQ(log_.text(), "000 - Save Buffer =>Pass   [0.000\"]\r\n"
-                           "001 - Save Buffer =>Save file error   [0.000\"]\r\n");
+                           "001 - Save Buffer =>Save file error (" +
+                               (dir_ / "no" / "out.bin").string() +
+                               ": no such file or folder)   [0.000\"]\r\n");
 }
 
 // Project files: the footer is scripted to behave like the library's.

@@ -378,6 +378,59 @@ interrupt)
     unset SCRIBA8_VIRTUAL_PACE
     ;;
 
+outputs-and-state)
+    run program 0 --part $part program "$hex"
+    run dump 0 --part $part dump -o "$work/dump.bin"
+    # -o - is standard output: the data alone, the log on standard error.
+    timeout 60 "$scriba8" --part $part dump -o - >"$work/stdout.bin" 2>"$work/stdout.err" ||
+        fail "dump -o -: exit status $?"
+    cmp -s "$work/dump.bin" "$work/stdout.bin" || fail "dump -o -: not the dumped bytes"
+    grep -q '^001 - Save Buffer =>Pass' "$work/stdout.err" || fail "dump -o -: no log on stderr"
+    run stdout-json 2 --json --part $part dump -o -
+    # Output that never arrives is a failure.
+    timeout 60 "$scriba8" --part $part dump -o - >/dev/full 2>"$work/full.err"
+    [[ $? -eq 8 ]] || fail "dump -o - >/dev/full: exit status 8 expected"
+    grep -q 'no space left on the device' "$work/full.err" || fail "/dev/full: no reason given"
+    timeout 60 "$scriba8" parts VS8G132 >/dev/full 2>"$work/full-parts.err"
+    [[ $? -eq 8 ]] || fail "parts >/dev/full: exit status 8 expected"
+    grep -q 'cannot write to standard output' "$work/full-parts.err" || fail "/dev/full: no message"
+    # Devices are written, not replaced; links stay links.
+    run dev-null 0 --part $part dump -o /dev/null
+    [[ -c /dev/null ]] || fail "/dev/null is no longer a device"
+    mkdir "$work/real"
+    ln -s real/target.bin "$work/link.bin"
+    run link 0 --part $part dump -o "$work/link.bin"
+    [[ -L "$work/link.bin" ]] || fail "link: the link was replaced"
+    cmp -s "$work/dump.bin" "$work/real/target.bin" || fail "link: the target was not written"
+    run missing-folder 8 --part $part dump -o "$work/missing/out.bin"
+    expect_line missing-folder 'Save file error \(.*missing/out.bin: no such file or folder\)'
+    run missing-folder-zh 8 --lang zh --part $part dump -o "$work/missing/out.bin"
+    expect_line missing-folder-zh '保存文件错误 \(.*missing/out.bin: 文件或文件夹不存在\)'
+    # An output may not overwrite an input.
+    cp "$hex" "$work/code.hex"
+    run same-project 8 --part $part project save "$work/code.hex" -o "$work/code.hex"
+    run same-isp 8 --part $part isp-insert "$work/code.hex" -o "$work/code.hex"
+    ln -s code.hex "$work/alias.hex"
+    run same-alias 8 --part $part isp-insert "$work/code.hex" -o "$work/alias.hex"
+    cmp -s "$hex" "$work/code.hex" || fail "an input file was overwritten"
+    run project-missing-folder 8 --part $part project save "$hex" -o "$work/missing/p.vlx"
+    expect_line project-missing-folder 'missing/p.vlx: no such file or folder'
+    # Texts stored into chips are in the project code page.
+    run serial 0 --part $part offline download "$hex" --serial --serial-string "编号" --max-count 1
+    run serial-read 0 offline read
+    expect_line serial-read '编号'
+    run serial-long 2 --part $part offline download "$hex" --serial --serial-string "一二三四五六七"
+
+    # A damaged state is refused and kept; one that cannot be saved fails.
+    printf 'garbage' >"$work/damaged.state"
+    SCRIBA8_VIRTUAL_STATE="$work/damaged.state" run damaged-state 3 --part $part erase
+    expect_line damaged-state 'damaged.state is damaged' err
+    [[ $(cat "$work/damaged.state") == garbage ]] || fail "damaged state: the file changed"
+    ln -s missing/programmer.state "$work/unsavable.state"
+    SCRIBA8_VIRTUAL_STATE="$work/unsavable.state" run unsavable-state 1 --part $part erase
+    expect_line unsavable-state 'cannot save the state file' err
+    ;;
+
 *)
     echo "unknown scenario $scenario" >&2
     exit 2

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace scriba8::sim {
@@ -23,6 +25,7 @@ protected:
         statePath_ = std::filesystem::temp_directory_path() /
                      ("scriba8-virtual-state-" + std::to_string(::getpid()));
         std::filesystem::remove(statePath_);
+        std::filesystem::remove(statePath_.string() + ".lock");
         device().reset();
     }
     void TearDown() override {
@@ -91,6 +94,34 @@ TEST_F(EnvironmentTest, StateFileCarriesTheProgrammerToTheNextProcess) {
     EXPECT_EQ(&device().socket()->record(), chipAt(2));
     EXPECT_EQ(device().socket()->flash[9], 0x42);
     EXPECT_EQ(device().firmware().aux, 0x0103);
+}
+
+TEST_F(EnvironmentTest, ADamagedStateFileIsRefusedNotReplaced) {
+    ::setenv("SCRIBA8_VIRTUAL_STATE", statePath_.c_str(), 1);
+    for (const std::string damaged : {"garbage", "scriba8-virtual-programmer 1\nfirmware 12\n"}) {
+        SCOPED_TRACE(damaged);
+        std::ofstream(statePath_, std::ios::binary) << damaged;
+        EXPECT_EQ(open(), nullptr);
+        std::ifstream in(statePath_, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    }
+}
+
+TEST_F(EnvironmentTest, AStateThatCannotBeSavedFailsTheClose) {
+    const std::filesystem::path link = statePath_.string() + "-link";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(statePath_.string() + "-missing/state", link);
+    ::setenv("SCRIBA8_VIRTUAL_STATE", link.c_str(), 1);
+    auto port = open();
+    ASSERT_NE(port, nullptr);
+    EXPECT_FALSE(port->close());
+    std::filesystem::remove(link);
+    std::filesystem::remove(link.string() + ".lock");
+
+    ::setenv("SCRIBA8_VIRTUAL_STATE", statePath_.c_str(), 1);
+    port = open();
+    ASSERT_NE(port, nullptr);
+    EXPECT_TRUE(port->close());
 }
 
 } // namespace
