@@ -159,18 +159,18 @@ void CAboutDlg::tipsToggled(bool ticked) {
 
 void StartUpdateCheckAtStartUp(QWidget* window, const UpdateSetup& setup) {
     auto* checker = new UpdateChecker(window);
-    QObject::connect(checker, &UpdateChecker::finished, window,
-                     [window, checker, setup](const UpdateCheckResult& result) {
-                         checker->deleteLater();
-                         if (result.outcome != UpdateOutcome::newVersion ||
-                             !IsWebAddress(result.release.url))
-                             return;
-                         const QMessageBox::StandardButton answer = QMessageBox::question(
-                             window, window->windowTitle(),
-                             NewVersionText(result.release.version, setup.language),
-                             QMessageBox::Yes | QMessageBox::No);
-                         if (answer == QMessageBox::Yes) openWithBrowser(setup, result.release.url);
-                     });
+    QObject::connect(
+        checker, &UpdateChecker::finished, window,
+        [window, checker, setup](const UpdateCheckResult& result) {
+            checker->deleteLater();
+            if (result.outcome != UpdateOutcome::newVersion || !IsWebAddress(result.release.url))
+                return;
+            const QMessageBox::StandardButton answer =
+                QMessageBox::question(window, window->windowTitle(),
+                                      NewVersionText(result.release.version, setup.language),
+                                      QMessageBox::Yes | QMessageBox::No);
+            if (answer == QMessageBox::Yes) openWithBrowser(setup, result.release.url);
+        });
     checker->start(CheckRequest(setup));
 }
 

@@ -18,8 +18,8 @@ namespace scriba8::app {
 
 // What both checks need to know.
 struct UpdateSetup {
-    std::string settingsPath;  // Setting.ini: UpdateTips and UpdateServer
-    QString versionFilePath;   // where the version file is kept during a check
+    std::string settingsPath; // Setting.ini: UpdateTips and UpdateServer
+    QString versionFilePath;  // where the version file is kept during a check
     std::uint32_t libraryVersion = 0;
     std::uint32_t edition = 0;
     Language language = Language::english;
@@ -35,7 +35,7 @@ QString NewVersionText(const std::string& serverVersion, Language language);
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CAboutDlg(UpdateSetup setup, QWidget* parent = nullptr);
 
     QPushButton* checkButton() const { return check_; }
@@ -46,7 +46,7 @@ public:
     // The address the last check read ("Fail" when it had none).
     const std::string& downloadUrl() const { return downloadUrl_; }
 
-private:
+  private:
     void checkNow();
     void checked(const UpdateCheckResult& result);
     void openDownload();

@@ -92,7 +92,8 @@ void UpdateChecker::start(const Request& request) {
     }
     request_ = request;
     QString server = request.server;
-    while (server.endsWith(QLatin1Char('/'))) server.chop(1);
+    while (server.endsWith(QLatin1Char('/')))
+        server.chop(1);
     QNetworkRequest get(QUrl(server + QString::fromLatin1(kVersionFilePath)));
     get.setTransferTimeout(request.timeoutMs);
     reply_ = network_->get(get);

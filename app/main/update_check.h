@@ -67,7 +67,7 @@ UpdateOutcome CompareRelease(const ServerRelease& release, const std::string& lo
 // reached or never answers.
 class UpdateChecker : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Request {
         QString server;          // scheme and host, e.g. https://update.example.com
         QString versionFilePath; // where the file is kept during the check
@@ -83,10 +83,10 @@ public:
     void start(const Request& request);
     bool running() const { return reply_ != nullptr; }
 
-signals:
+  signals:
     void finished(const scriba8::app::UpdateCheckResult& result);
 
-private:
+  private:
     void downloaded();
     void finish(UpdateCheckResult result);
 

@@ -21,7 +21,8 @@ namespace {
 template <std::size_t N> void storeText(char (&field)[N], const QString& text) {
     QByteArray bytes = text.toUtf8();
     qsizetype length = std::min<qsizetype>(bytes.size(), N - 1);
-    while (length > 0 && length < bytes.size() && (static_cast<unsigned char>(bytes[length]) & 0xC0) == 0x80)
+    while (length > 0 && length < bytes.size() &&
+           (static_cast<unsigned char>(bytes[length]) & 0xC0) == 0x80)
         --length;
     std::memset(field, 0, N);
     std::memcpy(field, bytes.constData(), static_cast<std::size_t>(length));
@@ -64,7 +65,8 @@ CGenerateFormDlg::CGenerateFormDlg(ContextRecord& record, Language language, QWi
 
 void CGenerateFormDlg::accept() {
     if (partNo_->text().isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), Tr(texts::kPartNoEmpty, language_), QMessageBox::Ok);
+        QMessageBox::warning(this, windowTitle(), Tr(texts::kPartNoEmpty, language_),
+                             QMessageBox::Ok);
         partNo_->setFocus();
         return;
     }

@@ -14,7 +14,7 @@ namespace scriba8::app {
 
 class CGenerateFormDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     // OK stores the texts into the record's request fields; Cancel leaves
     // them. The boxes always open empty.
     CGenerateFormDlg(ContextRecord& record, Language language, QWidget* parent = nullptr);
@@ -25,7 +25,7 @@ public:
     QLineEdit* fromEdit() const { return from_; }
     QLineEdit* partNoEdit() const { return partNo_; }
 
-private:
+  private:
     ContextRecord& record_;
     Language language_;
     QLineEdit* to_;

@@ -33,8 +33,8 @@ QString hex8(std::uint32_t value) {
 QLineEdit* hexEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setMaxLength(8);
-    edit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9A-Fa-f]*")), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]*")), edit));
     return edit;
 }
 
@@ -63,7 +63,8 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
       }),
       beep_([] { QApplication::beep(); }) {
     const Language language = context.language;
-    const std::uint32_t flashSize = ChipSizesOf(*context.api, record_.partIndex).value_or(ChipSizes{}).flashSize;
+    const std::uint32_t flashSize =
+        ChipSizesOf(*context.api, record_.partIndex).value_or(ChipSizes{}).flashSize;
     addressLimit_ = flashSize > 16 ? flashSize - 16 : 0;
     hasCode_ = !context.buffers->flash.empty();
 
@@ -142,10 +143,10 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
 
 void COffLineModeDlg::serialEnabledChanged() {
     const bool enabled = enableSerial_->isChecked();
-    record_.serialFlags =
-        static_cast<std::uint8_t>(enabled ? record_.serialFlags | 0x01 : record_.serialFlags & ~0x01);
-    for (QWidget* control : std::initializer_list<QWidget*>{autoIncrement_, serialString_, serialNumber_,
-                                                            startAddress_, endAddress_})
+    record_.serialFlags = static_cast<std::uint8_t>(enabled ? record_.serialFlags | 0x01
+                                                            : record_.serialFlags & ~0x01);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             autoIncrement_, serialString_, serialNumber_, startAddress_, endAddress_})
         control->setEnabled(enabled && hasCode_);
 }
 
@@ -162,8 +163,9 @@ void COffLineModeDlg::maxCounterChanged() {
 void COffLineModeDlg::serialStringChanged() {
     std::memset(record_.serialString, 0xFF, sizeof record_.serialString);
     const QByteArray bytes = serialString_->text().toLatin1();
-    std::memcpy(record_.serialString, bytes.constData(),
-                std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), sizeof record_.serialString));
+    std::memcpy(
+        record_.serialString, bytes.constData(),
+        std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), sizeof record_.serialString));
 }
 
 void COffLineModeDlg::serialNumberChanged() {

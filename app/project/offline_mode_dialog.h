@@ -28,7 +28,7 @@ struct OffLineDialogContext {
 
 class COffLineModeDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Shows what the programmer holds (CReadInfoDlg by default).
     using InfoPresenter = std::function<void(const ContextRecord& info, QWidget* parent)>;
 
@@ -48,7 +48,7 @@ public:
     QPushButton* okButton() const { return ok_; }
     QPushButton* readInfoButton() const { return readInfo_; }
 
-private:
+  private:
     void serialEnabledChanged();
     void maxCounterChanged();
     void serialStringChanged();

@@ -45,7 +45,8 @@ std::string RightAligned(std::string_view text, std::size_t width) {
 
 std::string FieldBytesText(const std::uint8_t* bytes, std::size_t size) {
     std::string text;
-    for (std::size_t i = 0; i < size && bytes[i] != 0xFF; ++i) text = appendUtf8(std::move(text), bytes[i]);
+    for (std::size_t i = 0; i < size && bytes[i] != 0xFF; ++i)
+        text = appendUtf8(std::move(text), bytes[i]);
     return text;
 }
 

@@ -11,7 +11,7 @@ namespace scriba8::app {
 
 class CPreView : public QAbstractScrollArea {
     Q_OBJECT
-public:
+  public:
     // The record and chip must outlive the view.
     CPreView(const ContextRecord& record, const BodyInfo* chip, QWidget* parent = nullptr);
 
@@ -20,12 +20,12 @@ public:
     // The whole form as the last paint drew it.
     const QPixmap& page() const { return page_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     void updateScrollRanges();
     void renderPage();
 

@@ -24,7 +24,8 @@ constexpr std::array<std::string_view, 9> kFrequencies = {
     "External", "6M", "8M", "11.0592M", "12M", "20M", "22.1184M", "24M", "24.576M"};
 
 QString hex(std::uint32_t value, int digits, bool prefixed) {
-    const QString digitsText = QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+    const QString digitsText =
+        QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
     return prefixed ? QStringLiteral("0x") + digitsText : digitsText;
 }
 

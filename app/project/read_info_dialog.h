@@ -17,7 +17,7 @@ namespace scriba8::app {
 
 class CReadInfoDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     // chip: the table row of info.partIndex, or null when the stored part
     // code matched no chip of this program.
     CReadInfoDlg(const ContextRecord& info, const BodyInfo* chip, Language language,
@@ -29,7 +29,7 @@ public:
     // Whether the check box with this text is ticked; false when absent.
     bool isTicked(const QString& text) const;
 
-private:
+  private:
     void addRow(QGridLayout* grid, int row, const QString& label, const QString& value);
     QCheckBox* addBox(QGridLayout* grid, int row, int column, const QString& text, bool ticked);
 };

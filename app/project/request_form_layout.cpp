@@ -25,11 +25,11 @@ constexpr std::array<std::string_view, 9> kLiability = {
 };
 
 // snprintf into a string; the patterns are the literals below.
-#define PRINTED(...)                                                                       \
-    ([&] {                                                                                     \
-        char out[96];                                                                          \
-        std::snprintf(out, sizeof out, __VA_ARGS__);                                           \
-        return std::string(out);                                                               \
+#define PRINTED(...)                                                                               \
+    ([&] {                                                                                         \
+        char out[96];                                                                              \
+        std::snprintf(out, sizeof out, __VA_ARGS__);                                               \
+        return std::string(out);                                                                   \
     }())
 
 // A text field of the record, which may lack its terminator.
@@ -38,7 +38,7 @@ template <std::size_t N> std::string fieldText(const char (&field)[N]) {
 }
 
 class Builder {
-public:
+  public:
     void text(double x, double y, std::string value) {
         layout_.texts.push_back({x, y, std::move(value)});
     }
@@ -51,7 +51,7 @@ public:
     }
     RequestFormLayout take() { return std::move(layout_); }
 
-private:
+  private:
     RequestFormLayout layout_;
 };
 
@@ -89,7 +89,8 @@ void addOptions(Builder& form, const ContextRecord& record, const BodyInfo& chip
         [&](int k) { return chip.items[k].name; },
         [&](int k) { return OptionValueText(chip, record, k, IapCounting::selection); });
     addOptionRows(
-        form, {7, 27, 38, 36, 68, 79, 36, 8}, S8_BIT_COUNT, [&](int j) { return chip.bits[j].name; },
+        form, {7, 27, 38, 36, 68, 79, 36, 8}, S8_BIT_COUNT,
+        [&](int j) { return chip.bits[j].name; },
         [&](int j) { return std::string(record.bitValue[j] != 0 ? "V" : ""); });
 }
 
@@ -101,16 +102,17 @@ void addProjectTable(Builder& form, const ContextRecord& record, const BodyInfo*
     form.labelled(15, 34, 22, "Code Size", PRINTED("%d", static_cast<int>(record.flashLength)));
     form.labelled(56, 75, 22, "Code Checksum", PRINTED("0x%04X", unsigned{record.projectChecksum}));
     const std::uint8_t* t = record.saveTime;
-    form.labelled(15, 34, 24, "VLX Save Time",
-                  PRINTED("%d/%02d/%02d %02d:%02d:%02d", t[0] + 2000, t[1], t[2], t[3], t[4], t[5]));
+    form.labelled(
+        15, 34, 24, "VLX Save Time",
+        PRINTED("%d/%02d/%02d %02d:%02d:%02d", t[0] + 2000, t[1], t[2], t[3], t[4], t[5]));
     const std::uint32_t id = record.projectId;
-    form.labelled(56, 75, 24, "Random Key",
-                  PRINTED("%02X-%02X-%02X-%02X", id >> 24, (id >> 16) & 0xFF, (id >> 8) & 0xFF,
-                         id & 0xFF));
+    form.labelled(
+        56, 75, 24, "Random Key",
+        PRINTED("%02X-%02X-%02X-%02X", id >> 24, (id >> 16) & 0xFF, (id >> 8) & 0xFF, id & 0xFF));
     form.labelled(15, 34, 26, "Customer ID", PRINTED("%02X", unsigned{record.projectMark}));
-    form.labelled(56, 75, 26, "ATPG Key",
-                  PRINTED("%02X-%02X", unsigned(record.projectTag >> 8),
-                         unsigned(record.projectTag & 0xFF)));
+    form.labelled(
+        56, 75, 26, "ATPG Key",
+        PRINTED("%02X-%02X", unsigned(record.projectTag >> 8), unsigned(record.projectTag & 0xFF)));
     if (chip != nullptr && chip->customerStringSupported == 1)
         form.labelled(15, 34, 28, "Customer String",
                       FieldBytesText(record.customerString, S8_CUSTOMER_STRING_SIZE));
@@ -121,14 +123,16 @@ void addProjectTable(Builder& form, const ContextRecord& record, const BodyInfo*
 #undef PRINTED
 
 void addRules(Builder& form) {
-    for (double y : {8.0, 10.0, 12.0}) form.line(20, y, 50, y);
+    for (double y : {8.0, 10.0, 12.0})
+        form.line(20, y, 50, y);
     // The frame around the project table and the options.
     form.line(13, 13.5, 95, 13.5);
     form.line(95, 13.5, 95, 45.5);
     form.line(95, 45.5, 13, 45.5);
     form.line(13, 45.5, 13, 13.5);
     form.line(33, 13.5, 33, 29.5);
-    for (double y = 15.5; y <= 29.5; y += 2) form.line(13, y, 95, y);
+    for (double y = 15.5; y <= 29.5; y += 2)
+        form.line(13, y, 95, y);
     for (double y = 21.5; y < 29.5; y += 2) {
         form.line(54, y, 54, y + 2);
         form.line(74, y, 74, y + 2);
@@ -144,11 +148,16 @@ void addRules(Builder& form) {
 
 std::string RequestFormTitle(std::uint16_t familyCode) {
     switch (familyCode) {
-    case 0: return "vorlane VLX2.0 Request Form v1.0";
-    case 1: return "vorlane VLX2.1 Request Form v1.0";
-    case 0x300: return "vorlane VLX3.0 Request Form v1.2";
-    case 0x301: return "vorlane VLX3.1 Request Form v1.0";
-    default: return {};
+    case 0:
+        return "vorlane VLX2.0 Request Form v1.0";
+    case 1:
+        return "vorlane VLX2.1 Request Form v1.0";
+    case 0x300:
+        return "vorlane VLX3.0 Request Form v1.2";
+    case 0x301:
+        return "vorlane VLX3.1 Request Form v1.0";
+    default:
+        return {};
     }
 }
 

@@ -19,7 +19,8 @@ void ShowRequestFormDialogs(QWidget* parent, ContextRecord& record, const BodyIn
 
 std::int32_t RunSaveVlxCommand(const SaveVlxContext& context) {
     ContextRecord& record = *context.record;
-    const std::string folder = context.saveVlxFolder != nullptr ? *context.saveVlxFolder : std::string();
+    const std::string folder =
+        context.saveVlxFolder != nullptr ? *context.saveVlxFolder : std::string();
     std::memset(record.projectFolder, 0, sizeof record.projectFolder);
     std::memcpy(record.projectFolder, folder.data(),
                 std::min(folder.size(), sizeof record.projectFolder - 1));
@@ -28,8 +29,8 @@ std::int32_t RunSaveVlxCommand(const SaveVlxContext& context) {
     steps.customerString = context.customerString;
     steps.saved = [&] {
         if (context.saveVlxFolder != nullptr)
-            *context.saveVlxFolder =
-                std::string(record.projectFolder, ::strnlen(record.projectFolder, sizeof record.projectFolder));
+            *context.saveVlxFolder = std::string(
+                record.projectFolder, ::strnlen(record.projectFolder, sizeof record.projectFolder));
         if (context.requestForm)
             context.requestForm();
         else

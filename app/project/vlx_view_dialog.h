@@ -18,7 +18,7 @@ class CPreView;
 
 class CVLXViewDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Sets up the printer and asks the user; false when the user cancelled.
     using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
     // The PDF file to write, starting from a suggested path; empty when the
@@ -39,7 +39,7 @@ public:
     // The file name offered for the PDF: the project's, with ".pdf".
     QString suggestedPdfPath() const;
 
-private:
+  private:
     void print();
     void saveAsPdf();
 

@@ -54,7 +54,7 @@ void typeInto(QLineEdit* edit, const QString& text) {
 
 class OffLineDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void cleanup();
     void emptyFlashLeavesOnlyCancelAndReadInfo();
@@ -66,7 +66,7 @@ private slots:
     void unknownPartIsSaidSo();
     void screenshots();
 
-private:
+  private:
     OffLineDialogContext context();
     void select(const char* part);
     // Reads back through the dialog's button; the dialog shown, or nothing.
@@ -109,7 +109,8 @@ void OffLineDialogsTest::select(const char* part) {
 std::unique_ptr<CReadInfoDlg> OffLineDialogsTest::readBack(COffLineModeDlg& dialog) {
     std::unique_ptr<CReadInfoDlg> shown;
     dialog.setInfoPresenter([&](const ContextRecord& info, QWidget*) {
-        shown = std::make_unique<CReadInfoDlg>(info, ChipRow(api_, info.partIndex), Language::english);
+        shown =
+            std::make_unique<CReadInfoDlg>(info, ChipRow(api_, info.partIndex), Language::english);
     });
     dialog.readInfoButton()->click();
     return shown;
@@ -133,7 +134,10 @@ void OffLineDialogsTest::entriesAreClampedWithABeep() {
     buffers_.flash = {1, 2, 3};
     record_->serialAddress = 0xFFF0; // left from a 64 KB chip
     std::memset(record_->serialString, 0xFF, sizeof record_->serialString);
-    std::memcpy(record_->serialString, "AB\xFF" "CD", 5);
+    std::memcpy(record_->serialString,
+                "AB\xFF"
+                "CD",
+                5);
     COffLineModeDlg dialog(context());
     dialog.setBeep([this] { ++beeps_; });
     // Corrected as the dialog opens.
@@ -222,7 +226,8 @@ void OffLineDialogsTest::downloadThenReadBackShowsEveryField() {
     QCOMPARE(info->valueOf("PartNo : "), QStringLiteral("VS8K116"));
     QCOMPARE(info->valueOf("Start Address : "), QStringLiteral("0x00000000"));
     QCOMPARE(info->valueOf("Flash Size : "), QStringLiteral("300"));
-    QCOMPARE(info->valueOf("Flash Check Sum : "), QStringLiteral("%1").arg(300 * 0x5A % 65536, 4, 16, QLatin1Char('0')).toUpper());
+    QCOMPARE(info->valueOf("Flash Check Sum : "),
+             QStringLiteral("%1").arg(300 * 0x5A % 65536, 4, 16, QLatin1Char('0')).toUpper());
     QCOMPARE(info->valueOf("EEPROM Size : "), QStringLiteral("512"));
     QCOMPARE(info->valueOf("EEPROM Check Sum : "), QStringLiteral("0200"));
     QVERIFY(info->isTicked("Enable Serial Number"));
@@ -234,7 +239,8 @@ void OffLineDialogsTest::downloadThenReadBackShowsEveryField() {
     QCOMPARE(info->valueOf("Max Counter : "), QStringLiteral("500"));
     QCOMPARE(info->valueOf("Current counter : "), QStringLiteral("0"));
     // The steps stored with the image, not the window's current ones.
-    for (const char* step : {"WholeChip Erase", "Blank Check", "Program", "Verify", "Write Options"})
+    for (const char* step :
+         {"WholeChip Erase", "Blank Check", "Program", "Verify", "Write Options"})
         QVERIFY2(info->isTicked(step), step);
     QVERIFY(!info->isTicked("Erase"));
     QVERIFY(std::string(log_->text()).find("001 - Read Info =>Pass") != std::string::npos);

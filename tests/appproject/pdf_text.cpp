@@ -28,8 +28,9 @@ QList<PdfWord> PdfWords(const QString& pdfPath) {
         const QRegularExpressionMatch m = it.next();
         const double x1 = m.captured(1).toDouble();
         const double y1 = m.captured(2).toDouble();
-        words.push_back({m.captured(5), QRectF(QPointF(x1, y1), QPointF(m.captured(3).toDouble(),
-                                                                        m.captured(4).toDouble()))});
+        words.push_back(
+            {m.captured(5),
+             QRectF(QPointF(x1, y1), QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
     }
     return words;
 }

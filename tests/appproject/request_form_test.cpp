@@ -30,8 +30,7 @@ std::string textAt(const RequestFormLayout& form, double x, double y) {
     return "<none>";
 }
 
-QString writePdf(const QString& path, const ContextRecord& record, const BodyInfo* chip,
-                 int dpi) {
+QString writePdf(const QString& path, const ContextRecord& record, const BodyInfo* chip, int dpi) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(dpi);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -42,7 +41,7 @@ QString writePdf(const QString& path, const ContextRecord& record, const BodyInf
 // Answers the next modal message box with its default button and
 // remembers its text.
 class MessageBoxCatcher {
-public:
+  public:
     MessageBoxCatcher() {
         QTimer::singleShot(0, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -53,7 +52,7 @@ public:
     }
     QString text() const { return text_; }
 
-private:
+  private:
     QString text_;
 };
 
@@ -61,7 +60,7 @@ private:
 
 class RequestFormTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void titleFollowsTheChipFamily();
     void projectTableFormatsEveryField();
     void optionRowsShowSizesLabelsAndDashes();
@@ -173,20 +172,22 @@ void RequestFormTest::printKeepsThePreviewsProportions() {
     QVERIFY(w > 0 && h > 0);
 
     for (int dpi : {600, 300}) {
-        const QString pdf = writePdf(dir.filePath(QStringLiteral("form%1.pdf").arg(dpi)), *record,
-                                     &chip, dpi);
+        const QString pdf =
+            writePdf(dir.filePath(QStringLiteral("form%1.pdf").arg(dpi)), *record, &chip, dpi);
         const QList<test::PdfWord> words = test::PdfWords(pdf);
         // Distances between texts, from points to 96-dpi pixels.
         const auto at = [&](const char* word) {
             const QRectF box = test::FirstWordBox(words, QString::fromLatin1(word));
             return box.topLeft() * (96.0 / 72.0);
         };
-        const QPointF mcu = at("MCU");          // (15, 14)
-        const QPointF key = at("Random");       // (56, 24)
+        const QPointF mcu = at("MCU");             // (15, 14)
+        const QPointF key = at("Random");          // (56, 24)
         const QPointF liability = at("Liability"); // (10, 48)
         QVERIFY(!mcu.isNull() && !key.isNull() && !liability.isNull());
-        QVERIFY2(qAbs((key.x() - mcu.x()) - (56 - 15) * w) <= 1.0, qPrintable(QString::number(dpi)));
-        QVERIFY2(qAbs((key.y() - mcu.y()) - (24 - 14) * h) <= 1.0, qPrintable(QString::number(dpi)));
+        QVERIFY2(qAbs((key.x() - mcu.x()) - (56 - 15) * w) <= 1.0,
+                 qPrintable(QString::number(dpi)));
+        QVERIFY2(qAbs((key.y() - mcu.y()) - (24 - 14) * h) <= 1.0,
+                 qPrintable(QString::number(dpi)));
         QVERIFY2(qAbs((liability.y() - mcu.y()) - (48 - 14) * h) <= 1.0,
                  qPrintable(QString::number(dpi)));
         QVERIFY2(qAbs((mcu.x() - liability.x()) - (15 - 10) * w) <= 1.0,
@@ -272,9 +273,8 @@ void RequestFormTest::viewDialogPrintsAndSavesPdf() {
     QVERIFY(test::PdfText(dir.filePath("mailed.pdf")).contains("12-34-56-78"));
 
     // A folder that cannot be written: the user is told, nothing else.
-    dialog.setPdfPathChooser([&](const QString&, QWidget*) {
-        return dir.filePath("missing/folder/form.pdf");
-    });
+    dialog.setPdfPathChooser(
+        [&](const QString&, QWidget*) { return dir.filePath("missing/folder/form.pdf"); });
     dialog.open();
     MessageBoxCatcher box;
     dialog.pdfButton()->click();

@@ -44,7 +44,7 @@ int chooseSaveFile(void* user, const char*, const char*, const char*, const char
 
 class SaveVlxCommandTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void savedProjectOpensTheRequestForm();
     void cancelledFileDialogKeepsTheFolder();
@@ -52,7 +52,7 @@ private slots:
     void eepromLayoutChipWithoutEepromSavesNoEeprom();
     void cancelledCustomerStringSavesNothing();
 
-private:
+  private:
     void select(const char* part);
     std::int32_t run();
 

@@ -2,8 +2,8 @@
 // certificate made for this test and trusted only inside it.
 #include "about_dialog.h"
 #include "private_profile.h"
-#include "version_server.h"
 #include "update_check.h"
+#include "version_server.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -25,7 +25,7 @@ constexpr std::uint32_t kLibraryVersion = 0x0105000F; // 1.5.0.15
 
 class UpdateCheckTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void versionTextsAndAddresses();
@@ -37,7 +37,7 @@ private slots:
     void tipsSwitchIsWrittenAtOnce();
     void startUpCheckAsksOnlyForAnotherVersion();
 
-private:
+  private:
     UpdateSetup setup(Language language = Language::english);
     // Clicks "Check" and waits for the result text.
     QString check(CAboutDlg& about);
@@ -72,7 +72,8 @@ UpdateSetup UpdateCheckTest::setup(Language language) {
 
 QString UpdateCheckTest::check(CAboutDlg& about) {
     about.checkButton()->click();
-    if (!QTest::qWaitFor([&] { return about.checkButton()->isEnabled(); }, 20000)) return "<no answer>";
+    if (!QTest::qWaitFor([&] { return about.checkButton()->isEnabled(); }, 20000))
+        return "<no answer>";
     // The version file is gone after every check.
     if (QFile::exists(dir_.filePath("tools_version.ini"))) return "<file left>";
     return about.resultLabel()->text();
@@ -108,8 +109,9 @@ void UpdateCheckTest::checkComparesTheVersionsAsText() {
     for (const char* other : {"1.5.0.14", "01.5.0.15", "1.5.0.16"}) {
         server_.body = versionFile(other, "https://example.com/t3plus");
         CAboutDlg fresh(setup());
-        QCOMPARE(check(fresh), QStringLiteral("Have new version(v%1)\n Please click Download to update")
-                                   .arg(QLatin1String(other)));
+        QCOMPARE(check(fresh),
+                 QStringLiteral("Have new version(v%1)\n Please click Download to update")
+                     .arg(QLatin1String(other)));
         QVERIFY(fresh.downloadButton()->isEnabled());
         fresh.downloadButton()->click();
     }
@@ -120,7 +122,8 @@ void UpdateCheckTest::checkComparesTheVersionsAsText() {
     UpdateSetup universal = setup();
     universal.edition = 0;
     CAboutDlg other(universal);
-    QCOMPARE(check(other), QStringLiteral("Have new version(v2.0.0.1)\n Please click Download to update"));
+    QCOMPARE(check(other),
+             QStringLiteral("Have new version(v2.0.0.1)\n Please click Download to update"));
 }
 
 void UpdateCheckTest::missingKeysAreServerErrors() {
@@ -156,7 +159,8 @@ void UpdateCheckTest::unreachableServer() {
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const quint16 port = closed.serverPort();
     closed.close();
-    QVERIFY(WriteProfileString(dir_.filePath("Setting.ini").toStdString(), "Setting", "UpdateServer",
+    QVERIFY(WriteProfileString(dir_.filePath("Setting.ini").toStdString(), "Setting",
+                               "UpdateServer",
                                QStringLiteral("https://127.0.0.1:%1").arg(port).toStdString()));
     CAboutDlg about(setup());
     QCOMPARE(check(about), QStringLiteral("Can't connect server !"));

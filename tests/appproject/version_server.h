@@ -15,7 +15,7 @@ namespace scriba8::app::test {
 
 // Serves the version file over HTTPS on 127.0.0.1, or misbehaves.
 class VersionServer : public QObject {
-public:
+  public:
     enum class Mode { serve, notFound, silent };
 
     bool start(const QString& certPath, const QString& keyPath) {
@@ -36,14 +36,16 @@ public:
         return server_.listen(QHostAddress::LocalHost);
     }
 
-    QString address() const { return QStringLiteral("https://127.0.0.1:%1").arg(server_.serverPort()); }
+    QString address() const {
+        return QStringLiteral("https://127.0.0.1:%1").arg(server_.serverPort());
+    }
 
     Mode mode = Mode::serve;
     QByteArray body;
     QStringList paths;
     QSslCertificate certificate;
 
-private:
+  private:
     void answer(QTcpSocket* socket) {
         request_ += socket->readAll();
         if (!request_.contains("\r\n\r\n")) return;
@@ -53,7 +55,8 @@ private:
         const QByteArray status = mode == Mode::serve ? "200 OK" : "404 Not Found";
         const QByteArray content = mode == Mode::serve ? body : QByteArray("missing");
         socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                      QByteArray::number(content.size()) + "\r\nConnection: close\r\n\r\n" + content);
+                      QByteArray::number(content.size()) + "\r\nConnection: close\r\n\r\n" +
+                      content);
         socket->disconnectFromHost();
     }
 
@@ -69,7 +72,6 @@ inline QByteArray versionFile(const QByteArray& chinaVersion, const QByteArray& 
     text += "Universal_Version=2.0.0.1\r\nUniversal_URL=https://example.com/universal\r\n";
     return text;
 }
-
 
 // Makes a certificate for 127.0.0.1 in folder, starts server with it and
 // trusts it for this process. False when any step fails.

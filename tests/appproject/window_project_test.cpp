@@ -33,7 +33,7 @@ namespace {
 // Runs handle on every modal dialog that opens until it returns true for
 // one that it has finished with (it closes the dialogs itself).
 class ModalScript {
-public:
+  public:
     explicit ModalScript(std::function<void(QWidget*)> handle) : handle_(std::move(handle)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
@@ -46,7 +46,7 @@ public:
         timer_.start(20);
     }
 
-private:
+  private:
     std::function<void(QWidget*)> handle_;
     QTimer timer_;
     QPointer<QWidget> last_; // a later dialog may reuse the address of a closed one
@@ -62,13 +62,13 @@ int chooseSaveFile(void* user, const char*, const char*, const char*, const char
 
 class WindowProjectTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void saveVlxPrintsTheRequestForm();
     void offLineDownloadAndReadBack();
     void aboutBoxChecksAgainstTheServer();
 
-private:
+  private:
     QTemporaryDir dir_;
     std::unique_ptr<CScriba8_T3Plus_APDlg> window_;
     QString projectPath_;
