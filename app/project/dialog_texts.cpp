@@ -1,0 +1,9 @@
+#include "dialog_texts.h"
+
+#include <QWidget>
+
+namespace scriba8::app {
+
+void SetControlId(QWidget* control, int id) { control->setObjectName(QString::number(id)); }
+
+} // namespace scriba8::app
