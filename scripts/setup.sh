@@ -92,6 +92,12 @@ test)
     echo "== ThreadSanitizer (threaded paths) =="
     configure_and_build_tests build-tsan Debug          thread   OFF OFF        OFF
     run_tests build-tsan -L threads
+    echo "== ThreadSanitizer with Qt (the window's command worker) =="
+    cmake -S . -B build-tsan-qt -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCRIBA8_BUILD_TESTS=ON \
+        -DSCRIBA8_WERROR=ON -DSCRIBA8_SANITIZE=thread -DSCRIBA8_BUILD_APP=ON \
+        -DSCRIBA8_BUILD_BENCHMARKS=OFF -DSCRIBA8_FUZZ=OFF >/dev/null
+    cmake --build build-tsan-qt -j "$jobs" --target appcommands_worker_test
+    run_tests build-tsan-qt -L threads -R '^appcommands_worker'
     echo "== Fuzz targets =="
     CC=clang CXX=clang++ \
     configure_and_build_tests build-fuzz RelWithDebInfo ""       OFF OFF        ON

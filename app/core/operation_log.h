@@ -32,6 +32,7 @@ public:
     explicit OperationLog(Language language = Language::english, TickSource tick = SystemTick);
 
     void setListener(Listener listener) { listener_ = std::move(listener); }
+    const Listener& listener() const { return listener_; }
     void setLanguage(Language language) { language_ = language; }
     Language language() const { return language_; }
     std::string_view text() const { return text_; }
