@@ -40,6 +40,7 @@ public:
     // Empties the text; the counter is left alone.
     void clear();
     void resetCounter() { counter_ = 0; }
+    void setCounter(std::int32_t counter) { counter_ = counter; }
     std::int32_t counter() const { return counter_; }
     void append(std::string_view piece);
 

@@ -31,7 +31,7 @@ CAutoProcessDlg::CAutoProcessDlg(Language language, std::uint16_t& autoProcess, 
     auto* layout = new QVBoxLayout(this);
     auto addBox = [&](std::uint16_t bit, int id, const TextPair& label) {
         auto* box = new QCheckBox(textOf(label, language), this);
-        box->setObjectName(QString::number(id));
+        box->setObjectName(QStringLiteral("control%1").arg(id));
         boxes_[bit] = box;
         layout->addWidget(box);
         connect(box, &QCheckBox::clicked, this, [this, bit](bool ticked) { clicked(bit, ticked); });
@@ -41,7 +41,7 @@ CAutoProcessDlg::CAutoProcessDlg(Language language, std::uint16_t& autoProcess, 
     addBox(S8_STEP_SAVE_CHIP_CHECKSUM, kSaveChecksumBoxId, texts::kSaveChipChecksum);
 
     auto* runButton = new QPushButton(textOf(texts::kRun, language), this);
-    runButton->setObjectName(QString::number(kRunButtonId));
+    runButton->setObjectName(QStringLiteral("control%1").arg(kRunButtonId));
     layout->addWidget(runButton);
     connect(runButton, &QPushButton::clicked, this, [run = std::move(run)] {
         if (run) run();

@@ -206,6 +206,8 @@ public slots:
     void OnEnableModifyBuffer();
     void OnAutoReload();
     void OnWindowActivated();
+    // True while a device command or the auto sequence runs on the worker.
+    bool CommandRunning() const;
 
     // ---- project_handlers.cpp ----
     void OnSaveVlx();

@@ -4,6 +4,6 @@
 
 namespace scriba8::app {
 
-void SetControlId(QWidget* control, int id) { control->setObjectName(QString::number(id)); }
+void SetControlId(QWidget* control, int id) { control->setObjectName(QStringLiteral("control%1").arg(id)); }
 
 } // namespace scriba8::app

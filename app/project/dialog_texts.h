@@ -11,7 +11,8 @@ class QWidget;
 
 namespace scriba8::app {
 
-// Controls are found by their numeric id, as the object name.
+// Controls are found by their numeric id: object name "control<id>", as in
+// the main window.
 void SetControlId(QWidget* control, int id);
 
 namespace dialog_texts {

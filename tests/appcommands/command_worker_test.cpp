@@ -264,7 +264,7 @@ private slots:
         QCheckBox* program = dialog.box(S8_STEP_PROGRAM);
         QCheckBox* options = dialog.box(S8_STEP_WRITE_OPTIONS);
         QCheckBox* checksum = dialog.box(S8_STEP_SAVE_CHIP_CHECKSUM);
-        QCOMPARE(program->objectName(), QStringLiteral("1231"));
+        QCOMPARE(program->objectName(), QStringLiteral("control1231"));
         QCOMPARE(program->text(), QStringLiteral("编程"));
         test::Click(options);
         test::Click(options);

@@ -14,7 +14,7 @@ namespace {
 
 template <typename T>
 T* control(QWidget& dialog, int id) {
-    T* found = dialog.findChild<T*>(QString::number(id));
+    T* found = dialog.findChild<T*>(QStringLiteral("control%1").arg(id));
     if (found == nullptr) qFatal("control %d not found", id);
     return found;
 }
@@ -136,7 +136,7 @@ private slots:
         QString folder;
         CInsertISPDlg filled(Language::english, FillMode::ones, folder);
         for (int id : {1832, 1830, 1831})
-            QVERIFY(!filled.findChild<QWidget*>(QString::number(id))->isEnabled());
+            QVERIFY(!filled.findChild<QWidget*>(QStringLiteral("control%1").arg(id))->isEnabled());
         QVERIFY(control<QCheckBox>(filled, 1832)->isChecked());
         QVERIFY(control<QRadioButton>(filled, 1831)->isChecked());
         QCOMPARE(filled.chosen().fillMode, FillMode::ones);

@@ -35,6 +35,7 @@ public:
         qputenv("SCRIBA8_VIRTUAL_STATE", dir_.filePath(QStringLiteral("programmer.state")).toLocal8Bit());
     }
     QString path(const QString& name) const { return dir_.filePath(name); }
+    QString folder() const { return dir_.path(); }
 
 private:
     QTemporaryDir dir_;
@@ -55,7 +56,7 @@ inline void Click(QAbstractButton* button) {
 
 template <typename T>
 T* Control(const QWidget& parent, int id) {
-    T* found = parent.findChild<T*>(QString::number(id));
+    T* found = parent.findChild<T*>(QStringLiteral("control%1").arg(id));
     if (found == nullptr) qFatal("control %d not found", id);
     return found;
 }

@@ -1,0 +1,129 @@
+// The main window on the virtual programmer for the command tests: a chip
+// chosen by name, buttons clicked by id, and the modal dialogs the commands
+// open answered from a timer while they wait.
+#pragma once
+
+#include "control_ids.h"
+#include "main_window.h"
+#include "virtual_programmer_fixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace scriba8::test {
+
+inline constexpr int kCommandTimeoutMs = 60000;
+
+// Answers the modal dialogs the next commands open, in order. Each answer
+// gets the dialog and returns false while it is not the expected one yet.
+class DialogAnswers {
+public:
+    using Answer = std::function<bool(QDialog& dialog)>;
+
+    DialogAnswers() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { answerOne(); });
+        timer_.start();
+    }
+    void then(Answer answer) { answers_.push_back(std::move(answer)); }
+    bool allAnswered() const { return answers_.empty(); }
+
+    // Picks a file in the next file dialog; an empty path cancels it.
+    void file(const QString& path) {
+        then([path](QDialog& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            if (files == nullptr) return false;
+            if (path.isEmpty()) {
+                files->reject();
+            } else {
+                files->selectFile(path);
+                static_cast<QDialog*>(files)->accept(); // QFileDialog hides it
+            }
+            return true;
+        });
+    }
+
+    // Runs setUp on the next dialog of type T, then presses its OK (id 1)
+    // or Cancel (id 2).
+    template <typename T>
+    void dialog(bool ok, std::function<void(T&)> setUp = {}) {
+        then([ok, setUp](QDialog& dialog) {
+            auto* typed = qobject_cast<T*>(&dialog);
+            if (typed == nullptr) return false;
+            if (setUp) setUp(*typed);
+            QTest::mouseClick(Control<QPushButton>(dialog, ok ? 1 : 2), Qt::LeftButton);
+            return true;
+        });
+    }
+
+private:
+    void answerOne() {
+        if (answers_.empty()) return;
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) return;
+        Answer answer = answers_.front();
+        if (answer(*dialog)) answers_.pop_front();
+    }
+
+    QTimer timer_;
+    std::deque<Answer> answers_;
+};
+
+class WindowFixture {
+public:
+    explicit WindowFixture(const char* part) {
+        environment_.programFolder = state_.folder().toStdString();
+        environment_.showMessage = [](const QString& text) { qWarning("%s", qPrintable(text)); };
+        window = std::make_unique<CScriba8_T3Plus_APDlg>(environment_);
+        QVERIFY(window->Initialise());
+        selectPart(part);
+        window->show();
+    }
+
+    void selectPart(const char* part) {
+        window->context.partIndex = PartIndex(part);
+        window->ReselectChip();
+        // ReselectChip keeps the record; a chip chosen in the lists starts
+        // from its own defaults.
+        window->OnPartChanged();
+    }
+
+    void click(int id) {
+        auto* button = window->ControlAs<QAbstractButton>(id);
+        QVERIFY2(button != nullptr && button->isEnabled(), qPrintable(QString::number(id)));
+        Click(button);
+    }
+
+    // Clicks a device button and waits until its line is finished.
+    void runCommand(int id) {
+        click(id);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->CommandRunning(), kCommandTimeoutMs);
+    }
+
+    QString log() const { return window->LogText(); }
+    QString flashBox(int id) const { return window->flashPage->BoxText(id); }
+    QString eepromBox(int id) const { return window->eepromPage->BoxText(id); }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString path = state_.path(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    VirtualState state_;
+    appmain::WindowEnvironment environment_;
+    std::unique_ptr<CScriba8_T3Plus_APDlg> window;
+};
+
+} // namespace scriba8::test
