@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Renders the main window offscreen, in English and in Chinese, and the
 # engineer window on examples/Engineer.ini into docs/images/ (the pictures
-# the README shows).
+# the README shows); the main window also after an auto sequence with
+# examples/blinky.hex on the virtual programmer.
 # usage: scripts/screenshots.sh [BUILD_DIR] [PART_NAME]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 part=${2:-VS8G132}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIBA8_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" --target window_screenshot engineer_screenshot -j "${JOBS:-2}"
+cmake --build "$build" --target window_screenshot engineer_screenshot auto_sequence_screenshot \
+    -j "${JOBS:-2}"
 QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual \
     "$build/tests/appmain/window_screenshot" docs/images "$part"
 QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual \
     "$build/tests/engineer/engineer_screenshot" examples/Engineer.ini docs/images/engineer-window.png
+QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual SCRIBA8_VIRTUAL_FAULTS= SCRIBA8_VIRTUAL_PACE= \
+    "$build/tests/appcommands/auto_sequence_screenshot" docs/images examples/blinky.hex "$part"
 
 # The request form's preview and the off-line dialogs, in both languages.
 cmake --build "$build" --target request_form_test offline_dialogs_test -j "${JOBS:-2}"

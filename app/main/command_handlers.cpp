@@ -91,7 +91,11 @@ app::ChipSizes SelectedSizes(const CScriba8_T3Plus_APDlg& window) {
 // The editors own the bytes; the core's commands work on the buffers.
 void TakeBytesFromEditors(CScriba8_T3Plus_APDlg& window) {
     window.buffers.flash = EditorBytes(*window.FlashEditor());
-    window.buffers.eeprom = EditorBytes(*window.EepromEditor());
+    // The EEPROM page of a chip without EEPROM may still show another chip's.
+    if (SelectedSizes(window).eepromSize != 0)
+        window.buffers.eeprom = EditorBytes(*window.EepromEditor());
+    else
+        window.buffers.eeprom.clear();
 }
 
 void ShowFlash(CScriba8_T3Plus_APDlg& window, const QString& name) {
@@ -165,7 +169,9 @@ void CScriba8_T3Plus_APDlg::OnLoadFile() {
     request.tab = tab;
     request.reloading = reloading == 1;
     if (!request.reloading) {
-        const QString chosen = ChooseFileToLoad(this, QString::fromStdString(loadFileFolder));
+        const QString folder = QString::fromStdString(loadFileFolder);
+        const QString chosen = environment_.chooseFileToLoad ? environment_.chooseFileToLoad(folder)
+                                                             : ChooseFileToLoad(this, folder);
         if (chosen.isEmpty()) return;
         loadFileFolder = FolderOf(chosen);
         request.path = chosen.toStdString();
@@ -214,7 +220,9 @@ void CScriba8_T3Plus_APDlg::OnSaveBuffer() {
     if (state.worker.busy() || state.inCommand) return;
     const CommandScope scope(state);
     const BufferTab tab = SelectedTab(*this);
-    const QString chosen = ChooseFileToSave(this, QString::fromStdString(saveBufferFolder));
+    const QString folder = QString::fromStdString(saveBufferFolder);
+    const QString chosen = environment_.chooseFileToSave ? environment_.chooseFileToSave(folder)
+                                                         : ChooseFileToSave(this, folder);
     if (chosen.isEmpty()) return;
     saveBufferFolder = FolderOf(chosen);
     TakeBytesFromEditors(*this);

@@ -79,6 +79,10 @@ struct WindowEnvironment {
     std::string configFolder;              // empty: the user's configuration folder
     // Shows a message to the operator; null shows a message box.
     std::function<void(const QString& text)> showMessage;
+    // Choose the file for Load File / Save Buffer, starting in a folder; an
+    // empty text when cancelled. Null shows the file dialogs.
+    std::function<QString(const QString& folder)> chooseFileToLoad;
+    std::function<QString(const QString& folder)> chooseFileToSave;
 };
 } // namespace scriba8::appmain
 

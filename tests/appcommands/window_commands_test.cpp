@@ -56,7 +56,7 @@ private slots:
                 [&](int value) { barValues.push_back(value); });
         const QString hex = f.writeFile(QStringLiteral("code.hex"), HexFile(SomeCode(0x1000)));
         DialogAnswers answers;
-        answers.file(hex);
+        f.files.push_back(hex);
         answers.dialog<app::CSelectAreaDlg>(true, FillWithOnes);
         f.click(ids::kLoadFile);
         QVERIFY(answers.allAnswered());
@@ -90,7 +90,7 @@ private slots:
         const QString first = f.writeFile(QStringLiteral("first.bin"), Bytes(SomeCode(16, 1)));
         const QString second = f.writeFile(QStringLiteral("second.bin"), Bytes(SomeCode(16, 2)));
         DialogAnswers answers;
-        answers.file(first);
+        f.files.push_back(first);
         answers.dialog<app::CSelectAreaDlg>(true, FillWithOnes);
         f.click(ids::kLoadFile);
         QCOMPARE(f.flashBox(ids::kFlashBufferSize), QStringLiteral("8192"));
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(f.flashBox(ids::kFlashFilePath), first);
 
         // The second file into the data area without clearing: both stay.
-        answers.file(second);
+        f.files.push_back(second);
         answers.dialog<app::CSelectAreaDlg>(true, [](app::CSelectAreaDlg& dialog) {
             Click(Control<QRadioButton>(dialog, 1122));
             Control<QLineEdit>(dialog, 1124)->setText(QStringLiteral("100"));
@@ -120,10 +120,10 @@ private slots:
         WindowFixture f("VS8A108");
         const QString file = f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(16)));
         DialogAnswers answers;
-        answers.file({});
+        f.files.push_back({});
         f.click(ids::kLoadFile);
         QCOMPARE(f.log(), QString());
-        answers.file(file);
+        f.files.push_back(file);
         answers.dialog<app::CSelectAreaDlg>(false);
         f.click(ids::kLoadFile);
         QVERIFY2(f.log().startsWith(QStringLiteral("000 - Load File =>Cancel   [")), qPrintable(f.log()));
@@ -139,7 +139,7 @@ private slots:
         WindowFixture f("VS8A108");
         const QString file = f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(32, 1)));
         DialogAnswers answers;
-        answers.file(file);
+        f.files.push_back(file);
         answers.dialog<app::CSelectAreaDlg>(true);
         f.click(ids::kLoadFile);
         f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(32, 2)));
@@ -192,7 +192,7 @@ private slots:
         WindowFixture f("VS8K116");
         const QString file = f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(0x400)));
         DialogAnswers answers;
-        answers.file(file);
+        f.files.push_back(file);
         answers.dialog<app::CSelectAreaDlg>(true);
         f.click(ids::kLoadFile);
         f.runCommand(ids::kProgram);
@@ -230,7 +230,7 @@ private slots:
         WindowFixture f("VS8K116");
         const QString file = f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(0x100)));
         DialogAnswers answers;
-        answers.file(file);
+        f.files.push_back(file);
         answers.dialog<app::CSelectAreaDlg>(true);
         f.click(ids::kLoadFile);
         answers.dialog<app::CInsertISPDlg>(true);
@@ -248,10 +248,10 @@ private slots:
         const QString file = f.writeFile(QStringLiteral("code.bin"), Bytes(SomeCode(64)));
         const QString saved = f.state_.path(QStringLiteral("saved.bin"));
         DialogAnswers answers;
-        answers.file(file);
+        f.files.push_back(file);
         answers.dialog<app::CSelectAreaDlg>(true);
         f.click(ids::kLoadFile);
-        answers.file(saved);
+        f.files.push_back(saved);
         f.click(ids::kSaveBuffer);
         QVERIFY(f.log().contains(QStringLiteral("\n001 - Save Buffer =>Pass   [")));
         QFile written(saved);

@@ -5,14 +5,15 @@
 
 #include "control_ids.h"
 #include "main_window.h"
+#include "tab_pages.h"
 #include "virtual_programmer_fixture.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QFileDialog>
 #include <QFile>
 #include <QPushButton>
+#include <QPointer>
 #include <QTimer>
 
 #include <deque>
@@ -37,21 +38,6 @@ public:
     void then(Answer answer) { answers_.push_back(std::move(answer)); }
     bool allAnswered() const { return answers_.empty(); }
 
-    // Picks a file in the next file dialog; an empty path cancels it.
-    void file(const QString& path) {
-        then([path](QDialog& dialog) {
-            auto* files = qobject_cast<QFileDialog*>(&dialog);
-            if (files == nullptr) return false;
-            if (path.isEmpty()) {
-                files->reject();
-            } else {
-                files->selectFile(path);
-                static_cast<QDialog*>(files)->accept(); // QFileDialog hides it
-            }
-            return true;
-        });
-    }
-
     // Runs setUp on the next dialog of type T, then presses its OK (id 1)
     // or Cancel (id 2).
     template <typename T>
@@ -60,7 +46,7 @@ public:
             auto* typed = qobject_cast<T*>(&dialog);
             if (typed == nullptr) return false;
             if (setUp) setUp(*typed);
-            QTest::mouseClick(Control<QPushButton>(dialog, ok ? 1 : 2), Qt::LeftButton);
+            Control<QPushButton>(dialog, ok ? 1 : 2)->click();
             return true;
         });
     }
@@ -70,12 +56,19 @@ private:
         if (answers_.empty()) return;
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr || !dialog->isVisible()) return;
+        // A dialog is answered from the tick after it appeared: by then it
+        // is laid out and its controls can be clicked.
+        if (dialog != seen_) {
+            seen_ = dialog;
+            return;
+        }
         Answer answer = answers_.front();
         if (answer(*dialog)) answers_.pop_front();
     }
 
     QTimer timer_;
     std::deque<Answer> answers_;
+    QPointer<QDialog> seen_;
 };
 
 class WindowFixture {
@@ -83,6 +76,16 @@ public:
     explicit WindowFixture(const char* part) {
         environment_.programFolder = state_.folder().toStdString();
         environment_.showMessage = [](const QString& text) { qWarning("%s", qPrintable(text)); };
+        // The files the next Load File / Save Buffer commands choose; an
+        // empty text cancels.
+        const auto nextFile = [this](const QString&) {
+            if (files.empty()) return QString();
+            const QString chosen = files.front();
+            files.pop_front();
+            return chosen;
+        };
+        environment_.chooseFileToLoad = nextFile;
+        environment_.chooseFileToSave = nextFile;
         window = std::make_unique<CScriba8_T3Plus_APDlg>(environment_);
         QVERIFY(window->Initialise());
         selectPart(part);
@@ -121,6 +124,7 @@ public:
         return path;
     }
 
+    std::deque<QString> files;
     VirtualState state_;
     appmain::WindowEnvironment environment_;
     std::unique_ptr<CScriba8_T3Plus_APDlg> window;
