@@ -158,7 +158,7 @@ private slots:
         // A project's buffer has no file of its own to read again.
         f.window->buffers.record(app::BufferTab::flash) = {app::BufferKind::singleFile, {}, {}, {}};
         f.window->OnWindowActivated();
-        QVERIFY(f.log().contains(QStringLiteral("\n003 - Auto Reload =>Open file error   [")));
+        QVERIFY2(f.log().contains(QStringLiteral("\n003 - Auto Reload =>Open file error")), qPrintable(f.log()));
 
         f.click(ids::kAutoReload);
         QVERIFY(f.window->Control(ids::kEnableModifyBuffer)->isEnabled());
