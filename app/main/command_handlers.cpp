@@ -186,6 +186,9 @@ void CScriba8_T3Plus_APDlg::OnLoadFile() {
     app::FileLoader loader(api, context, buffers, operationLog);
     const app::LoadOutcome outcome = loader.load(request);
     if (outcome.result != S8_PASS) return;
+    // A file that loaded but deserves a look (overlapping HEX records) says
+    // so under its own line, as the command-line tool does on stderr.
+    for (const std::string& warning : outcome.warnings) operationLog.append(warning + "\r\n");
 
     if (outcome.project) {
         // Selecting the project's chip resets the buffers and empties the

@@ -85,6 +85,20 @@ private slots:
         QVERIFY(!f.window->Control(ids::kEepromProgram)->isEnabled());
     }
 
+    void overlappingHexRecordsLoadWithAWarningInTheLog() {
+        WindowFixture f("VS8A108");
+        const std::string text = DataRecord(0x10, {1, 2, 3, 4}) + DataRecord(0x12, {9, 9}) + EndRecord();
+        const QString hex = f.writeFile(QStringLiteral("overlap.hex"), QByteArray::fromStdString(text));
+        DialogAnswers answers;
+        f.files.push_back(hex);
+        answers.dialog<app::CSelectAreaDlg>(true);
+        f.click(ids::kLoadFile);
+        const QString log = f.log();
+        QVERIFY2(log.startsWith(QStringLiteral("000 - Load File =>Pass   [")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("0x12")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("overlap.hex")), qPrintable(log));
+    }
+
     void mergedFilesAreMixedAndFillingCoversTheChip() {
         WindowFixture f("VS8A108"); // 8 KB of Flash
         const QString first = f.writeFile(QStringLiteral("first.bin"), Bytes(SomeCode(16, 1)));
