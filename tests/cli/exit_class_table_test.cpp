@@ -25,7 +25,6 @@ namespace {
 struct ResultList {
     std::set<int> codes;
     bool anyOther = false;
-    friend bool operator==(const ResultList&, const ResultList&) = default;
 };
 
 ResultList ParseResults(std::string text) {
