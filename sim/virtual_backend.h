@@ -26,7 +26,7 @@ HidBackend& virtualBackend();
 // values it cannot use.
 void applyEnvironment(VirtualProgrammer& programmer);
 
-// Gives the programmer the faults and the firmware or chip facts of a spec.
+// Gives the programmer the faults and the firmware or chip facts a fault description asks for.
 void applyFaultSpec(VirtualProgrammer& programmer, const FaultSpec& wanted);
 
 } // namespace scriba8::sim

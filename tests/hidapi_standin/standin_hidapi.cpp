@@ -5,12 +5,12 @@
 // programmer's device model. Placed first on the library path, it lets the
 // shipped library and scriba8 run their USB code end to end.
 //
-//   SCRIBA8_HIDAPI_STANDIN=<bus>        the programmers (grammar in bus_spec.h)
+//   SCRIBA8_HIDAPI_STANDIN=<bus>        the programmers (grammar in bus_description.h)
 //   SCRIBA8_HIDAPI_STANDIN_STATE=<dir>  each programmer's state in DIR/SERIAL.state,
 //                                       loaded with the bus, saved at hid_close
 //
 // The bus is built again whenever either variable changes.
-#include "bus_spec.h"
+#include "bus_description.h"
 
 #include "link/usb_ids.h"
 #include "sim/virtual_backend.h"
@@ -36,13 +36,13 @@
 namespace {
 
 using scriba8::sim::VirtualProgrammer;
-using scriba8::standin::ProgrammerSpec;
+using scriba8::standin::ProgrammerDescription;
 
 constexpr std::size_t kFeatureDataBytes = 1024;
 constexpr std::size_t kInputReportBytes = VirtualProgrammer::kInputReportLength - 1;
 
 struct Programmer {
-    ProgrammerSpec spec;
+    ProgrammerDescription description;
     std::string path;
     VirtualProgrammer model;
 };
@@ -62,7 +62,7 @@ wchar_t* newWideString(std::string_view text) {
 }
 
 std::string statePath(const std::string& folder, const Programmer& programmer) {
-    return folder + "/" + programmer.spec.serial + ".state";
+    return folder + "/" + programmer.description.serial + ".state";
 }
 
 class Bus {
@@ -106,12 +106,12 @@ private:
             return;
         }
         int index = 0;
-        for (ProgrammerSpec& spec : std::get<std::vector<ProgrammerSpec>>(parsed)) {
+        for (ProgrammerDescription& wanted : std::get<std::vector<ProgrammerDescription>>(parsed)) {
             auto programmer = std::make_shared<Programmer>();
             programmer->path = "/dev/standin/hidraw" + std::to_string(index++);
-            programmer->spec = std::move(spec);
-            scriba8::sim::applyFaultSpec(programmer->model, programmer->spec.faults);
-            if (programmer->spec.bootLoader) startInBootLoader(programmer->model);
+            programmer->description = std::move(wanted);
+            scriba8::sim::applyFaultSpec(programmer->model, programmer->description.faults);
+            if (programmer->description.bootLoader) startInBootLoader(programmer->model);
             if (!folder.empty()) loadState(*programmer, folder);
             programmers_.push_back(std::move(programmer));
         }
@@ -133,7 +133,7 @@ private:
         text << in.rdbuf();
         if (!programmer.model.loadState(text.str())) {
             std::fprintf(stderr, "hidapi stand-in: cannot read the state of %s\n",
-                         programmer.spec.serial.c_str());
+                         programmer.description.serial.c_str());
         }
     }
 
@@ -201,7 +201,7 @@ struct hid_device_info EXPORTED* hid_enumerate(unsigned short vendor_id,
         info->path = strdup(programmer->path.c_str());
         info->vendor_id = ids.vendor;
         info->product_id = present;
-        info->serial_number = newWideString(programmer->spec.serial);
+        info->serial_number = newWideString(programmer->description.serial);
         info->release_number = 0x0100;
         info->manufacturer_string = newWideString("Scriba8");
         info->product_string = newWideString(bootLoader ? "T3Plus boot loader" : "T3Plus");
@@ -234,7 +234,7 @@ EXPORTED hid_device* hid_open_path(const char* path) {
     const std::string wanted = path != nullptr ? path : "";
     for (const auto& programmer : b.programmers()) {
         if (programmer->path != wanted || presentProductId(programmer->model) == 0) continue;
-        if (programmer->spec.denied) {
+        if (programmer->description.denied) {
             b.globalError = L"Failed to open a device with path '" + widened(wanted) +
                             L"': Permission denied";
             errno = EACCES;
@@ -285,7 +285,7 @@ int EXPORTED hid_get_feature_report(hid_device* dev, unsigned char* data, size_t
     Programmer& programmer = *dev->programmer;
     std::vector<std::uint8_t> report(1 + kFeatureDataBytes, 0);
     if (!programmer.model.getFeature(dev->connection, report)) return fail(dev, L"Broken pipe");
-    const std::size_t reportBytes = programmer.spec.featureBytes.value_or(kFeatureDataBytes);
+    const std::size_t reportBytes = programmer.description.featureBytes.value_or(kFeatureDataBytes);
     const std::size_t n = std::min({length - 1, reportBytes, kFeatureDataBytes});
     std::copy_n(report.begin() + 1, n, data + 1);
     dev->error = L"Success";
@@ -304,7 +304,7 @@ int EXPORTED hid_read_timeout(hid_device* dev, unsigned char* data, size_t lengt
     dev->error = L"Success";
     if (got <= 1) return 0; // nothing within the time-out
     const std::size_t reportBytes =
-        std::min(programmer.spec.inputBytes.value_or(kInputReportBytes), got - 1);
+        std::min(programmer.description.inputBytes.value_or(kInputReportBytes), got - 1);
     const std::size_t n = std::min(length, reportBytes);
     std::copy_n(report.begin() + 1, n, data); // hidraw drops report id 0
     return static_cast<int>(n);

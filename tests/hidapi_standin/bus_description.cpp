@@ -1,4 +1,4 @@
-#include "bus_spec.h"
+#include "bus_description.h"
 
 #include <charconv>
 
@@ -19,31 +19,31 @@ std::optional<std::size_t> count(std::string_view text) {
 }
 
 // One programmer's words; an error text when one cannot be read.
-std::optional<std::string> parseProgrammer(std::string_view text, ProgrammerSpec& spec) {
+std::optional<std::string> parseProgrammer(std::string_view text, ProgrammerDescription& description) {
     bool first = true;
     while (!text.empty()) {
         const auto space = text.find(' ');
         const std::string_view word = text.substr(0, space);
         text = space == std::string_view::npos ? std::string_view{} : trimmed(text.substr(space));
         if (first) {
-            spec.serial = word;
+            description.serial = word;
             first = false;
         } else if (word == "boot") {
-            spec.bootLoader = true;
+            description.bootLoader = true;
         } else if (word == "denied") {
-            spec.denied = true;
+            description.denied = true;
         } else if (word.starts_with("input-bytes=")) {
-            spec.inputBytes = count(word.substr(12));
-            if (!spec.inputBytes) return "cannot read \"" + std::string(word) + "\"";
+            description.inputBytes = count(word.substr(12));
+            if (!description.inputBytes) return "cannot read \"" + std::string(word) + "\"";
         } else if (word.starts_with("feature-bytes=")) {
-            spec.featureBytes = count(word.substr(14));
-            if (!spec.featureBytes) return "cannot read \"" + std::string(word) + "\"";
+            description.featureBytes = count(word.substr(14));
+            if (!description.featureBytes) return "cannot read \"" + std::string(word) + "\"";
         } else if (word.starts_with("faults=")) {
             auto parsed = sim::parseFaultSpec(word.substr(7));
             if (auto* error = std::get_if<std::string>(&parsed)) return *error;
-            spec.faults = std::get<sim::FaultSpec>(std::move(parsed));
+            description.faults = std::get<sim::FaultSpec>(std::move(parsed));
         } else {
-            return "unknown word \"" + std::string(word) + "\" for programmer " + spec.serial;
+            return "unknown word \"" + std::string(word) + "\" for programmer " + description.serial;
         }
     }
     return std::nullopt;
@@ -51,17 +51,17 @@ std::optional<std::string> parseProgrammer(std::string_view text, ProgrammerSpec
 
 } // namespace
 
-std::variant<std::vector<ProgrammerSpec>, std::string> parseBusSpec(std::string_view text) {
-    std::vector<ProgrammerSpec> programmers;
+std::variant<std::vector<ProgrammerDescription>, std::string> parseBusSpec(std::string_view text) {
+    std::vector<ProgrammerDescription> programmers;
     while (!text.empty()) {
         const auto end = text.find(';');
         const std::string_view item = trimmed(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (item.empty()) continue;
-        ProgrammerSpec& spec = programmers.emplace_back();
-        if (auto error = parseProgrammer(item, spec)) return *error;
+        ProgrammerDescription& description = programmers.emplace_back();
+        if (auto error = parseProgrammer(item, description)) return *error;
         for (std::size_t i = 0; i + 1 < programmers.size(); ++i) {
-            if (programmers[i].serial == spec.serial) return "serial " + spec.serial + " twice";
+            if (programmers[i].serial == description.serial) return "serial " + description.serial + " twice";
         }
     }
     return programmers;

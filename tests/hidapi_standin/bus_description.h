@@ -21,7 +21,7 @@
 
 namespace scriba8::standin {
 
-struct ProgrammerSpec {
+struct ProgrammerDescription {
     std::string serial;
     bool bootLoader = false;
     bool denied = false;
@@ -31,6 +31,6 @@ struct ProgrammerSpec {
 };
 
 // The programmers, or a text naming the part that could not be read.
-std::variant<std::vector<ProgrammerSpec>, std::string> parseBusSpec(std::string_view text);
+std::variant<std::vector<ProgrammerDescription>, std::string> parseBusSpec(std::string_view text);
 
 } // namespace scriba8::standin
