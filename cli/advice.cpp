@@ -104,7 +104,23 @@ TextPair failureAdvice(std::string_view command) {
     return kGeneric;
 }
 
+constexpr LinkFaultTexts kNoReply{
+    {"the programmer did not answer a command", "编程器未应答命令"},
+    {"The programmer stopped answering: unplug the programmer, plug it in again and repeat the "
+     "command. If it happens again, try another USB cable or port.",
+     "编程器停止应答：请拔下编程器后重新插入，再重复此命令。如果再次发生，请更换USB连接线或USB端口。"}};
+constexpr LinkFaultTexts kWrongTag{
+    {"the programmer answered another command", "编程器应答了另一条命令"},
+    {"The programmer answered a command other than the one sent: make sure no other program is "
+     "using the programmer, then unplug it, plug it in again and repeat the command.",
+     "编程器应答的不是刚发送的命令：请确认没有其他程序正在使用编程器，然后拔下编程器后重新插入，"
+     "再重复此命令。"}};
+
 } // namespace
+
+LinkFaultTexts LinkFaultAdvice(LinkFault fault) {
+    return fault == LinkFault::wrongTag ? kWrongTag : kNoReply;
+}
 
 TextPair AdviceFor(std::int32_t result, std::string_view command) {
     // "save" stands for writing an output file after any command.

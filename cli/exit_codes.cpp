@@ -14,7 +14,10 @@ constexpr std::array kClasses{
               "102 111 113 119 121, any other"},
     ExitClass{kExitUsage, "usage error: unknown part, option or value, missing argument", ""},
     ExitClass{kExitNoProgrammer, "no programmer found", "105"},
-    ExitClass{kExitTransfer, "USB transfer with the programmer failed", "103 104 108"},
+    ExitClass{kExitTransfer,
+              "USB transfer with the programmer failed, or the programmer did not answer a "
+              "command or answered another one",
+              "103 104 108"},
     ExitClass{kExitFirmware, "programmer firmware update declined or failed", "106 107"},
     ExitClass{kExitTargetChip, "target chip: identity rejected at power-on, locked, no power, no response",
               "109 110 120 123"},

@@ -5,6 +5,7 @@
 #include "exit_codes.h"
 #include "files/atomic_file.h"
 #include "interruption.h"
+#include "transfer_watch.h"
 #include "library_api.h"
 
 #include <CLI/CLI.hpp>
@@ -310,8 +311,8 @@ int main(int argc, char** argv) {
 
     if (!invocation.programmer.empty())
         setenv("SCRIBA8_PROGRAMMER", invocation.programmer.c_str(), 1);
-    // The transfer trace, sent where the log's errors go.
-    if (invocation.verbose) setenv("SCRIBA8_TRACE", "/dev/stderr", 1);
+    // The transfer trace: with -v it goes where the log's errors go.
+    WatchTransfers(invocation.verbose);
 
     SessionSettings settings;
     settings.language = languageOf(invocation.language);
@@ -351,6 +352,7 @@ int main(int argc, char** argv) {
         report.exitStatus = kExitInterrupted;
         report.advice = report.message + ". Repeat the command to carry out the whole job.";
     }
+    PumpTransfers();
     if (invocation.quiet) report.lines.clear();
     // With the data on standard output, the lines that describe it go to
     // standard error like the log.

@@ -9,8 +9,11 @@
 #include "option_values.h"
 #include "steps.h"
 #include "texts.h"
+#include "transfer_watch.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace scriba8::cli {
 namespace {
@@ -65,6 +68,11 @@ Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
       host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr),
       record_(std::make_unique<ContextRecord>()),
       log_(settings.language) {
+    // While an export runs, its trace lines go on to -v's standard error.
+    hooks_.idle = [] {
+        PumpTransfers();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
     record_->partIndex = -1;
     record_->status = &status_;
     record_->host = host_.table();

@@ -1,5 +1,6 @@
 #include "link/trace.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -57,6 +58,10 @@ void TransferTrace::input(std::uint16_t pid, std::span<const std::uint8_t> repor
 
 void TransferTrace::timeout(std::uint16_t pid, std::uint32_t ms) {
     if (file_.is_open()) write(header("TIMEOUT", pid) + ' ' + std::to_string(ms));
+}
+
+void TransferTrace::wrongTag(std::uint16_t pid, std::uint8_t wanted, std::uint8_t got) {
+    if (file_.is_open()) write(traceLine("TAG", pid, std::array{wanted, got}));
 }
 
 void TransferTrace::refused(std::uint16_t pid, std::string_view what) {

@@ -6,6 +6,8 @@
 //   GET <pid> <bytes>    the data bytes the caller took from a get-feature report
 //   IN <pid> <bytes>     a whole input report as read, report id in front
 //   TIMEOUT <pid> <ms>   no (complete) input report within ms
+//   TAG <pid> <want> <got>  the status reply answers another command (tags
+//                        as two hex digits)
 //   REFUSED <pid> SET|GET  the device refused the report
 //
 // <pid> is the product id open, four hex digits; bytes are two upper-case
@@ -32,6 +34,7 @@ public:
     void get(std::uint16_t pid, std::span<const std::uint8_t> taken);
     void input(std::uint16_t pid, std::span<const std::uint8_t> report);
     void timeout(std::uint16_t pid, std::uint32_t ms);
+    void wrongTag(std::uint16_t pid, std::uint8_t wanted, std::uint8_t got);
     void refused(std::uint16_t pid, std::string_view what);
 
 private:

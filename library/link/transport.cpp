@@ -121,7 +121,10 @@ StatusReply ReadStatus(std::uint8_t tag, std::uint32_t timeoutMs) {
         s.trace.timeout(s.productId, timeoutMs);
         return kTimedOut;
     }
-    if (report[1] != tag) return {StatusReply::Kind::TagMismatch, 0};
+    if (report[1] != tag) {
+        s.trace.wrongTag(s.productId, tag, report[1]);
+        return {StatusReply::Kind::TagMismatch, 0};
+    }
     return {StatusReply::Kind::Status, static_cast<std::uint16_t>(report[3] | (report[4] << 8))};
 }
 

@@ -8,10 +8,13 @@
 #include "intel_hex.h"
 #include "json.h"
 #include "steps.h"
+#include "transfer_watch.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace scriba8::cli {
@@ -193,3 +196,28 @@ TEST(Terminal, QuestionsAreAnsweredWithoutEverWaitingOnNoTerminal) {
 
 } // namespace
 } // namespace scriba8::cli
+
+// The library appends its trace by name; the watch must see a fault whatever
+// way the lines arrive, and a clean exchange must never count as one.
+TEST(TransferWatch, FindsTheFaultInLinesThatArriveInPieces) {
+    using scriba8::cli::LinkFault;
+    EXPECT_EQ(scriba8::cli::LinkFaultIn("SET 0001 55\nIN 0001 00 01 00 00 00\n"), LinkFault::none);
+    EXPECT_EQ(scriba8::cli::LinkFaultIn("GET 0001 00 TIMEOUT\nTAG 0001 05 06\n"), LinkFault::wrongTag);
+    EXPECT_EQ(scriba8::cli::LinkFaultIn("SET 0001 55\nTIMEOUT 0001 1000"), LinkFault::noReply);
+
+    unsetenv("SCRIBA8_TRACE");
+    scriba8::cli::WatchTransfers(false);
+    const char* path = std::getenv("SCRIBA8_TRACE");
+    ASSERT_NE(path, nullptr);
+    auto append = [path](const std::string& text) {
+        std::ofstream file(path, std::ios::app);
+        file << text << std::flush;
+    };
+    append("SET 0001 55\nTIME");
+    scriba8::cli::PumpTransfers();
+    append("OUT 0001 1000\n");
+    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::noReply);
+    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::none); // taken once
+    append(std::string(40000, 'x') + "\nTAG 0001 05 06\n");
+    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::wrongTag);
+}

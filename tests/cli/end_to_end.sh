@@ -146,6 +146,19 @@ exit-status)
     # The erase status that never comes is a transfer failure, not a bad chip.
     SCRIBA8_VIRTUAL_FAULTS=no-reply=02/01 run status-timeout 4 --part $part erase
     expect_line status-timeout '^000 - Erase =>Status read error'
+    # A write whose status reply never comes, or answers another command:
+    # the library can only say Fail, but for the user it is a USB fault.
+    SCRIBA8_VIRTUAL_FAULTS=no-reply=05/01 run program-no-reply 4 --part $part program "$hex"
+    expect_line program-no-reply '^002 - Program =>Fail'
+    expect_line program-no-reply 'stopped answering: unplug' err
+    SCRIBA8_VIRTUAL_FAULTS=wrong-tag=05/02 run options-wrong-tag 4 --json --part $part write-options
+    json_check options-wrong-tag 'j["result"] == 102 and j["exitStatus"] == 4
+        and "answered another command" in j["message"] and "no other program" in j["advice"]'
+    # -v and a trace file of the user's own still get every report.
+    SCRIBA8_VIRTUAL_FAULTS=no-reply=05/01 run verbose 4 -v --part $part program "$hex"
+    expect_line verbose '^TIMEOUT 0001 ' err
+    SCRIBA8_TRACE="$work/own.trace" run own-trace 0 --part $part check-id
+    grep -q '^SET 0001 55' "$work/own.trace" || fail "own-trace: no SET line in the trace file"
     SCRIBA8_VIRTUAL_FAULTS=locked run locked 6 --part $part check-id
     run locked-erase 0 --part $part whole-chip-erase
     # The firmware question: no terminal answers no, and nothing waits.

@@ -145,11 +145,13 @@ TEST_F(TransportTest, TraceLinesFollowTheDocumentedFormat) {
     recorder_.inputs.push_back(statusReport(0x9A, 3, 6));
     ReadStatus(0x9A, 1000);
     ReadStatus(0x9A, 1480);
+    recorder_.inputs.push_back(statusReport(0x9A, 0, 6));
+    ReadStatus(0x9B, 1000);
     recorder_.refuseSetAt = 2;
     SendCommand(command);
 
     const auto lines = trace();
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 8u);
     std::string set = "SET 0001";
     for (std::size_t i = 0; i < 128; ++i) {
         char byte[4];
@@ -160,8 +162,10 @@ TEST_F(TransportTest, TraceLinesFollowTheDocumentedFormat) {
     EXPECT_EQ(lines[1], "GET 0001 12 F5 00 AA BB");
     EXPECT_EQ(lines[2], "IN 0001 00 9A 00 03 00 00");
     EXPECT_EQ(lines[3], "TIMEOUT 0001 1480");
-    EXPECT_EQ(lines[4], set);
-    EXPECT_EQ(lines[5], "REFUSED 0001 SET");
+    EXPECT_EQ(lines[4], "IN 0001 00 9A 00 00 00 00");
+    EXPECT_EQ(lines[5], "TAG 0001 9B 9A");
+    EXPECT_EQ(lines[6], set);
+    EXPECT_EQ(lines[7], "REFUSED 0001 SET");
 }
 
 TEST_F(TransportTest, OpeningAgainReleasesTheHandleStillOpen) {
