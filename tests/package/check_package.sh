@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian packages cpack built in BUILD/packages without installing
 # them: unpacks them into a scratch folder, compares their files with what the
-# build installs, runs scriba8 from the unpacked tree and builds the C example
-# against the unpacked library, once with pkg-config and once with CMake.
+# build installs, runs scriba8 from the unpacked tree, reads its man page and
+# builds the C example against the unpacked library, once with pkg-config and
+# once with CMake.
 # usage: check_package.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -59,6 +60,7 @@ contains libscriba8-t3plus-dev usr/lib/pkgconfig/scriba8-t3plus.pc
 contains libscriba8-t3plus-dev usr/lib/cmake/Scriba8T3Plus/Scriba8T3PlusConfig.cmake
 lacks libscriba8-t3plus-dev usr/lib/libScriba8_T3Plus_DLL.so.1
 contains scriba8 usr/bin/scriba8
+contains scriba8 usr/share/man/man1/scriba8.1
 if [[ " ${names[*]} " == *" scriba8-t3plus-ap "* ]]; then
     contains scriba8-t3plus-ap usr/bin/Scriba8_T3Plus_AP
     desktop=$(grep -m1 '^usr/share/applications/.*\.desktop$' "$work/scriba8-t3plus-ap.files")
@@ -98,6 +100,8 @@ version=$("$root/usr/bin/scriba8" --version) || fail "scriba8 --version failed"
 grep -q '1\.5\.0\.15' <<<"$version" || fail "scriba8 --version says '$version'"
 info=$("$root/usr/bin/scriba8" --programmer virtual info) || fail "scriba8 info failed: $info"
 grep -q '^Programmer (virtual): found$' <<<"$info" || fail "scriba8 info says '$info'"
+bash "$source/tests/cli/man_page.sh" "$root/usr/share/man/man1/scriba8.1" "$source" ||
+    fail "the packaged man page is incomplete or does not render"
 
 # run_example NAME BINARY: the example lists the chips of the unpacked library
 run_example() {
