@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QDialogButtonBox;
 class QWidget;
 
 namespace scriba8::app {
@@ -14,6 +15,10 @@ namespace scriba8::app {
 // Controls are found by their numeric id: object name "control<id>", as in
 // the main window.
 void SetControlId(QWidget* control, int id);
+
+// OK (id 1, the default button) and Cancel (id 2) for a dialog; the caller
+// connects accepted and rejected.
+QDialogButtonBox* OkCancelButtons(QWidget* dialog, Language language);
 
 namespace dialog_texts {
 

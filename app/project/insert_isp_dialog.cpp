@@ -45,13 +45,7 @@ CInsertISPDlg::CInsertISPDlg(Language language, FillMode flashFill, QString& fol
     browse_->setEnabled(false);
     fill_.show(flashFill);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(Tr(texts::kOk, language), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(Tr(texts::kCancel, language), QDialogButtonBox::RejectRole);
-    SetControlId(ok, 1);
-    SetControlId(cancel, 2);
-    ok->setDefault(true);
+    QDialogButtonBox* buttons = OkCancelButtons(this, language);
 
     auto* source = new QGridLayout;
     source->addWidget(builtIn_, 0, 0, 1, 2);

@@ -46,13 +46,7 @@ CSelectAreaDlg::CSelectAreaDlg(Language language, std::uint32_t flashSize, FillM
     clearBuffer_->setChecked(true);
     fill_.show(currentFill);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(Tr(texts::kOk, language), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(Tr(texts::kCancel, language), QDialogButtonBox::RejectRole);
-    SetControlId(ok, 1);
-    SetControlId(cancel, 2);
-    ok->setDefault(true);
+    QDialogButtonBox* buttons = OkCancelButtons(this, language);
 
     auto* area = new QGridLayout;
     area->addWidget(codeArea_, 0, 0);
