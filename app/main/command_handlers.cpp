@@ -98,14 +98,17 @@ void TakeBytesFromEditors(CScriba8_T3Plus_APDlg& window) {
         window.buffers.eeprom.clear();
 }
 
-void ShowFlash(CScriba8_T3Plus_APDlg& window, const QString& name) {
-    SetEditorBytes(*window.FlashEditor(), window.buffers.flash);
-    const app::FlashSummary summary =
-        app::SummarizeFlash(window.buffers.flash, SelectedSizes(window).flashSize);
-    window.flashPage->SetBoxText(ids::kFlashFilePath, name);
+void ShowFlashSummary(CScriba8_T3Plus_APDlg& window, const std::vector<std::uint8_t>& flash) {
+    const app::FlashSummary summary = app::SummarizeFlash(flash, SelectedSizes(window).flashSize);
     window.flashPage->SetBoxText(ids::kFlashBufferSize, QString::number(summary.length));
     window.flashPage->SetBoxText(ids::kFlashBufferChecksum, Hex4(summary.bufferChecksum));
     window.flashPage->SetBoxText(ids::kFlashChipChecksum, Hex4(summary.chipChecksum));
+}
+
+void ShowFlash(CScriba8_T3Plus_APDlg& window, const QString& name) {
+    SetEditorBytes(*window.FlashEditor(), window.buffers.flash);
+    window.flashPage->SetBoxText(ids::kFlashFilePath, name);
+    ShowFlashSummary(window, window.buffers.flash);
 }
 
 void ShowEeprom(CScriba8_T3Plus_APDlg& window, const QString& name) {
@@ -151,6 +154,12 @@ ContextRecord SelectionRecord(const app::OptionSelection& selection) {
 void CScriba8_T3Plus_APDlg::InitialiseCommands() {
     commandState.reset(new CommandState(*this));
     context.host = commandState->host.table();
+    // A byte typed into the Flash editor changes the sums the operator
+    // compares with the chip's, as it does on the EEPROM page.
+    connect(FlashEditor(), &CHexEditBase::Changed, this, [this] {
+        const std::vector<std::uint8_t> bytes = EditorBytes(*FlashEditor());
+        if (!bytes.empty()) ShowFlashSummary(*this, bytes);
+    });
 }
 
 bool CScriba8_T3Plus_APDlg::CommandRunning() const {

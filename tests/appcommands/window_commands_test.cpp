@@ -1,5 +1,6 @@
 // The window's file and device commands end to end on the virtual
 // programmer, driven by control ids as an operator would.
+#include "checksums.h"
 #include "command_auto_dialog.h"
 #include "hex_edit_base.h"
 #include "hex_text.h"
@@ -128,6 +129,18 @@ private slots:
         QVERIFY(std::equal(bytes.begin(), bytes.begin() + 16, SomeCode(16, 1).begin()));
         QVERIFY(std::equal(bytes.begin() + 0x100, bytes.begin() + 0x110, SomeCode(16, 2).begin()));
         QCOMPARE(bytes[0x20], std::uint8_t{0xFF});
+
+        // A byte typed by hand changes the sums shown beside the editor.
+        const QString before = f.flashBox(ids::kFlashBufferChecksum);
+        f.click(ids::kEnableModifyBuffer);
+        f.window->FlashEditor()->setFocus();
+        QTest::keyClick(f.window->FlashEditor(), bytes[0] >> 4 == 0xA ? Qt::Key_B : Qt::Key_A);
+        f.window->FlashEditor()->GetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        const QString after = QStringLiteral("%1").arg(app::Checksum16(bytes), 4, 16, QLatin1Char('0')).toUpper();
+        QVERIFY(after != before);
+        QCOMPARE(f.flashBox(ids::kFlashBufferChecksum), after);
+        QCOMPARE(f.flashBox(ids::kFlashChipChecksum), after); // the buffer fills the chip
+        QCOMPARE(f.flashBox(ids::kFlashBufferSize), QStringLiteral("8192"));
     }
 
     void cancellingTheFileDialogLogsNothingButTheAreaDialogLogsCancel() {
