@@ -193,6 +193,28 @@ private slots:
         QVERIFY(!f.log().contains(QStringLiteral("004 - ")));
     }
 
+    void eepromProgramWritesTheEepromBufferAndDumpReadsItBack() {
+        WindowFixture f("VS8K116");
+        f.window->tabs->setCurrentIndex(1);
+        const std::vector<std::uint8_t> data = SomeCode(64, 3);
+        f.files.push_back(f.writeFile(QStringLiteral("data.bin"), Bytes(data)));
+        f.click(ids::kLoadFile);
+        f.runCommand(ids::kEepromProgram);
+        QVERIFY2(f.log().contains(QStringLiteral("\n001 - EEPROM Program =>Pass   [")), qPrintable(f.log()));
+
+        // The dump replaces the buffer with what the chip holds.
+        const std::vector<std::uint8_t> zeros(64, 0);
+        f.window->EepromEditor()->SetData(zeros.data(), static_cast<std::uint32_t>(zeros.size()));
+        f.runCommand(ids::kDumpTarget);
+        QVERIFY2(f.log().contains(QStringLiteral("\n002 - Dump Target =>Pass   [")), qPrintable(f.log()));
+        std::vector<std::uint8_t> dumped(f.window->EepromEditor()->Length());
+        QVERIFY(dumped.size() >= data.size());
+        f.window->EepromEditor()->GetData(dumped.data(), static_cast<std::uint32_t>(dumped.size()));
+        QVERIFY(std::equal(data.begin(), data.end(), dumped.begin()));
+        QCOMPARE(f.eepromBox(ids::kEepromChecksum),
+                 QStringLiteral("%1").arg(app::Checksum16(dumped), 4, 16, QLatin1Char('0')).toUpper());
+    }
+
     void readOptionsChangesOnlyTheNowColumn() {
         WindowFixture f("VS8K116");
         auto* firstSet = f.window->ControlAs<QComboBox>(ids::kItemSetList);
