@@ -18,4 +18,8 @@ Report RunOffLineCommand(const Invocation& invocation, Session& session);
 Report RunPartsCommand(const Invocation& invocation, Session& session);
 Report RunInfoCommand(const Invocation& invocation, Session& session);
 
+// Lists the programmers. Built into the scriba8 executable only, since it
+// links the library's core directly (see CMakeLists.txt).
+Report RunProgrammersCommand(const Invocation& invocation, Session& session);
+
 } // namespace scriba8::cli

@@ -135,6 +135,9 @@ void buildCommandLine(CLI::App& app, Invocation& invocation) {
     addCommand(app, invocation, "info", "info",
                "Library version, the chip table, and whether a programmer answers "
                "(exit status 3 when none does)");
+    addCommand(app, invocation, "programmers", "programmers",
+               "List the connected programmers: device path, serial number, normal or "
+               "boot-loader personality and firmware versions (the virtual one when selected)");
     addCommand(app, invocation, "check-id", "check-id", "Check that the chip in the socket is --part");
     addCommand(app, invocation, "erase", "erase", "Erase the chip's Flash");
     addCommand(app, invocation, "blank-check", "blank-check", "Check that the whole Flash is erased");
@@ -335,7 +338,8 @@ int main(int argc, char** argv) {
                 throw UsageError("--json and -o - both need standard output: name an output file");
             if (!invocation.output.empty() && invocation.output == invocation.eepromOutput)
                 throw UsageError("-o and --eeprom-output name the same file");
-            report = RunCommand(invocation, session);
+            report = invocation.command == "programmers" ? RunProgrammersCommand(invocation, session)
+                                                         : RunCommand(invocation, session);
         } catch (const UsageError& e) {
             report.chip = session.chipJson();
             report.setUsageError(e.what());

@@ -92,24 +92,37 @@ private:
 class VirtualBackend final : public HidBackend {
 public:
     OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
-        VirtualProgrammer& device = virtualProgrammer();
-        const std::string statePath = environment("SCRIBA8_VIRTUAL_STATE");
-        // One process at a time drives an instance, as with a real
-        // programmer: the state is read only once the lock is held.
-        std::unique_ptr<DeviceLock> lock =
-            statePath.empty() ? nullptr : DeviceLock::acquire(statePath + ".lock", true);
-        if (!statePath.empty() && !loadStateFile(device, statePath)) return {};
-        if (!device.environmentApplied) applyEnvironment(device);
-        OpenResult result;
-        if (device.enumerates(vendorId, productId)) {
-            result.port = std::make_unique<VirtualPort>(device, device.connect(), statePath);
-            result.lock = std::move(lock);
-        }
-        return result;
+        return openVirtualProgrammer(vendorId, productId, LockWait::wait);
     }
 };
 
 } // namespace
+
+OpenResult openVirtualProgrammer(std::uint16_t vendorId, std::uint16_t productId, LockWait wait) {
+    VirtualProgrammer& device = virtualProgrammer();
+    const std::string statePath = environment("SCRIBA8_VIRTUAL_STATE");
+    // One process at a time drives an instance, as with a real programmer:
+    // the state is read only once the lock is held.
+    std::unique_ptr<DeviceLock> lock;
+    if (!statePath.empty()) {
+        DeviceLock::Attempt attempt = DeviceLock::acquire(statePath + ".lock", true, wait);
+        if (attempt.busy) {
+            OpenResult result;
+            result.busy = true;
+            result.devicePath = statePath;
+            return result;
+        }
+        lock = std::move(attempt.lock);
+    }
+    if (!statePath.empty() && !loadStateFile(device, statePath)) return {};
+    if (!device.environmentApplied) applyEnvironment(device);
+    OpenResult result;
+    if (device.enumerates(vendorId, productId)) {
+        result.port = std::make_unique<VirtualPort>(device, device.connect(), statePath);
+        result.lock = std::move(lock);
+    }
+    return result;
+}
 
 HidBackend& virtualBackend() {
     static VirtualBackend* backend = new VirtualBackend;

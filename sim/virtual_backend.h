@@ -22,6 +22,10 @@ namespace scriba8::sim {
 
 HidBackend& virtualBackend();
 
+// What virtualBackend().open does; with LockWait::dontWait, an instance that
+// another process drives is reported busy (devicePath: its state file).
+OpenResult openVirtualProgrammer(std::uint16_t vendorId, std::uint16_t productId, LockWait wait);
+
 // Applies SCRIBA8_VIRTUAL_FAULTS, _CHIP, _PACE and _OFFLINE; complains on stderr about
 // values it cannot use.
 void applyEnvironment(VirtualProgrammer& programmer);

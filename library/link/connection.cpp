@@ -71,17 +71,33 @@ const char* updateQuestion(LinkCode firmware) {
 
 } // namespace
 
-LinkCode QueryFirmware() {
-    if (!SendCommand(MakeCommand(kFirmwareQueryCommand))) return LinkCode::SendFailed;
-    std::array<std::uint8_t, 8> reply{};
-    if (ReceiveBlock(reply, nullptr) != reply.size()) return LinkCode::ReceiveFailed;
-    if (reply[7] != 2) return LinkCode::No8051Support;
-    const std::uint32_t main = reply[0] | (reply[1] << 8) | (reply[2] << 16) |
-                               (static_cast<std::uint32_t>(reply[3]) << 24);
-    if (main != kAcceptedMainFirmware) return LinkCode::FirmwareMismatch;
-    const std::uint16_t aux = static_cast<std::uint16_t>(reply[4] | (reply[5] << 8));
-    if (aux != kAcceptedAuxFirmware) return LinkCode::AuxFirmwareMismatch;
+FirmwareVersions ParseFirmwareReply(std::span<const std::uint8_t, 8> reply) {
+    FirmwareVersions versions;
+    versions.main = reply[0] | (reply[1] << 8) | (reply[2] << 16) |
+                    (static_cast<std::uint32_t>(reply[3]) << 24);
+    versions.aux = static_cast<std::uint16_t>(reply[4] | (reply[5] << 8));
+    versions.supports8051 = reply[7] == 2;
+    return versions;
+}
+
+LinkCode FirmwareVerdict(const FirmwareVersions& versions) {
+    if (!versions.supports8051) return LinkCode::No8051Support;
+    if (versions.main != kAcceptedMainFirmware) return LinkCode::FirmwareMismatch;
+    if (versions.aux != kAcceptedAuxFirmware) return LinkCode::AuxFirmwareMismatch;
     return LinkCode::Ok;
+}
+
+FirmwareReading ReadFirmwareVersions() {
+    if (!SendCommand(MakeCommand(kFirmwareQueryCommand))) return {LinkCode::SendFailed, {}};
+    std::array<std::uint8_t, 8> reply{};
+    if (ReceiveBlock(reply, nullptr) != reply.size()) return {LinkCode::ReceiveFailed, {}};
+    return {LinkCode::Ok, ParseFirmwareReply(reply)};
+}
+
+LinkCode QueryFirmware() {
+    const FirmwareReading reading = ReadFirmwareVersions();
+    if (reading.code != LinkCode::Ok) return reading.code;
+    return FirmwareVerdict(reading.versions);
 }
 
 CommandBlock PowerOnCommand(const ChipRecord& chip) {

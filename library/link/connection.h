@@ -6,9 +6,11 @@
 #include "Scriba8_T3Plus_DLL.h"
 #include "chips/chip_table.h"
 #include "link/command.h"
+#include "link/firmware_versions.h"
 #include "link/link_codes.h"
 
 #include <cstdint>
+#include <span>
 
 namespace scriba8 {
 
@@ -20,8 +22,21 @@ inline constexpr char kNo8051Question[] = "FW is not support 8051, Do you want t
 inline constexpr char kAuxFirmwareQuestion[] =
     "Unmatched sub MCU FW version, Do you want to update ?";
 
-// Ok, SendFailed, ReceiveFailed, FirmwareMismatch, AuxFirmwareMismatch or
-// No8051Support (checked in that order: 8051 support, main, auxiliary).
+FirmwareVersions ParseFirmwareReply(std::span<const std::uint8_t, 8> reply);
+
+// Ok, FirmwareMismatch, AuxFirmwareMismatch or No8051Support (checked in
+// that order: 8051 support, main, auxiliary).
+LinkCode FirmwareVerdict(const FirmwareVersions& versions);
+
+// Sends the firmware query and reads the reply: Ok with the versions,
+// SendFailed or ReceiveFailed.
+struct FirmwareReading {
+    LinkCode code = LinkCode::Ok;
+    FirmwareVersions versions;
+};
+FirmwareReading ReadFirmwareVersions();
+
+// Ok, SendFailed, ReceiveFailed, or FirmwareVerdict's mismatch codes.
 LinkCode QueryFirmware();
 
 // The power-on command for a chip: identity bytes, 0x05, the four target

@@ -13,9 +13,31 @@ namespace scriba8 {
 
 DeviceLock::~DeviceLock() { ::close(fd_); }
 
-std::unique_ptr<DeviceLock> DeviceLock::acquire(const std::string& path, bool create) {
+namespace {
+
+int openForLock(const std::string& path, bool create) {
     const int flags = create ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
-    const int fd = ::open(path.c_str(), flags, 0666);
+    return ::open(path.c_str(), flags, 0666);
+}
+
+} // namespace
+
+DeviceLock::Attempt DeviceLock::acquire(const std::string& path, bool create, LockWait wait) {
+    if (wait == LockWait::wait) return {acquire(path, create), false};
+    const int fd = openForLock(path, create);
+    if (fd < 0) return {};
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked == 0) return {std::unique_ptr<DeviceLock>(new DeviceLock(fd)), false};
+    const bool busy = errno == EWOULDBLOCK;
+    ::close(fd);
+    return {nullptr, busy};
+}
+
+std::unique_ptr<DeviceLock> DeviceLock::acquire(const std::string& path, bool create) {
+    const int fd = openForLock(path, create);
     if (fd < 0) return nullptr;
     const auto start = std::chrono::steady_clock::now();
     bool told = false;

@@ -9,6 +9,10 @@
 
 namespace scriba8 {
 
+// Whether opening a programmer waits for another process to let go of it
+// (a device operation) or reports it busy at once (the programmer listing).
+enum class LockWait { wait, dontWait };
+
 class DeviceLock {
 public:
     ~DeviceLock();
@@ -21,6 +25,14 @@ public:
     // node is only opened. Null when path cannot be opened at all: the
     // device is then used without a lock rather than not at all.
     static std::unique_ptr<DeviceLock> acquire(const std::string& path, bool create);
+
+    // As acquire, or with LockWait::dontWait without waiting: busy then says
+    // that another process holds the lock.
+    struct Attempt {
+        std::unique_ptr<DeviceLock> lock;
+        bool busy = false;
+    };
+    static Attempt acquire(const std::string& path, bool create, LockWait wait);
 
 private:
     explicit DeviceLock(int fd) : fd_(fd) {}

@@ -46,9 +46,10 @@ struct OpenResult {
     // Why nothing could be opened, when the user can do something about it
     // (a programmer selection that is not understood).
     std::string problem;
-    // A matching device exists but the user may not open it; devicePath says
-    // which one.
+    // A matching device exists but the user may not open it, or (when the
+    // open was not to wait) another process holds it; devicePath says which.
     bool permissionDenied = false;
+    bool busy = false;
     std::string devicePath;
 };
 

@@ -32,6 +32,7 @@ std::string UnknownSelectionText(std::string_view text);
 struct HidDeviceEntry {
     std::string path;
     std::string serial;
+    std::uint16_t productId = 0;
 };
 
 // The device a selection picks among those enumerated with the wanted ids:

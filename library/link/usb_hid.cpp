@@ -1,6 +1,5 @@
 // The USB backend: the only file that talks to hidapi.
-#include "link/hid_port.h"
-#include "link/programmer_selection.h"
+#include "link/usb_hid.h"
 #include "link/usb_ids.h"
 
 #include <hidapi.h>
@@ -74,15 +73,7 @@ public:
             result.problem = UnknownSelectionText(ProgrammerEnvironment());
             return result;
         }
-        if (!hidapiReady()) return result;
-        std::vector<HidDeviceEntry> devices;
-        hid_device_info* found = hid_enumerate(vendorId, productId);
-        for (hid_device_info* info = found; info != nullptr; info = info->next) {
-            if (info->vendor_id != vendorId || info->product_id != productId) continue;
-            devices.push_back({info->path != nullptr ? info->path : "", narrow(info->serial_number)});
-        }
-        hid_free_enumeration(found);
-
+        const std::vector<HidDeviceEntry> devices = EnumerateUsbDevices(vendorId, productId);
         const bool bootLoader = productId == BootLoaderProductId();
         std::vector<std::size_t> candidates;
         if (selection->kind == ProgrammerSelection::Kind::firstUsb) {
@@ -91,33 +82,59 @@ public:
             candidates.push_back(*chosen);
         }
         for (std::size_t i : candidates) {
-            const std::string& path = devices[i].path;
-            std::unique_ptr<DeviceLock> lock = DeviceLock::acquire(path, false);
-            errno = 0;
-            if (hid_device* device = hid_open_path(path.c_str())) {
-                result.port = std::make_unique<UsbPort>(device);
-                result.lock = std::move(lock);
-                break;
-            }
-            // A device node we may not open usually means the udev rules are
-            // not installed; remember it so the user can be told. The failed
-            // open's own errno counts first: access() says yes to root.
-            const bool openDenied = errno == EACCES || errno == EPERM;
-            if (!result.permissionDenied &&
-                (openDenied || (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES))) {
+            OpenResult attempt = OpenUsbDevice(devices[i].path, LockWait::wait);
+            if (attempt.port) return attempt;
+            // The first node we may not open is the one the user is told about.
+            if (attempt.permissionDenied && !result.permissionDenied) {
                 result.permissionDenied = true;
-                result.devicePath = path;
+                result.devicePath = attempt.devicePath;
             }
-        }
-        if (result.port) {
-            result.permissionDenied = false;
-            result.devicePath.clear();
         }
         return result;
     }
 };
 
 } // namespace
+
+std::vector<HidDeviceEntry> EnumerateUsbDevices(std::uint16_t vendorId, std::uint16_t productId) {
+    std::vector<HidDeviceEntry> devices;
+    if (!hidapiReady()) return devices;
+    hid_device_info* found = hid_enumerate(vendorId, productId);
+    for (hid_device_info* info = found; info != nullptr; info = info->next) {
+        if (info->vendor_id != vendorId || (productId != 0 && info->product_id != productId))
+            continue;
+        devices.push_back({info->path != nullptr ? info->path : "", narrow(info->serial_number),
+                           info->product_id});
+    }
+    hid_free_enumeration(found);
+    return devices;
+}
+
+OpenResult OpenUsbDevice(const std::string& path, LockWait wait) {
+    OpenResult result;
+    if (!hidapiReady()) return result;
+    DeviceLock::Attempt lock = DeviceLock::acquire(path, false, wait);
+    if (lock.busy) {
+        result.busy = true;
+        result.devicePath = path;
+        return result;
+    }
+    errno = 0;
+    if (hid_device* device = hid_open_path(path.c_str())) {
+        result.port = std::make_unique<UsbPort>(device);
+        result.lock = std::move(lock.lock);
+        return result;
+    }
+    // A device node we may not open usually means the udev rules are not
+    // installed; the user is told so. The failed open's own errno counts
+    // first: access() says yes to root.
+    const bool openDenied = errno == EACCES || errno == EPERM;
+    if (openDenied || (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)) {
+        result.permissionDenied = true;
+        result.devicePath = path;
+    }
+    return result;
+}
 
 HidBackend& usbBackend() {
     static UsbBackend backend;

@@ -17,11 +17,13 @@ try() { # EXPECTED WORDS...
         failures=$((failures + 1))
     fi
 }
-try "program project" scriba8 pro
+try "programmers program project" scriba8 pro
 try "save show" scriba8 project s
 try "VS8G132 VS8G132L" scriba8 --part VS8G13
 try "VS8G132 VS8G132L" scriba8 program x.hex --part VS8G13
 try "--no-erase --no-verify" scriba8 --part VS8G132 program --no-
 try "--from-chip" scriba8 write-options --from
 try "en zh" scriba8 --lang ""
+try "programmers" scriba8 programm
+try "virtual" scriba8 --programmer vir
 exit $((failures > 0))

@@ -80,4 +80,85 @@ expect_line update '^000 - Check ID =>Pass'
 run after-update "OLD1 faults=fw-main=0x00140001" 0 --no --part $part check-id
 refuse_line after-update 'Unmatched FW version' err
 
+# json_check NAME PYTHON-EXPRESSION: true for the JSON object on stdout (j)
+json_check() {
+    python3 - "$work/$1.out" "$2" <<'PY' || fail "$1: JSON check failed: $2"
+import json, sys
+j = json.loads(open(sys.argv[1]).read())
+assert eval("(" + sys.argv[2] + ")"), json.dumps(j)
+PY
+}
+
+# hold FILE: another process holds the lock on FILE until release_hold
+hold() {
+    rm -f "$work/held"
+    (flock 9 && touch "$work/held" && exec sleep 60) 9>>"$1" &
+    holder=$!
+    for _ in $(seq 100); do [[ -e "$work/held" ]] && return; sleep 0.1; done
+    fail "hold: no lock on $1"
+}
+release_hold() { kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null; }
+
+# The listing: every programmer, with what it answers or what keeps it from
+# use. Its nodes are files here, so one can be held as another process would.
+export SCRIBA8_HIDAPI_STANDIN_NODES="$work/nodes"
+mkdir -p "$SCRIBA8_HIDAPI_STANDIN_NODES"
+node="$SCRIBA8_HIDAPI_STANDIN_NODES/hidraw"
+bus="GOOD1; BOOT2 boot; DENY3 denied; OLD4 faults=fw-main=0x00140001; MUTE5 faults=get-fail=1; HELD6"
+hold "${node}5"
+run list "$bus" 0 -v programmers
+run list-json "$bus" 0 programmers --json
+release_hold
+expect_line list "^${node}0 +serial GOOD1 +normal +firmware 0x00150003 / aux 0x0104 \(8051 supported\) +\[selected\]$"
+expect_line list "^${node}1 +serial BOOT2 +boot loader +runs its boot loader"
+expect_line list "^${node}2 +serial DENY3 +normal +permission denied: install the udev rules"
+expect_line list "^${node}3 +serial OLD4 +normal +firmware 0x00140001 / aux 0x0104 \(8051 supported\); needs a firmware update"
+expect_line list "^${node}4 +serial MUTE5 +normal +does not answer the firmware query"
+expect_line list "^${node}5 +serial HELD6 +normal +in use by another process$"
+# Nothing but the firmware query goes out, and only to the three that could take it.
+[[ $(grep -c '^SET' "$work/list.err") -eq 3 ]] || fail "list: not three reports sent"
+refuse_line list '^SET [0-9A-F]{4} 55 [0-9A-F]{2} (0[0-35-9A-F] |04 [^0]|04 0[^A])' err
+json_check list-json '[p["serial"] for p in j["data"]["programmers"]] == ["GOOD1", "BOOT2", "DENY3", "OLD4", "MUTE5", "HELD6"]
+    and [p["state"] for p in j["data"]["programmers"]] == ["answered", "not-queried", "denied", "answered", "no-answer", "busy"]
+    and [p["selected"] for p in j["data"]["programmers"]] == [True, False, False, False, False, False]
+    and [p["personality"] for p in j["data"]["programmers"]][:2] == ["normal", "boot-loader"]
+    and j["data"]["programmers"][3]["mainFirmware"] == 0x00140001 and j["data"]["programmers"][3]["auxFirmware"] == 0x0104
+    and j["data"]["programmers"][3]["firmwareAccepted"] is False and j["data"]["programmers"][0]["firmwareAccepted"] is True
+    and j["data"]["programmers"][0]["supports8051"] is True and j["data"]["programmers"][5]["mainFirmware"] is None
+    and j["data"]["programmers"][0]["path"].endswith("/nodes/hidraw0") and j["result"] == 101'
+
+# The mark follows the selection; without one it is the first usable programmer.
+programmer=usb:OLD4 run list-serial "GOOD1; OLD4" 0 programmers
+expect_line list-serial "^${node}1 +serial OLD4 .*\[selected\]$"
+refuse_line list-serial "^${node}0 .*\[selected\]"
+programmer=usb:${node}1 run list-path "GOOD1; OLD4" 0 programmers
+expect_line list-path "^${node}1 .*\[selected\]$"
+programmer=usb:ELSEWHERE run list-missing "GOOD1" 0 programmers
+expect_line list-missing 'names none of these programmers' err
+run list-first-usable "DENY1 denied; GOOD2" 0 programmers
+expect_line list-first-usable "^${node}1 +serial GOOD2 .*\[selected\]$"
+
+run list-none "" 3 programmers --json
+expect_line list-none 'No programmer found' err
+json_check list-none 'j["result"] == 105 and j["data"]["programmers"] == []'
+SCRIBA8_PROGRAMMER=bogus timeout 60 "$scriba8" programmers >"$work/list-bogus.out" 2>"$work/list-bogus.err"
+[[ $? -eq 3 ]] || fail "list-bogus: an unknown SCRIBA8_PROGRAMMER is not the no-programmer class"
+expect_line list-bogus 'SCRIBA8_PROGRAMMER=bogus is not understood' err
+
+# The virtual programmer, when selected: its state file and its versions.
+export SCRIBA8_VIRTUAL_STATE="$work/virtual.state"
+programmer=virtual run list-virtual "GOOD1" 0 programmers --json
+json_check list-virtual 'len(j["data"]["programmers"]) == 1
+    and j["data"]["programmers"][0]["path"] == "'"$SCRIBA8_VIRTUAL_STATE"'"
+    and j["data"]["programmers"][0]["virtual"] is True and j["data"]["programmers"][0]["selected"] is True
+    and j["data"]["programmers"][0]["mainFirmware"] == 0x00150003'
+hold "$SCRIBA8_VIRTUAL_STATE.lock"
+programmer=virtual run list-virtual-busy "" 0 programmers
+release_hold
+expect_line list-virtual-busy "^$SCRIBA8_VIRTUAL_STATE +serial virtual +normal +in use by another process +\[selected\]$"
+SCRIBA8_VIRTUAL_FAULTS=fw-no8051 programmer=virtual run list-virtual-old "" 0 programmers
+expect_line list-virtual-old '\(no 8051 support\); needs a firmware update'
+SCRIBA8_VIRTUAL_FAULTS=absent programmer=virtual run list-virtual-absent "" 3 programmers
+unset SCRIBA8_VIRTUAL_STATE SCRIBA8_HIDAPI_STANDIN_NODES
+
 exit $((failures > 0))

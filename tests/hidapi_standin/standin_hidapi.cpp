@@ -8,8 +8,12 @@
 //   SCRIBA8_HIDAPI_STANDIN=<bus>        the programmers (grammar in bus_description.h)
 //   SCRIBA8_HIDAPI_STANDIN_STATE=<dir>  each programmer's state in DIR/SERIAL.state,
 //                                       loaded with the bus, saved at hid_close
+//   SCRIBA8_HIDAPI_STANDIN_NODES=<dir>  device nodes are the files DIR/hidrawN (made
+//                                       with the bus), so a test can lock them as
+//                                       another process would; /dev/standin/hidrawN
+//                                       (which do not exist) otherwise
 //
-// The bus is built again whenever either variable changes.
+// The bus is built again whenever one of these variables changes.
 #include "bus_description.h"
 
 #include "link/usb_ids.h"
@@ -74,8 +78,10 @@ public:
     std::vector<std::shared_ptr<Programmer>>& programmers() {
         const std::string description = environment("SCRIBA8_HIDAPI_STANDIN");
         const std::string folder = environment("SCRIBA8_HIDAPI_STANDIN_STATE");
-        if (!built_ || description != description_ || folder != stateFolder_) {
-            build(description, folder);
+        const std::string nodes = environment("SCRIBA8_HIDAPI_STANDIN_NODES");
+        if (!built_ || description != description_ || folder != stateFolder_ ||
+            nodes != nodeFolder_) {
+            build(description, folder, nodes);
         }
         return programmers_;
     }
@@ -94,10 +100,12 @@ public:
     }
 
 private:
-    void build(const std::string& description, const std::string& folder) {
+    void build(const std::string& description, const std::string& folder,
+               const std::string& nodes) {
         built_ = true;
         description_ = description;
         stateFolder_ = folder;
+        nodeFolder_ = nodes;
         programmers_.clear();
         auto parsed = scriba8::standin::parseBusSpec(description);
         if (auto* error = std::get_if<std::string>(&parsed)) {
@@ -108,7 +116,9 @@ private:
         int index = 0;
         for (ProgrammerDescription& wanted : std::get<std::vector<ProgrammerDescription>>(parsed)) {
             auto programmer = std::make_shared<Programmer>();
-            programmer->path = "/dev/standin/hidraw" + std::to_string(index++);
+            programmer->path =
+                (nodes.empty() ? "/dev/standin" : nodes) + "/hidraw" + std::to_string(index++);
+            if (!nodes.empty()) std::ofstream(programmer->path, std::ios::app);
             programmer->description = std::move(wanted);
             scriba8::sim::applyFaultSpec(programmer->model, programmer->description.faults);
             if (programmer->description.bootLoader) startInBootLoader(programmer->model);
@@ -140,6 +150,7 @@ private:
     bool built_ = false;
     std::string description_;
     std::string stateFolder_;
+    std::string nodeFolder_;
     std::vector<std::shared_ptr<Programmer>> programmers_;
 };
 
