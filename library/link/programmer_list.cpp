@@ -132,10 +132,12 @@ ProgrammerList ListProgrammers() {
         ParseProgrammerSelection(ProgrammerEnvironment());
     if (!selection) {
         list.problem = UnknownSelectionText(ProgrammerEnvironment());
-    } else if (selection->kind == ProgrammerSelection::Kind::virtualProgrammer) {
-        list.programmers = listVirtual();
+        return list;
+    }
+    list.programmers = listUsb(*selection);
+    if (selection->kind == ProgrammerSelection::Kind::virtualProgrammer) {
+        for (ProgrammerListing& entry : listVirtual()) list.programmers.push_back(std::move(entry));
     } else {
-        list.programmers = listUsb(*selection);
         list.selectionMissing =
             selection->kind != ProgrammerSelection::Kind::firstUsb &&
             std::none_of(list.programmers.begin(), list.programmers.end(),

@@ -1,5 +1,5 @@
 // The programmers this process could drive, for `scriba8 programmers`: every
-// USB programmer on the bus, or the virtual one when it is selected, with
+// USB programmer on the bus, and the virtual one when it is selected, with
 // the firmware versions of those that answer. The firmware query is the only
 // thing ever sent; a programmer that another process holds is not waited for.
 //

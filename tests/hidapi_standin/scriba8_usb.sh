@@ -145,13 +145,15 @@ SCRIBA8_PROGRAMMER=bogus timeout 60 "$scriba8" programmers >"$work/list-bogus.ou
 [[ $? -eq 3 ]] || fail "list-bogus: an unknown SCRIBA8_PROGRAMMER is not the no-programmer class"
 expect_line list-bogus 'SCRIBA8_PROGRAMMER=bogus is not understood' err
 
-# The virtual programmer, when selected: its state file and its versions.
+# The virtual programmer, when selected, after the USB ones: its state file
+# and its versions.
 export SCRIBA8_VIRTUAL_STATE="$work/virtual.state"
 programmer=virtual run list-virtual "GOOD1" 0 programmers --json
-json_check list-virtual 'len(j["data"]["programmers"]) == 1
-    and j["data"]["programmers"][0]["path"] == "'"$SCRIBA8_VIRTUAL_STATE"'"
-    and j["data"]["programmers"][0]["virtual"] is True and j["data"]["programmers"][0]["selected"] is True
-    and j["data"]["programmers"][0]["mainFirmware"] == 0x00150003'
+json_check list-virtual '[p["serial"] for p in j["data"]["programmers"]] == ["GOOD1", "virtual"]
+    and [p["selected"] for p in j["data"]["programmers"]] == [False, True]
+    and j["data"]["programmers"][1]["path"] == "'"$SCRIBA8_VIRTUAL_STATE"'"
+    and j["data"]["programmers"][1]["virtual"] is True
+    and j["data"]["programmers"][1]["mainFirmware"] == 0x00150003'
 hold "$SCRIBA8_VIRTUAL_STATE.lock"
 programmer=virtual run list-virtual-busy "" 0 programmers
 release_hold
