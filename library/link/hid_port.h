@@ -40,9 +40,10 @@ public:
 };
 
 struct OpenResult {
-    std::unique_ptr<HidPort> port; // null when nothing was opened
-    // Held while the port is open, and released after it is closed.
+    // Held while the port is open, and released after it is closed: declared
+    // first, so a result dropped unused closes its port before the lock goes.
     std::unique_ptr<DeviceLock> lock;
+    std::unique_ptr<HidPort> port; // null when nothing was opened
     // Why nothing could be opened, when the user can do something about it
     // (a programmer selection that is not understood).
     std::string problem;
