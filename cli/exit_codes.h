@@ -2,6 +2,8 @@
 // numbers: they are documented in --help and the README and never change.
 #pragma once
 
+#include "language.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,7 +27,7 @@ enum ExitStatus : int {
 
 struct ExitClass {
     int status;
-    std::string_view meaning;
+    app::TextPair meaning;
     std::string_view results; // the library result codes in this class
 };
 
@@ -36,6 +38,6 @@ std::span<const ExitClass> ExitClasses();
 int ExitStatusFor(std::int32_t result);
 
 // The table as --help shows it.
-std::string ExitStatusHelp();
+std::string ExitStatusHelp(app::Language language = app::Language::english);
 
 } // namespace scriba8::cli

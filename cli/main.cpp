@@ -4,9 +4,11 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "files/atomic_file.h"
+#include "help_format.h"
 #include "interruption.h"
 #include "transfer_watch.h"
 #include "library_api.h"
+#include "usage_errors.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,228 +19,347 @@
 #include <cstring>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string_view>
 
 namespace {
 
+using scriba8::app::Language;
+using scriba8::app::TextPair;
 using scriba8::cli::Invocation;
 
-constexpr const char* kGlobalNote =
-    "Global options (--part, --lang, --json, --yes, --no, --programmer) may stand before or after "
-    "the subcommand: see scriba8 --help.";
+// Every text of the command line is a pair; the language the user asked
+// for picks one. Known before the command line is built, since --help is
+// answered while parsing.
+class Texts {
+public:
+    explicit Texts(Language language) : language_(language) {}
+    std::string operator()(const TextPair& text) const { return std::string(text.in(language_)); }
+    Language language() const { return language_; }
 
-std::string mainFooter() {
-    return "Files: Intel HEX (.hex, .ihx, .ihex), binary (anything else) or projects (.vlx), which also name "
-           "the part.\n"
-           "Output files (-o) are Intel HEX when named .hex, .ihx or .ihex, binary otherwise; -o - "
-           "writes to standard output (the log then goes to standard error).\n"
-           "Firmware-update questions are asked on the terminal; --yes or --no answer them in "
-           "scripts, and without a terminal they are answered no.\n\n" +
-           scriba8::cli::ExitStatusHelp() +
-           "\nExamples:\n"
+private:
+    Language language_;
+};
+
+constexpr TextPair kGlobalNote{
+    "Global options (--part, --lang, --json, --yes, --no, --programmer) may stand before or after "
+    "the subcommand: see scriba8 --help.",
+    "全局选项（--part、--lang、--json、--yes、--no、--programmer）可写在子命令之前或之后："
+    "见 scriba8 --help。"};
+
+std::string mainFooter(const Texts& say) {
+    return say({"Files: Intel HEX (.hex, .ihx, .ihex), binary (anything else) or projects (.vlx), "
+                "which also name the part.\n",
+                "文件：Intel HEX（.hex、.ihx、.ihex）、二进制文件（其他扩展名）或项目文件（.vlx，"
+                "其中也指定了芯片型号）。\n"}) +
+           say({"Output files (-o) are Intel HEX when named .hex, .ihx or .ihex, binary otherwise; "
+                "-o - writes to standard output (the log then goes to standard error).\n",
+                "输出文件（-o）以 .hex、.ihx 或 .ihex 结尾时写成 Intel HEX，否则写成二进制文件；"
+                "-o - 写到标准输出（此时日志输出到标准错误）。\n"}) +
+           say({"Firmware-update questions are asked on the terminal; --yes or --no answer them in "
+                "scripts, and without a terminal they are answered no.\n\n",
+                "固件更新的提问在终端上询问；脚本中可用 --yes 或 --no 回答，没有终端时一律回答 no。"
+                "\n\n"}) +
+           scriba8::cli::ExitStatusHelp(say.language()) + say({"\nExamples:\n", "\n示例:\n"}) +
            "  scriba8 parts VS8A\n"
            "  scriba8 --programmer virtual --part VS8G132 program examples/blinky.hex\n"
            "  scriba8 --part VS8G132 write-options --option ISP_SIZE=2.0k --bit LOCK=on\n"
            "  scriba8 --part VS8G132 auto firmware.hex --steps erase,program,verify --json\n";
 }
 
-void addGlobalOptions(CLI::App& app, Invocation& invocation) {
-    app.add_option("--part", invocation.part, "The chip, named exactly as scriba8 parts lists it")
+void addGlobalOptions(CLI::App& app, Invocation& invocation, const Texts& say) {
+    app.add_option("--part", invocation.part,
+                   say({"The chip, named exactly as scriba8 parts lists it",
+                        "芯片型号，名称与 scriba8 parts 列出的一致"}))
         ->type_name("NAME");
-    app.add_option("--lang", invocation.language, "Language of the log and advice: en or zh")
+    app.add_option("--lang", invocation.language,
+                   say({"Language of messages, help and tables: en or zh",
+                        "信息、帮助和表格的语言：en（英文）或 zh（中文）"}))
         ->check(CLI::IsMember({"en", "zh"}));
     app.add_flag("--json", invocation.json,
-                 "Print one JSON object with the result and data (the log goes to stderr)");
-    auto* yes = app.add_flag("--yes,-y", invocation.yes, "Answer yes to firmware-update questions");
-    auto* no = app.add_flag("--no,-n", invocation.no, "Answer no to firmware-update questions");
+                 say({"Print one JSON object with the result and data (the log goes to stderr)",
+                      "输出一个包含结果和数据的 JSON 对象（日志输出到标准错误）"}));
+    auto* yes = app.add_flag("--yes,-y", invocation.yes,
+                             say({"Answer yes to firmware-update questions", "对固件更新的提问回答 yes"}));
+    auto* no = app.add_flag("--no,-n", invocation.no,
+                            say({"Answer no to firmware-update questions", "对固件更新的提问回答 no"}));
     yes->excludes(no);
+    const std::string wrongProgrammer =
+        say({"--programmer takes virtual, usb, usb:PATH or usb:SERIAL, not ",
+             "只能取 virtual、usb、usb:PATH 或 usb:SERIAL，不能是 "});
     app.add_option("--programmer", invocation.programmer,
-                   "virtual: the built-in virtual programmer; usb: the first USB programmer; "
-                   "usb:PATH or usb:SERIAL: the one at that device path or with that serial "
-                   "number (scriba8 programmers lists them). Same values as SCRIBA8_PROGRAMMER")
+                   say({"virtual: the built-in virtual programmer; usb: the first USB programmer; "
+                        "usb:PATH or usb:SERIAL: the one at that device path or with that serial "
+                        "number (scriba8 programmers lists them). Same values as SCRIBA8_PROGRAMMER",
+                        "virtual：内置的虚拟编程器；usb：第一个USB编程器；usb:PATH 或 usb:SERIAL："
+                        "位于该设备路径或具有该序列号的编程器（scriba8 programmers 可列出）。"
+                        "取值与 SCRIBA8_PROGRAMMER 相同"}))
         ->type_name("WHICH")
         ->check(CLI::Validator(
-            [](std::string& value) -> std::string {
+            [wrongProgrammer](std::string& value) -> std::string {
                 if (value == "virtual" || value == "usb" ||
                     (value.starts_with("usb:") && value.size() > 4))
                     return {};
-                return "--programmer takes virtual, usb, usb:PATH or usb:SERIAL, not \"" + value +
-                       "\"";
+                return wrongProgrammer + "\"" + value + "\"";
             },
             "", "programmer"));
     auto* verbose = app.add_flag("--verbose,-v", invocation.verbose,
-                                 "Print every report exchanged with the programmer on stderr");
-    auto* quiet = app.add_flag("--quiet,-q", invocation.quiet, "Print errors only");
+                                 say({"Print every report exchanged with the programmer on stderr",
+                                      "在标准错误上打印与编程器交换的每个报文"}));
+    auto* quiet = app.add_flag("--quiet,-q", invocation.quiet, say({"Print errors only", "只打印错误"}));
     verbose->excludes(quiet);
-    app.add_flag("--no-progress", invocation.noProgress, "No progress bar");
+    app.add_flag("--no-progress", invocation.noProgress, say({"No progress bar", "不显示进度条"}));
+}
+
+CLI::App* addGroup(CLI::App& parent, const std::string& name, const std::string& description,
+                   const Texts& say) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    command->footer(say(kGlobalNote));
+    const auto* format = dynamic_cast<const scriba8::cli::HelpFormatter*>(parent.get_formatter().get());
+    if (format != nullptr) command->group(format->subcommandHeading());
+    return command;
 }
 
 CLI::App* addCommand(CLI::App& parent, Invocation& invocation, const std::string& name,
-                     const std::string& fullName, const std::string& description) {
-    CLI::App* command = parent.add_subcommand(name, description);
-    command->footer(kGlobalNote);
+                     const std::string& fullName, const std::string& description, const Texts& say) {
+    CLI::App* command = addGroup(parent, name, description, say);
     command->callback([&invocation, fullName] { invocation.command = fullName; });
     return command;
 }
 
-void addFile(CLI::App* command, Invocation& invocation, bool required, const std::string& what) {
+void addFile(CLI::App* command, Invocation& invocation, bool required, const std::string& what,
+             const Texts& say) {
     auto* file = command->add_option("FILE", invocation.file, what)->type_name("");
     if (required) file->required();
     command->add_option("--offset", invocation.offset,
-                        "Where FILE starts in the buffer (decimal or 0x hex; default 0)")
+                        say({"Where FILE starts in the buffer (decimal or 0x hex; default 0)",
+                             "FILE 在缓冲区中的起始位置（十进制或 0x 十六进制；默认为 0）"}))
         ->type_name("BYTES");
-    command->add_option("--fill", invocation.fill, "Fill the Flash buffer to the chip's size: 00 or ff")
+    command->add_option("--fill", invocation.fill,
+                        say({"Fill the Flash buffer to the chip's size: 00 or ff",
+                             "将 Flash 缓冲区填充到芯片容量：00 或 ff"}))
         ->type_name("00|ff");
     command->add_flag("--absolute", invocation.absolute,
-                      "Place Intel HEX data at their own addresses (data outside the chip are "
-                      "refused) instead of from --offset");
+                      say({"Place Intel HEX data at their own addresses (data outside the chip are "
+                           "refused) instead of from --offset",
+                           "将 Intel HEX 数据放在其自身的地址上（超出芯片的数据会被拒绝），"
+                           "而不是从 --offset 开始"}));
 }
 
-void addSettings(CLI::App* command, Invocation& invocation) {
+void addSettings(CLI::App* command, Invocation& invocation, const Texts& say) {
     command->add_option("--option", invocation.options,
-                        "A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
-                        "(scriba8 parts NAME lists them); the chip's default otherwise")
+                        say({"A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
+                             "(scriba8 parts NAME lists them); the chip's default otherwise",
+                             "一个硬件选项，例如 ISP_SIZE=2.0k 或 \"BOD1 level=Detect 4.2V\""
+                             "（scriba8 parts NAME 可列出）；未给出时使用芯片的默认值"}))
         ->type_name("NAME=VALUE")
         ->allow_extra_args(false);
     command->add_option("--bit", invocation.bits,
-                        "A bit option, e.g. LOCK=on or HWBS=off (1 and 0 work too)")
+                        say({"A bit option, e.g. LOCK=on or HWBS=off (1 and 0 work too)",
+                             "一个位选项，例如 LOCK=on 或 HWBS=off（也可以用 1 和 0）"}))
         ->type_name("NAME=on|off")
         ->allow_extra_args(false);
 }
 
-void addSteps(CLI::App* command, Invocation& invocation) {
+void addSteps(CLI::App* command, Invocation& invocation, const Texts& say) {
     command->add_option("--steps", invocation.steps,
-                        "Auto steps, comma-separated: whole-chip-erase, erase, blank-check, "
-                        "program, eeprom-program, verify, write-options, save-checksum; or "
-                        "default (whole-chip-erase,blank-check,program,verify,write-options)")
+                        say({"Auto steps, comma-separated: whole-chip-erase, erase, blank-check, "
+                             "program, eeprom-program, verify, write-options, save-checksum; or "
+                             "default (whole-chip-erase,blank-check,program,verify,write-options)",
+                             "自动步骤，用逗号分隔：whole-chip-erase、erase、blank-check、program、"
+                             "eeprom-program、verify、write-options、save-checksum；或 default（即 "
+                             "whole-chip-erase、blank-check、program、verify、write-options）"}))
         ->type_name("LIST");
 }
 
-void addEepromFile(CLI::App* command, Invocation& invocation) {
+void addEepromFile(CLI::App* command, Invocation& invocation, const Texts& say) {
     command->add_option("--eeprom-file", invocation.eepromFile,
-                        "A file for the EEPROM buffer (chips with EEPROM)")
+                        say({"A file for the EEPROM buffer (chips with EEPROM)",
+                             "装入 EEPROM 缓冲区的文件（适用于带 EEPROM 的芯片）"}))
         ->type_name("FILE");
 }
 
-void buildCommandLine(CLI::App& app, Invocation& invocation) {
+void buildCommandLine(CLI::App& app, Invocation& invocation, const Texts& say) {
     app.require_subcommand(1);
     app.fallthrough();
-    app.footer(mainFooter());
-    addGlobalOptions(app, invocation);
+    app.footer(mainFooter(say));
+    addGlobalOptions(app, invocation, say);
 
     auto* parts = addCommand(app, invocation, "parts", "parts",
-                             "List the chips with their sizes and options; with one match (or "
-                             "--part) show its options in full");
-    parts->add_option("FILTER", invocation.filters, "Show parts whose name contains this");
-    parts->add_flag("--details", invocation.details, "Show every option's choices and defaults");
+                             say({"List the chips with their sizes and options; with one match (or "
+                                  "--part) show its options in full",
+                                  "列出芯片及其容量和选项；只有一个匹配（或给出 --part）时"
+                                  "完整显示其选项"}),
+                             say);
+    parts->add_option("FILTER", invocation.filters,
+                      say({"Show parts whose name contains this", "只显示名称中包含此文字的型号"}));
+    parts->add_flag("--details", invocation.details,
+                    say({"Show every option's choices and defaults", "显示每个选项的可选值和默认值"}));
 
     addCommand(app, invocation, "info", "info",
-               "Library version, the chip table, and whether a programmer answers "
-               "(exit status 3 when none does)");
+               say({"Library version, the chip table, and whether a programmer answers "
+                    "(exit status 3 when none does)",
+                    "库版本、芯片表，以及是否有编程器应答（没有时退出状态为 3）"}),
+               say);
     addCommand(app, invocation, "programmers", "programmers",
-               "List the connected programmers: device path, serial number, normal or "
-               "boot-loader personality and firmware versions (the virtual one when selected)");
-    addCommand(app, invocation, "check-id", "check-id", "Check that the chip in the socket is --part");
-    addCommand(app, invocation, "erase", "erase", "Erase the chip's Flash");
-    addCommand(app, invocation, "blank-check", "blank-check", "Check that the whole Flash is erased");
+               say({"List the connected programmers: device path, serial number, normal or "
+                    "boot-loader personality and firmware versions (the virtual one when selected)",
+                    "列出已连接的编程器：设备路径、序列号、正常或引导程序（boot loader）模式以及"
+                    "固件版本（选用虚拟编程器时列出虚拟编程器）"}),
+               say);
+    addCommand(app, invocation, "check-id", "check-id",
+               say({"Check that the chip in the socket is --part", "检查插座中的芯片是否为 --part 指定的型号"}),
+               say);
+    addCommand(app, invocation, "erase", "erase", say({"Erase the chip's Flash", "擦除芯片的 Flash"}),
+               say);
+    addCommand(app, invocation, "blank-check", "blank-check",
+               say({"Check that the whole Flash is erased", "检查整个 Flash 是否已擦除（查空）"}), say);
     addCommand(app, invocation, "whole-chip-erase", "whole-chip-erase",
-               "Erase everything including the options (unlocks a locked chip), then write the "
-               "default options");
+               say({"Erase everything including the options (unlocks a locked chip), then write the "
+                    "default options",
+                    "擦除包括选项在内的全部内容（可为加密上锁的芯片解锁），然后写入默认选项"}),
+               say);
 
     auto* program = addCommand(app, invocation, "program", "program",
-                               "Erase the Flash, program FILE into it and verify it");
-    addFile(program, invocation, true, "The code to program");
+                               say({"Erase the Flash, program FILE into it and verify it",
+                                    "擦除 Flash，将 FILE 编程写入，然后校验"}),
+                               say);
+    addFile(program, invocation, true, say({"The code to program", "要编程的代码"}), say);
     program->add_flag("--no-erase", invocation.noErase,
-                      "Program without erasing first (the chip must be blank)");
-    program->add_flag("--no-verify", invocation.noVerify, "Do not read the chip back afterwards");
+                      say({"Program without erasing first (the chip must be blank)",
+                           "编程前不擦除（芯片必须是空白的）"}));
+    program->add_flag("--no-verify", invocation.noVerify,
+                      say({"Do not read the chip back afterwards", "编程后不回读芯片校验"}));
     auto* verify = addCommand(app, invocation, "verify", "verify",
-                              "Compare the chip's Flash with FILE");
-    addFile(verify, invocation, true, "The code to compare with");
+                              say({"Compare the chip's Flash with FILE", "将芯片的 Flash 与 FILE 比较"}),
+                              say);
+    addFile(verify, invocation, true, say({"The code to compare with", "用于比较的代码"}), say);
     auto* eeprom = addCommand(app, invocation, "eeprom", "eeprom",
-                              "Erase, program and check the EEPROM with FILE");
-    addFile(eeprom, invocation, true, "The EEPROM contents");
+                              say({"Erase, program and check the EEPROM with FILE",
+                                   "用 FILE 擦除、编程并检查 EEPROM"}),
+                              say);
+    addFile(eeprom, invocation, true, say({"The EEPROM contents", "EEPROM 的内容"}), say);
 
-    addCommand(app, invocation, "read-options", "read-options", "Read the option bytes by name");
+    addCommand(app, invocation, "read-options", "read-options",
+               say({"Read the option bytes by name", "读取选项字节并按名称显示"}), say);
     auto* writeOptions = addCommand(app, invocation, "write-options", "write-options",
-                                    "Write the options: the chip's defaults (or with --from-chip "
-                                    "its present options), changed by --option and --bit");
-    addSettings(writeOptions, invocation);
+                                    say({"Write the options: the chip's defaults (or with --from-chip "
+                                         "its present options), changed by --option and --bit",
+                                         "写入选项：以芯片的默认值（或用 --from-chip 时以芯片现有的选项）"
+                                         "为基础，按 --option 和 --bit 修改"}),
+                                    say);
+    addSettings(writeOptions, invocation, say);
     writeOptions->add_flag("--from-chip", invocation.fromChip,
-                           "Start from the options the chip holds (read first), not the defaults");
-    addCommand(app, invocation, "checksum", "checksum", "Read the checksum the chip keeps");
+                           say({"Start from the options the chip holds (read first), not the defaults",
+                                "以芯片中现有的选项（先读取）为基础，而不是默认值"}));
+    addCommand(app, invocation, "checksum", "checksum",
+               say({"Read the checksum the chip keeps", "读取芯片保存的检验和"}), say);
 
     auto* dump = addCommand(app, invocation, "dump", "dump",
-                            "Read Flash, EEPROM and options back from the chip");
-    dump->add_option("-o,--output", invocation.output, "File for the Flash contents")
+                            say({"Read Flash, EEPROM and options back from the chip",
+                                 "从芯片读出 Flash、EEPROM 和选项"}),
+                            say);
+    dump->add_option("-o,--output", invocation.output,
+                     say({"File for the Flash contents", "保存 Flash 内容的文件"}))
         ->required()
         ->type_name("FILE");
-    dump->add_option("--eeprom-output", invocation.eepromOutput, "File for the EEPROM contents")
+    dump->add_option("--eeprom-output", invocation.eepromOutput,
+                     say({"File for the EEPROM contents", "保存 EEPROM 内容的文件"}))
         ->type_name("FILE");
 
     auto* autoRun = addCommand(app, invocation, "auto", "auto",
-                               "Run the auto sequence on FILE: the steps in fixed order, stopping "
-                               "at the first that fails");
-    addFile(autoRun, invocation, true, "The code, or a project (whose steps are the default)");
-    addEepromFile(autoRun, invocation);
-    addSettings(autoRun, invocation);
-    addSteps(autoRun, invocation);
+                               say({"Run the auto sequence on FILE: the steps in fixed order, stopping "
+                                    "at the first that fails",
+                                    "对 FILE 执行自动流程：按固定顺序执行各步骤，遇到第一个失败的步骤即停止"}),
+                               say);
+    addFile(autoRun, invocation, true,
+            say({"The code, or a project (whose steps are the default)",
+                 "代码或项目文件（项目中的步骤作为默认步骤）"}),
+            say);
+    addEepromFile(autoRun, invocation, say);
+    addSettings(autoRun, invocation, say);
+    addSteps(autoRun, invocation, say);
 
-    auto* project = app.add_subcommand("project", "Project files (.vlx)");
+    auto* project = addGroup(app, "project", say({"Project files (.vlx)", "项目文件（.vlx）"}), say);
     project->require_subcommand(1);
-    project->footer(kGlobalNote);
     auto* save = addCommand(*project, invocation, "save", "project save",
-                            "Save FILE, the options and the steps as a project");
-    addFile(save, invocation, false, "The code (optional for chips with EEPROM)");
-    save->add_option("-o,--output", invocation.output, "The project file to write")->required();
-    addEepromFile(save, invocation);
-    addSettings(save, invocation);
-    addSteps(save, invocation);
+                            say({"Save FILE, the options and the steps as a project",
+                                 "将 FILE、选项和步骤保存为项目"}),
+                            say);
+    addFile(save, invocation, false,
+            say({"The code (optional for chips with EEPROM)", "代码（带 EEPROM 的芯片可不给出）"}), say);
+    save->add_option("-o,--output", invocation.output,
+                     say({"The project file to write", "要写入的项目文件"}))
+        ->required();
+    addEepromFile(save, invocation, say);
+    addSettings(save, invocation, say);
+    addSteps(save, invocation, say);
     save->add_option("--customer-string", invocation.customerString,
-                     "Up to 16 bytes of text, for chips that take one");
+                     say({"Up to 16 bytes of text, for chips that take one",
+                          "最多 16 字节的文字，适用于支持客户字符串的芯片"}));
     auto* load = addCommand(*project, invocation, "load", "project load",
-                            "Check a project and write its code out");
-    load->add_option("FILE", invocation.file, "The project")->required();
-    load->add_option("-o,--output", invocation.output, "File for its Flash image");
-    load->add_option("--eeprom-output", invocation.eepromOutput, "File for its EEPROM image");
-    auto* show = addCommand(*project, invocation, "show", "project show", "Show what a project holds");
-    show->add_option("FILE", invocation.file, "The project")->required();
+                            say({"Check a project and write its code out", "检查项目并写出其中的代码"}),
+                            say);
+    load->add_option("FILE", invocation.file, say({"The project", "项目文件"}))->required();
+    load->add_option("-o,--output", invocation.output,
+                     say({"File for its Flash image", "保存其 Flash 映像的文件"}));
+    load->add_option("--eeprom-output", invocation.eepromOutput,
+                     say({"File for its EEPROM image", "保存其 EEPROM 映像的文件"}));
+    auto* show = addCommand(*project, invocation, "show", "project show",
+                            say({"Show what a project holds", "显示项目的内容"}), say);
+    show->add_option("FILE", invocation.file, say({"The project", "项目文件"}))->required();
 
     auto* isp = addCommand(app, invocation, "isp-insert", "isp-insert",
-                           "Put the boot loader (ISP code) at the top of FILE's image and write "
-                           "the result");
-    addFile(isp, invocation, false, "The code (optional)");
-    isp->add_option("-o,--output", invocation.output, "The image to write")->required();
+                           say({"Put the boot loader (ISP code) at the top of FILE's image and write "
+                                "the result",
+                                "将引导程序（ISP代码）放到 FILE 映像的顶端，并写出结果"}),
+                           say);
+    addFile(isp, invocation, false, say({"The code (optional)", "代码（可不给出）"}), say);
+    isp->add_option("-o,--output", invocation.output, say({"The image to write", "要写入的映像文件"}))
+        ->required();
     isp->add_option("--isp-file", invocation.ispFile,
-                    "Your own ISP code (Intel HEX linked at 0, or binary); the chip's built-in "
-                    "one otherwise");
+                    say({"Your own ISP code (Intel HEX linked at 0, or binary); the chip's built-in "
+                         "one otherwise",
+                         "自己的ISP代码（链接到地址 0 的 Intel HEX，或二进制文件）；"
+                         "未给出时使用芯片内置的ISP代码"}));
     isp->add_flag("--force", invocation.force,
-                  "Overwrite code bytes under the ISP area that are not 0xFF");
+                  say({"Overwrite code bytes under the ISP area that are not 0xFF",
+                       "覆盖ISP区内不是 0xFF 的代码字节"}));
 
-    auto* offline = app.add_subcommand("offline", "Stand-alone (off-line) programming");
+    auto* offline = addGroup(app, "offline",
+                             say({"Stand-alone (off-line) programming", "脱机（独立）编程"}), say);
     offline->require_subcommand(1);
-    offline->footer(kGlobalNote);
     auto* download = addCommand(*offline, invocation, "download", "offline download",
-                                "Store FILE and the settings in the programmer");
-    addFile(download, invocation, true, "The code, or a project");
-    addEepromFile(download, invocation);
-    addSettings(download, invocation);
-    addSteps(download, invocation);
-    download->add_option("--max-count", invocation.maxCount, "Chips to program, 0 = no limit")
+                                say({"Store FILE and the settings in the programmer",
+                                     "将 FILE 和设置保存到编程器中"}),
+                                say);
+    addFile(download, invocation, true, say({"The code, or a project", "代码或项目文件"}), say);
+    addEepromFile(download, invocation, say);
+    addSettings(download, invocation, say);
+    addSteps(download, invocation, say);
+    download->add_option("--max-count", invocation.maxCount,
+                         say({"Chips to program, 0 = no limit", "要编程的芯片数量，0 表示不限"}))
         ->type_name("N");
-    download->add_flag("--serial", invocation.serial, "Write a serial number into each chip");
+    download->add_flag("--serial", invocation.serial,
+                       say({"Write a serial number into each chip", "在每个芯片中写入序列号"}));
     download->add_flag("--serial-auto-increment", invocation.serialAutoIncrement,
-                       "Count the serial number up for each chip");
-    download->add_option("--serial-string", invocation.serialString, "Text part, up to 12 bytes");
-    download->add_option("--serial-number", invocation.serialNumber, "Number part, hexadecimal")
+                       say({"Count the serial number up for each chip", "每编程一个芯片序列号加一"}));
+    download->add_option("--serial-string", invocation.serialString,
+                         say({"Text part, up to 12 bytes", "文字部分，最多 12 字节"}));
+    download->add_option("--serial-number", invocation.serialNumber,
+                         say({"Number part, hexadecimal", "数字部分，十六进制"}))
         ->type_name("HEX");
     download->add_option("--serial-address", invocation.serialAddress,
-                         "Flash address of the 16-byte serial block, hexadecimal (default: the "
-                         "last 16 bytes)")
+                         say({"Flash address of the 16-byte serial block, hexadecimal (default: the "
+                              "last 16 bytes)",
+                              "16 字节序列号块在 Flash 中的地址，十六进制（默认为最后 16 字节）"}))
         ->type_name("HEX");
     download->add_flag("--force", invocation.force,
-                       "Let the serial block overwrite code bytes that are not 0xFF");
+                       say({"Let the serial block overwrite code bytes that are not 0xFF",
+                            "允许序列号块覆盖不是 0xFF 的代码字节"}));
     addCommand(*offline, invocation, "read", "offline read",
-               "Show the off-line project the programmer holds");
+               say({"Show the off-line project the programmer holds", "显示编程器中保存的脱机项目"}),
+               say);
 }
 
 // Output that never arrived (a full disk, a closed pipe) is a failure even
@@ -250,10 +371,19 @@ int StandardOutputFailed(int status) {
     return status != scriba8::cli::kExitOk ? status : scriba8::cli::kExitFile;
 }
 
-scriba8::app::Language languageOf(const std::string& text) {
-    return text == "zh" ? scriba8::app::Language::chinese : scriba8::app::Language::english;
+// The language of the command line, looked for before it is parsed: --lang
+// may stand anywhere, before or after the subcommand. A value other than
+// en or zh is left for the parser to refuse.
+Language languageOf(int argc, char** argv) {
+    std::string_view chosen;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--") break;
+        if (word == "--lang" && i + 1 < argc) chosen = argv[++i];
+        if (word.starts_with("--lang=")) chosen = word.substr(7);
+    }
+    return chosen == "zh" ? Language::chinese : Language::english;
 }
-
 
 bool asksForJson(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -261,36 +391,19 @@ bool asksForJson(int argc, char** argv) {
     return false;
 }
 
-// The subcommand a mistyped word most likely stands for, as a hint; empty
-// when a subcommand was recognised.
-std::string suggestion(const CLI::App& app) {
-    if (!app.get_subcommands().empty()) return {};
-    std::vector<std::string> names;
-    for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
-    for (const std::string& word : app.remaining()) {
-        if (word.starts_with("-")) continue;
-        if (auto closest = scriba8::cli::ClosestWord(names, word))
-            return "unknown subcommand \"" + word + "\"; did you mean " + *closest + "?";
-        return "unknown subcommand \"" + word + "\" (scriba8 --help lists them)";
-    }
-    return {};
-}
-
 // A command line CLI11 could not take: its message (or a better one) as a
 // usage error, in JSON when asked for.
-int usageFailure(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+int usageFailure(const CLI::App& app, const CLI::ParseError& error, Language language, int argc,
+                 char** argv) {
     using namespace scriba8::cli;
-    std::string text = error.what();
-    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr ||
-        dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
-        if (std::string better = suggestion(app); !better.empty()) text = better;
-    }
+    const std::string text = ParseErrorText(app, error, language);
     Report report;
     report.setUsageError(text);
     if (asksForJson(argc, argv)) {
         PrintReport(report, true, 0, stdout, stderr);
     } else {
-        std::fprintf(stderr, "scriba8: %s\nRun with --help for more information.\n", text.c_str());
+        std::fprintf(stderr, "scriba8: %s\n%s\n", text.c_str(),
+                     std::string(kMoreHelpHint.in(language)).c_str());
     }
     return kExitUsage;
 }
@@ -300,16 +413,22 @@ int usageFailure(const CLI::App& app, const CLI::ParseError& error, int argc, ch
 int main(int argc, char** argv) {
     using namespace scriba8::cli;
     Invocation invocation;
-    CLI::App app{"scriba8: drive the Scriba8 T3Plus programmer for 8051-family microcontrollers",
+    const Language language = languageOf(argc, argv);
+    const Texts say(language);
+    CLI::App app{say({"scriba8: drive the Scriba8 T3Plus programmer for 8051-family microcontrollers",
+                      "scriba8：驱动 Scriba8 T3Plus 编程器，为 8051 系列单片机编程"}),
                  "scriba8"};
-    app.set_version_flag("--version", std::string("scriba8 ") + SCRIBA8_CLI_VERSION);
-    buildCommandLine(app, invocation);
+    app.formatter(std::make_shared<HelpFormatter>(language));
+    app.set_help_flag("-h,--help", say({"Print this help message and exit", "显示本帮助信息并退出"}));
+    app.set_version_flag("--version", std::string("scriba8 ") + SCRIBA8_CLI_VERSION,
+                         say({"Display program version information and exit", "显示程序版本信息并退出"}));
+    buildCommandLine(app, invocation, say);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        return usageFailure(app, e, argc, argv);
+        return usageFailure(app, e, language, argc, argv);
     }
 
     if (!invocation.programmer.empty())
@@ -318,7 +437,7 @@ int main(int argc, char** argv) {
     WatchTransfers(invocation.verbose);
 
     SessionSettings settings;
-    settings.language = languageOf(invocation.language);
+    settings.language = language;
     settings.json = invocation.json;
     settings.quiet = invocation.quiet;
     settings.progress = !invocation.noProgress && !invocation.quiet;

@@ -98,11 +98,16 @@ std::uint32_t iapRoom(const BodyInfo& chip, const ContextRecord& record) {
     return chip.flashSize > isp ? chip.flashSize - isp : 0;
 }
 
-std::string iapChoices(const BodyInfo& chip, const ContextRecord& record) {
+std::string iapChoices(const BodyInfo& chip, const ContextRecord& record,
+                       app::Language language = app::Language::english) {
     const std::uint32_t room = iapRoom(chip, record) / kPage * kPage;
     if (room == 0) return "0";
-    if (iapShifted(chip, record)) return "0, or 1.0k to " + SizeText(room) + " in 0.5k steps";
-    return "0 to " + SizeText(room) + " in 0.5k steps";
+    const bool english = language == app::Language::english;
+    if (iapShifted(chip, record))
+        return english ? "0, or 1.0k to " + SizeText(room) + " in 0.5k steps"
+                       : "0，或 1.0k 到 " + SizeText(room) + "，步长 0.5k";
+    return english ? "0 to " + SizeText(room) + " in 0.5k steps"
+                   : "0 到 " + SizeText(room) + "，步长 0.5k";
 }
 
 std::optional<std::string> setIap(const BodyInfo& chip, ContextRecord& record, int slot,
@@ -333,7 +338,7 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
 }
 
 std::vector<std::string> ItemChoiceTexts(const BodyInfo& chip, int slot,
-                                         const ContextRecord& record) {
+                                         const ContextRecord& record, app::Language language) {
     const OptionItem& item = chip.items[slot];
     if (!used(item.name)) return {};
     switch (kindOf(item)) {
@@ -342,7 +347,7 @@ std::vector<std::string> ItemChoiceTexts(const BodyInfo& chip, int slot,
         for (std::uint32_t size : ispSizes(item)) texts.push_back(SizeText(size));
         return texts;
     }
-    case Kind::iap: return {iapChoices(chip, record)};
+    case Kind::iap: return {iapChoices(chip, record, language)};
     case Kind::trim:
     case Kind::labels: return split(item.choices != nullptr ? item.choices : "");
     }
@@ -387,6 +392,14 @@ SelectionTexts DescribeSelection(const BodyInfo& chip, const ContextRecord& reco
 
 std::string_view EnglishDescription(const OptionBit& bit) {
     return bit.description != nullptr ? std::string_view(bit.description) : std::string_view();
+}
+
+std::string_view BitDescription(const OptionBit& bit, app::Language language) {
+    const std::string_view english = EnglishDescription(bit);
+    if (language == app::Language::english || bit.description == nullptr) return english;
+    // The Chinese text follows the English one's terminating NUL.
+    const std::string_view chinese(english.data() + english.size() + 1);
+    return chinese.empty() ? english : chinese;
 }
 
 } // namespace scriba8::cli

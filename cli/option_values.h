@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Scriba8_T3Plus_DLL.h"
+#include "language.h"
 
 #include <cstdint>
 #include <optional>
@@ -46,9 +47,11 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
                                          std::span<const std::string> items,
                                          std::span<const std::string> bits);
 
-// What each used item can be set to, as the user would type it.
+// What each used item can be set to, as the user would type it; a range
+// is described in the given language.
 std::vector<std::string> ItemChoiceTexts(const BodyInfo& chip, int slot,
-                                         const ContextRecord& record);
+                                         const ContextRecord& record,
+                                         app::Language language = app::Language::english);
 
 struct ItemText {
     std::string name;
@@ -67,5 +70,8 @@ SelectionTexts DescribeSelection(const BodyInfo& chip, const ContextRecord& reco
 
 // The English part of a bit's two-language description.
 std::string_view EnglishDescription(const OptionBit& bit);
+// The part in the given language; the English one when the table has no
+// other.
+std::string_view BitDescription(const OptionBit& bit, app::Language language);
 
 } // namespace scriba8::cli

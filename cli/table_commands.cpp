@@ -68,32 +68,68 @@ Json partJson(const BodyInfo& chip, std::int32_t row, bool details) {
     return object;
 }
 
-void appendDetails(const BodyInfo& chip, std::int32_t row, std::vector<std::string>& lines) {
+void appendDetails(const BodyInfo& chip, std::int32_t row, app::Language language,
+                   std::vector<std::string>& lines) {
+    const bool english = language == app::Language::english;
     auto defaults = std::make_unique<ContextRecord>();
     app::ApplyDefaultSelection(chip, *defaults);
-    lines.push_back(std::string(chip.partName) + "  (" + SeriesName(chip.seriesMask) + ", row " +
-                    std::to_string(row) + ")");
-    lines.push_back("  Flash " + std::to_string(chip.flashSize) + " bytes, EEPROM " +
-                    (chip.eepromSize != 0 ? std::to_string(chip.eepromSize) + " bytes" : "none") +
-                    ", chip checksum " + (chip.chipChecksumSupported == 1 ? "kept" : "not kept") +
-                    ", customer string " + (chip.customerStringSupported == 1 ? "yes" : "no"));
+    const std::string series = SeriesName(chip.seriesMask);
+    const std::string rowText = std::to_string(row);
+    lines.push_back(std::string(chip.partName) +
+                    (english ? "  (" + series + ", row " + rowText + ")"
+                             : "  （" + series + "，第 " + rowText + " 行）"));
+    const std::string flash = std::to_string(chip.flashSize);
+    const std::string eeprom = std::to_string(chip.eepromSize);
+    const bool hasEeprom = chip.eepromSize != 0;
+    const bool checksum = chip.chipChecksumSupported == 1;
+    const bool customer = chip.customerStringSupported == 1;
+    if (english)
+        lines.push_back("  Flash " + flash + " bytes, EEPROM " + (hasEeprom ? eeprom + " bytes" : "none") +
+                        ", chip checksum " + (checksum ? "kept" : "not kept") + ", customer string " +
+                        (customer ? "yes" : "no"));
+    else
+        lines.push_back("  Flash " + flash + " 字节，EEPROM " + (hasEeprom ? eeprom + " 字节" : "无") +
+                        "，芯片" + (checksum ? "保存" : "不保存") + "检验和，" +
+                        (customer ? "支持" : "不支持") + "客户字符串");
     const SelectionTexts selection = DescribeSelection(chip, *defaults, SelectionSource::toWrite);
-    lines.push_back("  Options (--option NAME=VALUE), default first:");
+    lines.push_back(english ? "  Options (--option NAME=VALUE), default first:"
+                            : "  硬件选项（--option NAME=VALUE），名称后为默认值：");
     std::size_t described = 0;
     for (int k = 0; k < S8_ITEM_COUNT; ++k) {
         if (!used(chip.items[k].name)) continue;
         std::string choices;
-        for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults))
+        for (const std::string& choice : ItemChoiceTexts(chip, k, *defaults, language))
             choices += (choices.empty() ? "" : ", ") + choice;
         lines.push_back("    " + Padded(chip.items[k].name, 16) +
                         Padded(selection.items[described++].value, 12) + "[" + choices + "]");
     }
-    lines.push_back("  Bit options (--bit NAME=on|off), default first:");
+    lines.push_back(english ? "  Bit options (--bit NAME=on|off), default first:"
+                            : "  位选项（--bit NAME=on|off），名称后为默认值：");
     for (const OptionBit& bit : chip.bits)
         if (used(bit.name))
             lines.push_back("    " + Padded(bit.name, 16) + Padded(bit.value != 0 ? "on" : "off", 12) +
-                            std::string(EnglishDescription(bit)));
+                            std::string(BitDescription(bit, language)));
 }
+
+// One line of the list: the row right-aligned, then the columns padded by
+// their width on the terminal.
+std::string listLine(const std::string& row, const std::string& part, const std::string& series,
+                     const std::string& flash, const std::string& eeprom, const std::string& options) {
+    const auto rightAligned = [](const std::string& text, std::size_t width) {
+        const std::size_t columns = DisplayWidth(text);
+        return std::string(columns < width ? width - columns : 0, ' ') + text;
+    };
+    return rightAligned(row, 4) + "  " + Padded(part, 12) + Padded(series, 10) + rightAligned(flash, 8) +
+           "  " + rightAligned(eeprom, 6) + "  " + options;
+}
+
+constexpr app::TextPair kRowHeading{"Row", "行号"};
+constexpr app::TextPair kPartHeading{"Part", "型号"};
+constexpr app::TextPair kSeriesHeading{"Series", "系列"};
+constexpr app::TextPair kOptionsHeading{"Options", "选项"};
+constexpr app::TextPair kNoMatch{
+    "no part name contains what was asked for; scriba8 parts lists every part",
+    "没有名称包含所给文字的型号；scriba8 parts 可列出所有型号"};
 
 } // namespace
 
@@ -113,26 +149,28 @@ Report RunPartsCommand(const Invocation& invocation, Session& session) {
     }
     const bool details = invocation.details || rows.size() == 1;
 
+    const app::Language language = session.language();
     Json parts = Json::array();
     if (!details)
-        report.lines.push_back(" Row  Part        Series       Flash  EEPROM  Options");
+        report.lines.push_back(listLine(std::string(kRowHeading.in(language)),
+                                        std::string(kPartHeading.in(language)),
+                                        std::string(kSeriesHeading.in(language)), "Flash", "EEPROM",
+                                        std::string(kOptionsHeading.in(language))));
     for (std::int32_t row : rows) {
         const BodyInfo& chip = chips[static_cast<std::size_t>(row)];
         parts.push_back(partJson(chip, row, details));
         if (details) {
-            appendDetails(chip, row, report.lines);
+            appendDetails(chip, row, language, report.lines);
         } else {
-            char line[96];
-            std::snprintf(line, sizeof line, "%4d  %-11s %-9s %8u  %6u  ", static_cast<int>(row),
-                          chip.partName, SeriesName(chip.seriesMask).c_str(),
-                          static_cast<unsigned>(chip.flashSize), static_cast<unsigned>(chip.eepromSize));
-            report.lines.push_back(line + optionNames(chip));
+            report.lines.push_back(listLine(std::to_string(row), chip.partName, SeriesName(chip.seriesMask),
+                                            std::to_string(chip.flashSize),
+                                            std::to_string(chip.eepromSize), optionNames(chip)));
         }
     }
     report.data["parts"] = std::move(parts);
     if (rows.empty()) {
         report.lines.clear();
-        report.setUsageError("no part name contains what was asked for; scriba8 parts lists every part");
+        report.setUsageError(std::string(kNoMatch.in(language)));
         return report;
     }
     report.setResult(S8_PASS, session.language(), invocation.command);

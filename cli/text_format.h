@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace scriba8::cli {
 
@@ -15,8 +17,17 @@ std::string HexText(std::uint32_t value, int digits);
 // The text of a fixed byte field, up to its first 0xFF or NUL byte.
 std::string FieldText(const std::uint8_t* bytes, std::size_t size);
 
-// The text padded with blanks to width, and at least one blank after it.
+// The columns a UTF-8 text takes on a terminal: Chinese characters and
+// full-width punctuation take two, everything else one.
+std::size_t DisplayWidth(std::string_view text);
+
+// The text padded with blanks to width columns, and at least one blank
+// after it.
 std::string Padded(std::string text, std::size_t width);
+
+// The text broken into lines of at most width columns, at blanks or
+// between Chinese characters; a word longer than a line stays whole.
+std::vector<std::string> WrappedLines(std::string_view text, std::size_t width);
 
 struct ByteRange {
     std::uint32_t first;

@@ -444,6 +444,57 @@ outputs-and-state)
     expect_line unsavable-state 'cannot save the state file' err
     ;;
 
+language)
+    # --lang zh anywhere on the command line: usage errors, help and the
+    # part tables in Chinese; English stays as it was.
+    run unknown-zh 2 --lang zh prgram
+    expect_line unknown-zh '^scriba8: 未知的子命令 "prgram"；您是指 program 吗？$' err
+    expect_line unknown-zh '^使用 --help 查看更多信息。$' err
+    run unknown-zh-json 2 prgram --json --lang=zh
+    json_check unknown-zh-json 'j["exitStatus"] == 2 and j["message"].startswith("未知的子命令")'
+
+    run help-zh 0 --lang zh --help
+    expect_line help-zh '^用法: scriba8 \[选项\] 子命令$'
+    expect_line help-zh '^选项:$'
+    expect_line help-zh '^子命令:$'
+    expect_line help-zh '^  program                     擦除 Flash'
+    expect_line help-zh '^退出状态:$'
+    expect_line help-zh '^  2  用法错误'
+    for args in "program --help --lang zh" "program --lang=zh --help" "--lang zh program --help"; do
+        run help-program-zh 0 $args
+        expect_line help-program-zh '^用法: scriba8 program \[选项\] FILE$'
+        expect_line help-program-zh '^位置参数:$'
+        expect_line help-program-zh '^  --no-verify                 编程后不回读芯片校验$'
+        expect_line help-program-zh '^全局选项'
+    done
+    python3 - "$work/help-zh.out" <<'PY' || fail "help-zh: a line is wider than 80 columns"
+import sys, unicodedata
+for line in open(sys.argv[1], encoding="utf-8").read().splitlines():
+    width = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in line)
+    assert width <= 80, line
+PY
+
+    run part-zh 0 parts VS8G132 --lang zh
+    expect_line part-zh '^  位选项（--bit NAME=on\|off），名称后为默认值：$'
+    expect_line part-zh '^    LOCK            off         设备数据加锁$'
+    expect_line part-zh '^    IAP_SIZE        0           \[0 到 32.0k，步长 0.5k\]$'
+    run list-zh 0 --lang zh parts VS8G13
+    expect_line list-zh '^行号  型号        系列         Flash  EEPROM  选项$'
+
+    # English: as the man page and scripts know it, without a Chinese byte.
+    run help-en 0 --help
+    expect_line help-en '^Usage: scriba8 \[OPTIONS\] SUBCOMMAND$'
+    expect_line help-en '^Exit status:$'
+    run part-en 0 --lang en parts VS8G132
+    expect_line part-en '^    LOCK            off         Lock Device$'
+    run unknown-en 2 prgram
+    expect_line unknown-en '^scriba8: unknown subcommand "prgram"; did you mean program\?$' err
+    for name in help-en part-en unknown-en; do
+        ! LC_ALL=C grep -qP '[\x80-\xff]' "$work/$name.out" "$work/$name.err" ||
+            fail "$name: non-English text"
+    done
+    ;;
+
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
