@@ -44,8 +44,9 @@ std::string stateText(const Listing& entry) {
                "in again";
     case Listing::State::busy: return "in use by another process";
     case Listing::State::denied:
-        return "permission denied: install the udev rules from packaging/udev (README, \"USB "
-               "access (udev rules)\"), then unplug it and plug it in again";
+        return "permission denied: the udev rules give access (installed by the "
+               "libscriba8-t3plus1 package; from a source build see README, \"USB access (udev "
+               "rules)\"), then unplug it and plug it in again";
     case Listing::State::unopened: return "could not be opened: was it unplugged?";
     case Listing::State::noAnswer:
         return "does not answer the firmware query: unplug it, plug it in again and repeat";

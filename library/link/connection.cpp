@@ -45,8 +45,9 @@ void reportPermissionProblem(const S8HostCallbacks* host) {
     const std::string text =
         "The programmer was found at " + DeniedDevicePath() +
         " but this user may not open it (permission denied).\n"
-        "Install the udev rules from packaging/udev (see \"USB access (udev rules)\" in the "
-        "README), then unplug the programmer and plug it in again.";
+        "The udev rules give the user at the seat access: the libscriba8-t3plus1 package "
+        "installs them; from a source build, see \"USB access (udev rules)\" in the README. "
+        "Then unplug the programmer and plug it in again.";
     ShowError(host, text.c_str());
 }
 

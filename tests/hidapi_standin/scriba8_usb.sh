@@ -111,7 +111,7 @@ run list-json "$bus" 0 programmers --json
 release_hold
 expect_line list "^${node}0 +serial GOOD1 +normal +firmware 0x00150003 / aux 0x0104 \(8051 supported\) +\[selected\]$"
 expect_line list "^${node}1 +serial BOOT2 +boot loader +runs its boot loader"
-expect_line list "^${node}2 +serial DENY3 +normal +permission denied: install the udev rules"
+expect_line list "^${node}2 +serial DENY3 +normal +permission denied: the udev rules give access"
 expect_line list "^${node}3 +serial OLD4 +normal +firmware 0x00140001 / aux 0x0104 \(8051 supported\); needs a firmware update"
 expect_line list "^${node}4 +serial MUTE5 +normal +does not answer the firmware query"
 expect_line list "^${node}5 +serial HELD6 +normal +in use by another process$"

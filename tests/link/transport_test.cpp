@@ -209,7 +209,7 @@ TEST_F(TransportTest, PermissionProblemIsExplainedAndReadsAsNoProgrammer) {
     EXPECT_EQ(ConnectProgrammer(ctx_, true), LinkCode::NotFound);
     ASSERT_EQ(host_.errors.size(), 1u);
     EXPECT_THAT(host_.errors[0], ::testing::HasSubstr("/dev/hidraw7"));
-    EXPECT_THAT(host_.errors[0], ::testing::HasSubstr("packaging/udev"));
+    EXPECT_THAT(host_.errors[0], ::testing::HasSubstr("USB access (udev rules)"));
 
     host_.errors.clear();
     recorder_.permissionDenied = false;
