@@ -191,8 +191,8 @@ bool startFromChip(const Invocation& invocation, Session& session, Report& repor
     std::copy(read.readSelection->bitValue.begin(), read.readSelection->bitValue.end(),
               record.bitValue);
     app::AdoptDecodedSelection(chip, record);
-    if (auto error = ApplySettings(chip, record, invocation.options, invocation.bits))
-        throw UsageError(*error);
+    if (auto error = ApplySettings(chip, record, invocation.options, invocation.bits, session.language()))
+        throw UsageError::InLanguageOfRun(*error);
     return true;
 }
 
@@ -228,11 +228,13 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
 
     const BodyInfo& chip = *session.chip();
     if (entry.command == DeviceCommand::readChipChecksum && chip.chipChecksumSupported != 1)
-        throw UsageError(std::string(chip.partName) + " keeps no chip checksum to read");
+        throw UsageError(std::string(chip.partName) + " keeps no chip checksum to read",
+                         std::string(chip.partName) + " 不保存芯片检验和，无法读取");
     if (entry.command == DeviceCommand::dumpTarget && !invocation.eepromOutput.empty() &&
         chip.eepromSize == 0)
         throw UsageError(std::string(chip.partName) + " has no EEPROM to write to " +
-                         invocation.eepromOutput);
+                             invocation.eepromOutput,
+                         std::string(chip.partName) + " 没有 EEPROM，无法写入 " + invocation.eepromOutput);
 
     if (entry.command == DeviceCommand::writeOptions && invocation.fromChip &&
         !startFromChip(invocation, session, report))

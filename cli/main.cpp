@@ -454,14 +454,17 @@ int main(int argc, char** argv) {
         Session session(scriba8::app::DeviceLibrary(), settings);
         try {
             if (dataOnStdout && invocation.json)
-                throw UsageError("--json and -o - both need standard output: name an output file");
+                throw UsageError(TextPair{
+                    "--json and -o - both need standard output: name an output file",
+                    "--json 和 -o - 都需要标准输出：请指定输出文件"});
             if (!invocation.output.empty() && invocation.output == invocation.eepromOutput)
-                throw UsageError("-o and --eeprom-output name the same file");
+                throw UsageError(TextPair{"-o and --eeprom-output name the same file",
+                                          "-o 和 --eeprom-output 指定了同一个文件"});
             report = invocation.command == "programmers" ? RunProgrammersCommand(invocation, session)
                                                          : RunCommand(invocation, session);
         } catch (const UsageError& e) {
             report.chip = session.chipJson();
-            report.setUsageError(e.what());
+            report.setUsageError(e.text(language));
         } catch (const std::exception& e) {
             report.setResult(S8_FAIL, settings.language, invocation.command);
             report.message = std::string("internal error: ") + e.what();

@@ -23,7 +23,10 @@ std::uint32_t parseHex(const std::string& text, std::uint64_t maximum, const cha
         digits.empty() ? std::nullopt : ParseNumber("0x" + digits, maximum);
     if (!value)
         throw UsageError(std::string(option) + " takes hexadecimal digits up to " +
-                         HexText(static_cast<std::uint32_t>(maximum), 8) + ", not \"" + text + "\"");
+                             HexText(static_cast<std::uint32_t>(maximum), 8) + ", not \"" + text + "\"",
+                         std::string(option) + " 应为不超过 " +
+                             HexText(static_cast<std::uint32_t>(maximum), 8) + " 的十六进制数，不能是 \"" +
+                             text + "\"");
     return static_cast<std::uint32_t>(*value);
 }
 
@@ -32,13 +35,17 @@ void applySettings(const Invocation& invocation, Session& session) {
     const BodyInfo& chip = *session.chip();
     if (!invocation.maxCount.empty()) {
         const std::optional<std::uint64_t> count = ParseNumber(invocation.maxCount, 65535);
-        if (!count) throw UsageError("--max-count takes 0 (no limit) to 65535");
+        if (!count)
+            throw UsageError(app::TextPair{"--max-count takes 0 (no limit) to 65535",
+                                           "--max-count 应为 0（不限）到 65535"});
         record.maxCounter = static_cast<std::uint16_t>(*count);
     }
     const bool serialDetails = invocation.serialAutoIncrement || !invocation.serialString.empty() ||
                                !invocation.serialNumber.empty() || !invocation.serialAddress.empty();
     if (serialDetails && !invocation.serial)
-        throw UsageError("the serial-number settings need --serial, which turns serial numbers on");
+        throw UsageError(app::TextPair{
+            "the serial-number settings need --serial, which turns serial numbers on",
+            "序列号设置需要 --serial（开启序列号）"});
     record.serialFlags = static_cast<std::uint8_t>((invocation.serial ? 1 : 0) |
                                                    (invocation.serialAutoIncrement ? 2 : 0));
     if (!invocation.serialString.empty()) {
@@ -46,7 +53,8 @@ void applySettings(const Invocation& invocation, Session& session) {
         const std::string legacy = toLegacyText(invocation.serialString);
         if (legacy.size() > S8_SERIAL_STRING_SIZE)
             throw UsageError("--serial-string holds at most 12 bytes in the project code page (" +
-                             projectCodePage() + ")");
+                                 projectCodePage() + ")",
+                             "--serial-string 在项目代码页（" + projectCodePage() + "）中最多 12 字节");
         std::memset(record.serialString, 0xFF, S8_SERIAL_STRING_SIZE);
         std::memcpy(record.serialString, legacy.data(), legacy.size());
     }
@@ -73,8 +81,11 @@ Report download(const Invocation& invocation, Session& session) {
         if (const auto range = CodeIn(session.buffers().flash, settings.serialAddress,
                                       std::size_t{settings.serialAddress} + 16))
             throw UsageError("the serial number at " + HexText(settings.serialAddress, 8) +
-                             " would overwrite code at " + RangeText(*range) +
-                             ": choose --serial-address where the code is 0xFF, or pass --force");
+                                 " would overwrite code at " + RangeText(*range) +
+                                 ": choose --serial-address where the code is 0xFF, or pass --force",
+                             "位于 " + HexText(settings.serialAddress, 8) + " 的序列号会覆盖 " +
+                                 RangeText(*range) +
+                                 " 的代码：请用 --serial-address 选择代码为 0xFF 的位置，或加上 --force");
     }
     const std::int32_t result = app::DownloadOffLine(session.api(), session.record(),
                                                      session.buffers(), session.log(),

@@ -111,19 +111,22 @@ std::string iapChoices(const BodyInfo& chip, const ContextRecord& record,
 }
 
 std::optional<std::string> setIap(const BodyInfo& chip, ContextRecord& record, int slot,
-                                  std::string_view value) {
+                                  std::string_view value, app::Language language) {
     const std::optional<std::uint32_t> bytes = ParseSize(value);
     const std::uint32_t room = iapRoom(chip, record);
     const bool shifted = iapShifted(chip, record);
     if (!bytes || *bytes % kPage != 0 || *bytes > room || (shifted && *bytes == kPage))
-        return "IAP_SIZE of " + std::string(chip.partName) + " can be " + iapChoices(chip, record);
+        return language == app::Language::english
+                   ? "IAP_SIZE of " + std::string(chip.partName) + " can be " + iapChoices(chip, record)
+                   : std::string(chip.partName) + " 的 IAP_SIZE 可取 " +
+                         iapChoices(chip, record, language);
     const std::uint32_t pages = *bytes / kPage;
     record.itemValue[slot] = static_cast<std::int32_t>(shifted && pages > 0 ? pages - 1 : pages);
     return std::nullopt;
 }
 
 std::optional<std::string> setLabel(const BodyInfo& chip, ContextRecord& record, int slot,
-                                    std::string_view value) {
+                                    std::string_view value, app::Language language) {
     const OptionItem& item = chip.items[slot];
     const std::vector<std::string> labels = split(item.choices != nullptr ? item.choices : "");
     const std::string wanted = normalized(value);
@@ -138,7 +141,9 @@ std::optional<std::string> setLabel(const BodyInfo& chip, ContextRecord& record,
         if (endings.size() == 1) found = endings.front();
     }
     if (!found)
-        return std::string(item.name) + " of " + chip.partName + " can be " + joined(labels);
+        return language == app::Language::english
+                   ? std::string(item.name) + " of " + chip.partName + " can be " + joined(labels)
+                   : std::string(chip.partName) + " 的 " + item.name + " 可取 " + joined(labels);
     record.itemValue[slot] = static_cast<std::int32_t>(*found);
     return std::nullopt;
 }
@@ -244,14 +249,18 @@ std::uint32_t SelectedIspSize(const BodyInfo& chip, const ContextRecord& record)
 }
 
 std::optional<std::string> SetItem(const BodyInfo& chip, ContextRecord& record,
-                                   std::string_view setting) {
+                                   std::string_view setting, app::Language language) {
+    const bool english = language == app::Language::english;
     const std::optional<SplitSetting> parts = splitSetting(setting);
     if (!parts)
-        return "\"" + std::string(setting) + "\" is not NAME=VALUE, for example ISP_SIZE=2.0k";
+        return english ? "\"" + std::string(setting) + "\" is not NAME=VALUE, for example ISP_SIZE=2.0k"
+                       : "\"" + std::string(setting) + "\" 不是 NAME=VALUE 的形式，例如 ISP_SIZE=2.0k";
     const std::optional<int> slot = itemSlot(chip, parts->name);
     if (!slot)
-        return std::string(chip.partName) + " has no option \"" + std::string(parts->name) +
-               "\"; its options are " + usedItemNames(chip);
+        return english ? std::string(chip.partName) + " has no option \"" + std::string(parts->name) +
+                             "\"; its options are " + usedItemNames(chip)
+                       : std::string(chip.partName) + " 没有选项 \"" + std::string(parts->name) +
+                             "\"；它的选项有 " + usedItemNames(chip);
 
     const OptionItem& item = chip.items[*slot];
     switch (kindOf(item)) {
@@ -262,38 +271,49 @@ std::optional<std::string> SetItem(const BodyInfo& chip, ContextRecord& record,
         if (match == sizes.end()) {
             std::vector<std::string> texts;
             for (std::uint32_t size : sizes) texts.push_back(SizeText(size));
-            return "ISP_SIZE of " + std::string(chip.partName) + " can be " + joined(texts) +
-                   " (or the same in bytes)";
+            return english ? "ISP_SIZE of " + std::string(chip.partName) + " can be " + joined(texts) +
+                                 " (or the same in bytes)"
+                           : std::string(chip.partName) + " 的 ISP_SIZE 可取 " + joined(texts) +
+                                 "（也可以用字节数表示）";
         }
         record.itemValue[*slot] = static_cast<std::int32_t>(match - sizes.begin());
         return std::nullopt;
     }
-    case Kind::iap: return setIap(chip, record, *slot, parts->value);
+    case Kind::iap: return setIap(chip, record, *slot, parts->value, language);
     case Kind::trim:
-    case Kind::labels: return setLabel(chip, record, *slot, parts->value);
+    case Kind::labels: return setLabel(chip, record, *slot, parts->value, language);
     }
     return std::nullopt;
 }
 
 std::optional<std::string> SetBit(const BodyInfo& chip, ContextRecord& record,
-                                  std::string_view setting) {
+                                  std::string_view setting, app::Language language) {
+    const bool english = language == app::Language::english;
     const std::optional<SplitSetting> parts = splitSetting(setting);
-    if (!parts) return "\"" + std::string(setting) + "\" is not NAME=on|off, for example LOCK=on";
+    if (!parts)
+        return english ? "\"" + std::string(setting) + "\" is not NAME=on|off, for example LOCK=on"
+                       : "\"" + std::string(setting) + "\" 不是 NAME=on|off 的形式，例如 LOCK=on";
     if (const std::optional<int> j = bitSlot(chip, parts->name)) {
         const std::optional<bool> on = ParseSwitch(parts->value);
         if (!on)
-            return std::string(chip.bits[*j].name) + " can be on or off (or 1 or 0), not \"" +
-                   std::string(parts->value) + "\"";
+            return english ? std::string(chip.bits[*j].name) + " can be on or off (or 1 or 0), not \"" +
+                                 std::string(parts->value) + "\""
+                           : std::string(chip.bits[*j].name) + " 只能取 on 或 off（或 1 或 0），不能是 \"" +
+                                 std::string(parts->value) + "\"";
         record.bitValue[*j] = *on ? 1u : 0u;
         return std::nullopt;
     }
-    return std::string(chip.partName) + " has no bit option \"" + std::string(parts->name) +
-           "\"; its bit options are " + usedBitNames(chip);
+    return english ? std::string(chip.partName) + " has no bit option \"" + std::string(parts->name) +
+                         "\"; its bit options are " + usedBitNames(chip)
+                   : std::string(chip.partName) + " 没有位选项 \"" + std::string(parts->name) +
+                         "\"；它的位选项有 " + usedBitNames(chip);
 }
 
 std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& record,
                                          std::span<const std::string> items,
-                                         std::span<const std::string> bits) {
+                                         std::span<const std::string> bits,
+                                         app::Language language) {
+    const bool english = language == app::Language::english;
     auto isIsp = [&](const std::string& setting) {
         const std::optional<SplitSetting> parts = splitSetting(setting);
         const std::optional<int> slot = parts ? itemSlot(chip, parts->name) : std::nullopt;
@@ -305,23 +325,26 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
     // one was meant cannot be guessed.
     std::array<std::optional<std::string>, S8_ITEM_COUNT> itemGiven;
     for (const std::string& setting : ordered) {
-        if (auto error = SetItem(chip, record, setting)) return error;
+        if (auto error = SetItem(chip, record, setting, language)) return error;
         const int slot = *itemSlot(chip, splitSetting(setting)->name);
         const std::string value = DescribeSelection(chip, record, SelectionSource::toWrite)
                                       .items[usedSlotsBefore(chip, slot)].value;
         if (itemGiven[slot] && *itemGiven[slot] != value)
-            return std::string(chip.items[slot].name) + " is given twice, as " + *itemGiven[slot] +
-                   " and as " + value + ": give it once";
+            return english ? std::string(chip.items[slot].name) + " is given twice, as " +
+                                 *itemGiven[slot] + " and as " + value + ": give it once"
+                           : std::string(chip.items[slot].name) + " 给出了两次，分别为 " +
+                                 *itemGiven[slot] + " 和 " + value + "：请只给出一次";
         itemGiven[slot] = value;
     }
     std::array<std::optional<bool>, S8_BIT_COUNT> bitGiven;
     for (const std::string& setting : bits) {
-        if (auto error = SetBit(chip, record, setting)) return error;
+        if (auto error = SetBit(chip, record, setting, language)) return error;
         const int slot = *bitSlot(chip, splitSetting(setting)->name);
         const bool on = record.bitValue[slot] == 1;
         if (bitGiven[slot] && *bitGiven[slot] != on)
-            return std::string(chip.bits[slot].name) + " is given twice, as on and as off: give "
-                                                        "it once";
+            return english ? std::string(chip.bits[slot].name) +
+                                 " is given twice, as on and as off: give it once"
+                           : std::string(chip.bits[slot].name) + " 给出了两次，分别为 on 和 off：请只给出一次";
         bitGiven[slot] = on;
     }
 
@@ -330,9 +353,12 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
         const std::uint32_t bytes =
             iapBytes(chip, record, record.itemValue[k], SelectionSource::toWrite);
         if (bytes > iapRoom(chip, record))
-            return "IAP_SIZE " + SizeText(bytes) + " does not fit beside ISP_SIZE " +
-                   SizeText(SelectedIspSize(chip, record)) + " on " + chip.partName +
-                   "; IAP_SIZE can be " + iapChoices(chip, record);
+            return english ? "IAP_SIZE " + SizeText(bytes) + " does not fit beside ISP_SIZE " +
+                                 SizeText(SelectedIspSize(chip, record)) + " on " + chip.partName +
+                                 "; IAP_SIZE can be " + iapChoices(chip, record)
+                           : std::string(chip.partName) + " 上 IAP_SIZE " + SizeText(bytes) +
+                                 " 与 ISP_SIZE " + SizeText(SelectedIspSize(chip, record)) +
+                                 " 放不下；IAP_SIZE 可取 " + iapChoices(chip, record, language);
     }
     return std::nullopt;
 }

@@ -33,11 +33,13 @@ std::uint32_t SelectedIspSize(const BodyInfo& chip, const ContextRecord& record)
 
 // Sets one option from "NAME=VALUE". Names match in any letter case, with
 // blanks, '_' and '-' ignored. Returns what is wrong, naming what would be
-// accepted, or nothing.
+// accepted (in the given language), or nothing.
 std::optional<std::string> SetItem(const BodyInfo& chip, ContextRecord& record,
-                                   std::string_view setting);
+                                   std::string_view setting,
+                                   app::Language language = app::Language::english);
 std::optional<std::string> SetBit(const BodyInfo& chip, ContextRecord& record,
-                                  std::string_view setting);
+                                  std::string_view setting,
+                                  app::Language language = app::Language::english);
 
 // Item settings first (ISP_SIZE before the others, since the IAP area is
 // measured beside the ISP area), then bits; finally checks that the IAP
@@ -45,7 +47,8 @@ std::optional<std::string> SetBit(const BodyInfo& chip, ContextRecord& record,
 // error. The first error, or nothing.
 std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& record,
                                          std::span<const std::string> items,
-                                         std::span<const std::string> bits);
+                                         std::span<const std::string> bits,
+                                         app::Language language = app::Language::english);
 
 // What each used item can be set to, as the user would type it; a range
 // is described in the given language.

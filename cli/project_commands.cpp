@@ -26,12 +26,14 @@ void setCustomerString(const Invocation& invocation, Session& session) {
     if (invocation.customerString.empty()) return;
     const BodyInfo& chip = *session.chip();
     if (chip.customerStringSupported != 1)
-        throw UsageError(std::string(chip.partName) + " takes no customer string");
+        throw UsageError(std::string(chip.partName) + " takes no customer string",
+                         std::string(chip.partName) + " 不支持客户字符串");
     // Stored in the project code page, like the file names of a project.
     const std::string legacy = toLegacyText(invocation.customerString);
     if (legacy.size() > S8_CUSTOMER_STRING_SIZE)
         throw UsageError("the customer string holds at most 16 bytes in the project code page (" +
-                         projectCodePage() + ")");
+                             projectCodePage() + ")",
+                         "客户字符串在项目代码页（" + projectCodePage() + "）中最多 16 字节");
     std::uint8_t* field = session.record().customerString;
     std::memset(field, 0xFF, S8_CUSTOMER_STRING_SIZE);
     std::memcpy(field, legacy.data(), legacy.size());
@@ -110,7 +112,8 @@ Report saveProject(const Invocation& invocation, Session& session) {
     if (!session.prepare(invocation, {false, BufferTab::flash, true, true}, report)) return report;
     const BodyInfo& chip = *session.chip();
     if (chip.eepromSize == 0 && invocation.file.empty())
-        throw UsageError("project save needs a code FILE for " + std::string(chip.partName));
+        throw UsageError("project save needs a code FILE for " + std::string(chip.partName),
+                         "为 " + std::string(chip.partName) + " 保存项目需要代码文件 FILE");
     setCustomerString(invocation, session);
     if (const auto reason = session.overwritesInput(invocation.output)) {
         report.setResult(S8_FILE_ERROR, session.language(), "save", *reason);
@@ -148,7 +151,8 @@ Report loadProject(const Invocation& invocation, Session& session) {
     Report report;
     report.command = invocation.command;
     if (app::ExtensionOf(invocation.file) != "VLX")
-        throw UsageError(invocation.command + " reads project files (.vlx), not " + invocation.file);
+        throw UsageError(invocation.command + " reads project files (.vlx), not " + invocation.file,
+                         invocation.command + " 只读取项目文件（.vlx），不能读取 " + invocation.file);
     if (!session.prepare(invocation, {true, BufferTab::flash, false, false}, report)) return report;
     describeProject(session, report);
     if (invocation.command == "project load") {
@@ -158,7 +162,8 @@ Report loadProject(const Invocation& invocation, Session& session) {
             saved = session.saveImage(invocation.output, session.buffers().flash, report);
         if (saved == S8_PASS && !invocation.eepromOutput.empty()) {
             if (session.chip()->eepromSize == 0)
-                throw UsageError(std::string(session.chip()->partName) + " has no EEPROM");
+                throw UsageError(std::string(session.chip()->partName) + " has no EEPROM",
+                                 std::string(session.chip()->partName) + " 没有 EEPROM");
             saved = session.saveImage(invocation.eepromOutput, session.buffers().eeprom, report);
         }
         if (saved != S8_PASS) return report;
@@ -186,7 +191,9 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     // The boot loader must not silently replace the application's own code.
     if (const auto range = OverwrittenCode(before, session.buffers().flash); range && !invocation.force)
         throw UsageError("the ISP code would overwrite the code file's bytes at " +
-                         RangeText(*range) + ": make the code smaller, or pass --force");
+                             RangeText(*range) + ": make the code smaller, or pass --force",
+                         "ISP代码会覆盖代码文件在 " + RangeText(*range) +
+                             " 的字节：请减小代码，或加上 --force");
 
     const BodyInfo& chip = *session.chip();
     const SelectionTexts options =

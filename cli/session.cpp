@@ -18,16 +18,22 @@
 namespace scriba8::cli {
 namespace {
 
-std::string closeMatchText(std::span<const BodyInfo> chips, const std::string& name) {
+UsageError unknownPart(std::span<const BodyInfo> chips, const std::string& name) {
     const std::vector<std::string> close = ClosePartNames(chips, name);
-    std::string text = "unknown part \"" + name + "\"";
+    std::string english = "unknown part \"" + name + "\"";
+    std::string chinese = "未知的型号 \"" + name + "\"";
     if (!close.empty()) {
-        text += "; did you mean ";
-        for (std::size_t i = 0; i < close.size(); ++i)
-            text += (i == 0 ? "" : i + 1 == close.size() ? " or " : ", ") + close[i];
-        text += "?";
+        english += "; did you mean ";
+        chinese += "；您是指 ";
+        for (std::size_t i = 0; i < close.size(); ++i) {
+            english += (i == 0 ? "" : i + 1 == close.size() ? " or " : ", ") + close[i];
+            chinese += (i == 0 ? "" : i + 1 == close.size() ? " 或 " : "、") + close[i];
+        }
+        english += "?";
+        chinese += " 吗？";
     }
-    return text + " (scriba8 parts lists every part)";
+    return UsageError(english + " (scriba8 parts lists every part)",
+                      chinese + "（scriba8 parts 可列出所有型号）");
 }
 
 // Such a file is usually linked for an address the user expects it at; it
@@ -54,7 +60,8 @@ app::FillMode ParseFill(const std::string& text) {
     if (text.empty() || text == "none") return app::FillMode::none;
     if (text == "00") return app::FillMode::zeros;
     if (text == "ff" || text == "FF") return app::FillMode::ones;
-    throw UsageError("--fill takes 00 or ff, not \"" + text + "\"");
+    throw UsageError("--fill takes 00 or ff, not \"" + text + "\"",
+                     "--fill 只能取 00 或 ff，不能是 \"" + text + "\"");
 }
 
 Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
@@ -97,20 +104,24 @@ const BodyInfo* Session::chip() const { return app::ChipRow(api_, record_->partI
 
 void Session::selectPart(const std::string& name) {
     const std::optional<std::int32_t> row = FindPart(chips(), name);
-    if (!row) throw UsageError(closeMatchText(chips(), name));
+    if (!row) throw unknownPart(chips(), name);
     app::SelectChip(api_, *record_, buffers_, *row);
 }
 
 bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report& report) {
     if (inputs.fileRequired && invocation.file.empty())
-        throw UsageError(invocation.command + " needs a FILE to load");
+        throw UsageError(invocation.command + " needs a FILE to load",
+                         invocation.command + " 需要指定要装入的 FILE");
     const bool project = !invocation.file.empty() && app::ExtensionOf(invocation.file) == "VLX";
 
     if (project) {
         if (inputs.tab == app::BufferTab::eeprom)
-            throw UsageError("a project file cannot be loaded into the EEPROM buffer");
+            throw UsageError(app::TextPair{"a project file cannot be loaded into the EEPROM buffer",
+                                           "项目文件不能装入 EEPROM 缓冲区"});
         if (!invocation.offset.empty() || !invocation.fill.empty() || invocation.absolute)
-            throw UsageError("--offset, --fill and --absolute apply to code files, not to projects");
+            throw UsageError(app::TextPair{
+                "--offset, --fill and --absolute apply to code files, not to projects",
+                "--offset、--fill 和 --absolute 只适用于代码文件，不适用于项目文件"});
         const app::LoadOutcome loaded =
             loadFile(invocation.file, app::BufferTab::flash, 0, app::FillMode::none, false, report);
         if (loaded.result != S8_PASS) {
@@ -121,17 +132,21 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         report.chip = chipJson();
         if (!invocation.part.empty() && FindPart(chips(), invocation.part) != record_->partIndex)
             throw UsageError(invocation.file + " is a project for " + projectChip.partName +
-                             ", but --part names " + invocation.part);
+                                 ", but --part names " + invocation.part,
+                             invocation.file + " 是 " + projectChip.partName +
+                                 " 的项目，但 --part 指定的是 " + invocation.part);
         app::AdoptDecodedSelection(projectChip, *record_);
         record_->serialAddress = projectChip.flashSize >= 16 ? projectChip.flashSize - 16 : 0;
         applySettings(invocation, inputs, true);
     } else {
         if (invocation.part.empty())
-            throw UsageError("name the chip with --part NAME (scriba8 parts lists every part)");
+            throw UsageError(app::TextPair{
+                "name the chip with --part NAME (scriba8 parts lists every part)",
+                "请用 --part NAME 指定芯片（scriba8 parts 可列出所有型号）"});
         selectPart(invocation.part);
         report.chip = chipJson();
         if (inputs.tab == app::BufferTab::eeprom && chip()->eepromSize == 0)
-            throw UsageError(invocation.part + " has no EEPROM");
+            throw UsageError(invocation.part + " has no EEPROM", invocation.part + " 没有 EEPROM");
         // Every mistake on the command line is found before anything loads.
         applySettings(invocation, inputs, false);
         if (!invocation.file.empty() && !loadCodeFile(invocation, inputs.tab, report)) return false;
@@ -152,26 +167,34 @@ void Session::applySettings(const Invocation& invocation, const Inputs& inputs,
                             bool projectLoaded) {
     const BodyInfo& selected = *chip();
     if (!invocation.eepromFile.empty() && selected.eepromSize == 0)
-        throw UsageError(std::string(selected.partName) + " has no EEPROM");
+        throw UsageError(std::string(selected.partName) + " has no EEPROM",
+                         std::string(selected.partName) + " 没有 EEPROM");
     if (inputs.takesOptions) {
-        if (auto error = ApplySettings(selected, *record_, invocation.options, invocation.bits))
-            throw UsageError(*error);
+        if (auto error =
+                ApplySettings(selected, *record_, invocation.options, invocation.bits, language()))
+            throw UsageError::InLanguageOfRun(*error);
     }
     if (inputs.takesSteps && invocation.steps) {
         std::string error;
-        const std::optional<std::uint16_t> steps = ParseSteps(*invocation.steps, error);
-        if (!steps) throw UsageError("--steps: " + error);
+        const std::optional<std::uint16_t> steps = ParseSteps(*invocation.steps, error, language());
+        if (!steps) throw UsageError::InLanguageOfRun("--steps: " + error);
         if ((*steps & S8_STEP_EEPROM_PROGRAM) != 0 && selected.eepromSize == 0)
             throw UsageError(std::string(selected.partName) +
-                             " has no EEPROM: leave eeprom-program out of --steps");
+                                 " has no EEPROM: leave eeprom-program out of --steps",
+                             std::string(selected.partName) +
+                                 " 没有 EEPROM：请从 --steps 中去掉 eeprom-program");
         // Without a file the EEPROM buffer is blank, and the step would
         // program 0xFF over whatever the chip holds.
         if ((*steps & S8_STEP_EEPROM_PROGRAM) != 0 && invocation.eepromFile.empty() &&
             !projectLoaded)
-            throw UsageError("eeprom-program needs the EEPROM contents: give --eeprom-file FILE");
+            throw UsageError(app::TextPair{
+                "eeprom-program needs the EEPROM contents: give --eeprom-file FILE",
+                "eeprom-program 需要 EEPROM 的内容：请用 --eeprom-file FILE 指定"});
         if ((*steps & S8_STEP_SAVE_CHIP_CHECKSUM) != 0 && (*steps & S8_STEP_WRITE_OPTIONS) == 0)
-            throw UsageError("save-checksum stores the chip checksum together with the options, "
-                             "so it needs write-options in --steps too");
+            throw UsageError(app::TextPair{
+                "save-checksum stores the chip checksum together with the options, "
+                "so it needs write-options in --steps too",
+                "save-checksum 把芯片检验和与选项一起保存，因此 --steps 中还需要 write-options"});
         record_->autoProcess = *steps;
     }
 }
@@ -182,11 +205,16 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
                                   : ParseNumber(invocation.offset, 0xFFFFFFFF);
     if (!offset)
         throw UsageError("--offset takes a byte position, decimal or 0x hex, not \"" +
-                         invocation.offset + "\"");
+                             invocation.offset + "\"",
+                         "--offset 应为字节位置（十进制或 0x 十六进制），不能是 \"" +
+                             invocation.offset + "\"");
     if (invocation.absolute && !invocation.offset.empty())
-        throw UsageError("--absolute places HEX data at their own addresses: leave out --offset");
+        throw UsageError(app::TextPair{
+            "--absolute places HEX data at their own addresses: leave out --offset",
+            "--absolute 将 HEX 数据放在其自身的地址上：请去掉 --offset"});
     if (invocation.absolute && !app::IsHexExtension(app::ExtensionOf(invocation.file)))
-        throw UsageError("--absolute applies to Intel HEX files (.hex, .ihx, .ihex)");
+        throw UsageError(app::TextPair{"--absolute applies to Intel HEX files (.hex, .ihx, .ihex)",
+                                       "--absolute 只适用于 Intel HEX 文件（.hex、.ihx、.ihex）"});
     const app::FillMode fill = ParseFill(invocation.fill);
     const app::LoadOutcome loaded = loadFile(invocation.file, tab, static_cast<std::uint32_t>(*offset),
                                              fill, invocation.absolute, report);

@@ -18,14 +18,28 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace scriba8::cli {
 
-// The command line cannot be carried out as written (exit status 2).
+// The command line cannot be carried out as written (exit status 2). Its
+// text comes in both languages; what() is the English one.
 class UsageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    UsageError(const std::string& english, std::string chinese)
+        : std::runtime_error(english), chinese_(std::move(chinese)) {}
+    explicit UsageError(const app::TextPair& text)
+        : UsageError(std::string(text.english), std::string(text.chinese)) {}
+    // A text made in the language of the run only.
+    static UsageError InLanguageOfRun(const std::string& text) { return UsageError(text, text); }
+
+    std::string text(app::Language language) const {
+        return language == app::Language::chinese && !chinese_.empty() ? chinese_ : what();
+    }
+
+private:
+    std::string chinese_;
 };
 
 // "00" or "ff" (no filling when empty); a UsageError otherwise.

@@ -38,17 +38,21 @@ const std::vector<StepName>& StepNames() {
     return names;
 }
 
-std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& error) {
+std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& error,
+                                        app::Language language) {
+    const bool english = language == app::Language::english;
     const std::string list = trimmedLower(text);
     if (list == "default") return static_cast<std::uint16_t>(S8_DEFAULT_AUTO_PROCESS);
     if (list == "none") return std::uint16_t{0};
     if (list.starts_with("0x")) {
         if (auto value = ParseNumber(list, 0xFF)) return static_cast<std::uint16_t>(*value);
-        error = "a step mask is 0x00 to 0xFF, not \"" + std::string(text) + "\"";
+        error = english ? "a step mask is 0x00 to 0xFF, not \"" + std::string(text) + "\""
+                        : "步骤掩码应为 0x00 到 0xFF，不能是 \"" + std::string(text) + "\"";
         return std::nullopt;
     }
     if (list.empty()) {
-        error = "the list is empty; name the steps (" + knownNames() + "), or none";
+        error = english ? "the list is empty; name the steps (" + knownNames() + "), or none"
+                        : "列表是空的；请列出步骤（" + knownNames() + "），或写 none";
         return std::nullopt;
     }
     std::uint16_t mask = 0;
@@ -59,7 +63,8 @@ std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& erro
         more = comma != std::string_view::npos;
         rest = more ? rest.substr(comma + 1) : std::string_view();
         if (name.empty()) {
-            error = "an empty step in \"" + std::string(text) + "\": leave out the extra comma";
+            error = english ? "an empty step in \"" + std::string(text) + "\": leave out the extra comma"
+                            : "\"" + std::string(text) + "\" 中有空的步骤：请去掉多余的逗号";
             return std::nullopt;
         }
         bool known = false;
@@ -70,7 +75,8 @@ std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& erro
             }
         }
         if (!known) {
-            error = "unknown step \"" + std::string(name) + "\"; the steps are " + knownNames();
+            error = english ? "unknown step \"" + std::string(name) + "\"; the steps are " + knownNames()
+                            : "未知的步骤 \"" + std::string(name) + "\"；可用的步骤有 " + knownNames();
             return std::nullopt;
         }
     }

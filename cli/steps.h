@@ -1,6 +1,8 @@
 // Auto-sequence steps by name: "--steps erase,program,verify".
 #pragma once
 
+#include "language.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,8 +22,9 @@ const std::vector<StepName>& StepNames();
 
 // A comma-separated list of step names, "default" (the 0x001F steps),
 // "none", or a mask such as 0x1F. Nothing for a list that cannot be read;
-// error then says why.
-std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& error);
+// error then says why, in the given language.
+std::optional<std::uint16_t> ParseSteps(std::string_view text, std::string& error,
+                                        app::Language language = app::Language::english);
 
 // The names of the steps in a mask, in running order.
 std::vector<std::string> StepList(std::uint16_t mask);

@@ -228,7 +228,7 @@ Report RunCommand(const Invocation& invocation, Session& session) {
     if (command.starts_with("offline")) return RunOffLineCommand(invocation, session);
     if (command == "parts") return RunPartsCommand(invocation, session);
     if (command == "info") return RunInfoCommand(invocation, session);
-    throw UsageError("unknown command \"" + command + "\"");
+    throw UsageError("unknown command \"" + command + "\"", "未知的命令 \"" + command + "\"");
 }
 
 } // namespace scriba8::cli

@@ -453,6 +453,18 @@ language)
     run unknown-zh-json 2 prgram --json --lang=zh
     json_check unknown-zh-json 'j["exitStatus"] == 2 and j["message"].startswith("未知的子命令")'
 
+    # The tool's own usage errors, in text and JSON.
+    run no-part-zh 2 program "$hex" --lang zh
+    expect_line no-part-zh '^scriba8: 请用 --part NAME 指定芯片（scriba8 parts 可列出所有型号）$' err
+    run no-part-zh-json 2 --lang zh --json program "$hex"
+    json_check no-part-zh-json 'j["message"] == "请用 --part NAME 指定芯片（scriba8 parts 可列出所有型号）"'
+    run bad-bit-zh 2 --lang zh --part $part write-options --bit LOCK=maybe
+    expect_line bad-bit-zh '^scriba8: LOCK 只能取 on 或 off（或 1 或 0），不能是 "maybe"$' err
+    run empty-step-zh 2 --lang zh --part $part auto "$hex" --steps erase,,verify
+    expect_line empty-step-zh '^scriba8: --steps: "erase,,verify" 中有空的步骤：请去掉多余的逗号$' err
+    run unknown-part-zh 2 --lang zh --part VS8G13 erase
+    expect_line unknown-part-zh '^scriba8: 未知的型号 "VS8G13"；您是指 VS8G132.* 吗？' err
+
     run help-zh 0 --lang zh --help
     expect_line help-zh '^用法: scriba8 \[选项\] 子命令$'
     expect_line help-zh '^选项:$'
@@ -489,7 +501,9 @@ PY
     expect_line part-en '^    LOCK            off         Lock Device$'
     run unknown-en 2 prgram
     expect_line unknown-en '^scriba8: unknown subcommand "prgram"; did you mean program\?$' err
-    for name in help-en part-en unknown-en; do
+    run no-part-en 2 --json program "$hex"
+    json_check no-part-en 'j["message"] == "name the chip with --part NAME (scriba8 parts lists every part)"'
+    for name in help-en part-en unknown-en no-part-en; do
         ! LC_ALL=C grep -qP '[\x80-\xff]' "$work/$name.out" "$work/$name.err" ||
             fail "$name: non-English text"
     done
