@@ -61,12 +61,16 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
     if (session.chip()->eepromSize != 0)
         report.data["eeprom"] = imageJson(invocation.eepromOutput, buffers.eeprom);
 
-    report.lines.push_back("Flash: " + std::to_string(buffers.flash.size()) + " bytes, checksum " +
-                           HexText(app::Checksum16(buffers.flash), 4) + ", chip checksum " +
-                           HexText(chipChecksum, 4) + " -> " + invocation.output);
+    const app::Language language = session.language();
+    const std::string colon = Say(language)({": ", "："});
+    report.lines.push_back("Flash" + colon +
+                           SizeAndChecksums(buffers.flash.size(), app::Checksum16(buffers.flash),
+                                            chipChecksum, language) +
+                           " -> " + invocation.output);
     if (!invocation.eepromOutput.empty())
-        report.lines.push_back("EEPROM: " + std::to_string(buffers.eeprom.size()) +
-                               " bytes, checksum " + HexText(app::Checksum16(buffers.eeprom), 4) +
+        report.lines.push_back("EEPROM" + colon +
+                               SizeAndChecksums(buffers.eeprom.size(), app::Checksum16(buffers.eeprom),
+                                                std::nullopt, language) +
                                " -> " + invocation.eepromOutput);
     const std::int32_t saved = session.saveImage(invocation.output, buffers.flash, report);
     if (saved == S8_PASS && !invocation.eepromOutput.empty())
@@ -95,11 +99,13 @@ constexpr std::size_t kMismatchesShown = 8;
 // the image, so the operator sees a stuck bit from a wrong file at a glance.
 void describeMismatch(Session& session, Report& report) {
     const std::span<const std::uint8_t> expected = session.buffers().flash;
+    const bool english = session.language() == app::Language::english;
     app::OperationLog quiet(session.language());
     app::DeviceRunner reader(session.api(), session.record(), quiet);
     const app::CommandOutcome read = reader.run(DeviceCommand::dumpTarget, session.buffers());
     if (read.result != S8_PASS || !read.dump) {
-        report.lines.push_back("The chip could not be read back to show where it differs.");
+        report.lines.push_back(english ? "The chip could not be read back to show where it differs."
+                                       : "无法回读芯片，不能显示不一致的位置。");
         return;
     }
     const std::vector<std::uint8_t>& chip = read.dump->flash;
@@ -112,14 +118,20 @@ void describeMismatch(Session& session, Report& report) {
         first.push_back({{"address", address}, {"expected", expected[address]}, {"read", got}});
     }
     report.data["mismatch"] = {{"count", count}, {"first", first}};
-    report.lines.push_back(std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
-                           (count > kMismatchesShown
-                                ? "; the first " + std::to_string(kMismatchesShown) + ":"
-                                : std::string(":")));
-    for (const Json& entry : first)
+    const std::string shown = std::to_string(kMismatchesShown);
+    if (english)
+        report.lines.push_back(std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
+                               (count > kMismatchesShown ? "; the first " + shown + ":" : std::string(":")));
+    else
+        report.lines.push_back(std::to_string(count) + " 个字节不一致" +
+                               (count > kMismatchesShown ? "；前 " + shown + " 个：" : std::string("：")));
+    for (const Json& entry : first) {
+        const std::string expectedByte = HexText(entry["expected"].get<std::uint32_t>(), 2);
+        const std::string readByte = HexText(entry["read"].get<std::uint32_t>(), 2);
         report.lines.push_back("  " + HexText(entry["address"].get<std::uint32_t>(), 8) +
-                               "  expected " + HexText(entry["expected"].get<std::uint32_t>(), 2) +
-                               ", read " + HexText(entry["read"].get<std::uint32_t>(), 2));
+                               (english ? "  expected " + expectedByte + ", read " + readByte
+                                        : "  应为 " + expectedByte + "，读出 " + readByte));
+    }
 }
 
 struct StepRun {
@@ -249,13 +261,17 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
         const SelectionTexts written =
             DescribeSelection(chip, session.record(), SelectionSource::toWrite);
         report.data["options"] = SelectionJson(written);
-        report.lines.push_back(std::string("Options written to ") + chip.partName + ":");
+        report.lines.push_back(session.language() == app::Language::english
+                                   ? std::string("Options written to ") + chip.partName + ":"
+                                   : std::string("已写入 ") + chip.partName + " 的选项：");
         AppendSelectionLines(written, report.lines);
     }
     if (outcome.readSelection) {
         const SelectionTexts read = describeRead(chip, *outcome.readSelection);
         report.data["options"] = SelectionJson(read);
-        report.lines.push_back(std::string("Options read from ") + chip.partName + ":");
+        report.lines.push_back(session.language() == app::Language::english
+                                   ? std::string("Options read from ") + chip.partName + ":"
+                                   : std::string("从 ") + chip.partName + " 读出的选项：");
         AppendSelectionLines(read, report.lines);
     }
     if (outcome.chipChecksum) report.data["chipChecksum"] = *outcome.chipChecksum;

@@ -5,6 +5,7 @@
 #include "exit_codes.h"
 #include "files/atomic_file.h"
 #include "help_format.h"
+#include "text_format.h"
 #include "interruption.h"
 #include "transfer_watch.h"
 #include "library_api.h"
@@ -31,15 +32,7 @@ using scriba8::cli::Invocation;
 // Every text of the command line is a pair; the language the user asked
 // for picks one. Known before the command line is built, since --help is
 // answered while parsing.
-class Texts {
-public:
-    explicit Texts(Language language) : language_(language) {}
-    std::string operator()(const TextPair& text) const { return std::string(text.in(language_)); }
-    Language language() const { return language_; }
-
-private:
-    Language language_;
-};
+using scriba8::cli::Say;
 
 constexpr TextPair kGlobalNote{
     "Global options (--part, --lang, --json, --yes, --no, --programmer) may stand before or after "
@@ -47,7 +40,7 @@ constexpr TextPair kGlobalNote{
     "全局选项（--part、--lang、--json、--yes、--no、--programmer）可写在子命令之前或之后："
     "见 scriba8 --help。"};
 
-std::string mainFooter(const Texts& say) {
+std::string mainFooter(const Say& say) {
     return say({"Files: Intel HEX (.hex, .ihx, .ihex), binary (anything else) or projects (.vlx), "
                 "which also name the part.\n",
                 "文件：Intel HEX（.hex、.ihx、.ihex）、二进制文件（其他扩展名）或项目文件（.vlx，"
@@ -67,7 +60,7 @@ std::string mainFooter(const Texts& say) {
            "  scriba8 --part VS8G132 auto firmware.hex --steps erase,program,verify --json\n";
 }
 
-void addGlobalOptions(CLI::App& app, Invocation& invocation, const Texts& say) {
+void addGlobalOptions(CLI::App& app, Invocation& invocation, const Say& say) {
     app.add_option("--part", invocation.part,
                    say({"The chip, named exactly as scriba8 parts lists it",
                         "芯片型号，名称与 scriba8 parts 列出的一致"}))
@@ -112,7 +105,7 @@ void addGlobalOptions(CLI::App& app, Invocation& invocation, const Texts& say) {
 }
 
 CLI::App* addGroup(CLI::App& parent, const std::string& name, const std::string& description,
-                   const Texts& say) {
+                   const Say& say) {
     CLI::App* command = parent.add_subcommand(name, description);
     command->footer(say(kGlobalNote));
     const auto* format = dynamic_cast<const scriba8::cli::HelpFormatter*>(parent.get_formatter().get());
@@ -121,14 +114,14 @@ CLI::App* addGroup(CLI::App& parent, const std::string& name, const std::string&
 }
 
 CLI::App* addCommand(CLI::App& parent, Invocation& invocation, const std::string& name,
-                     const std::string& fullName, const std::string& description, const Texts& say) {
+                     const std::string& fullName, const std::string& description, const Say& say) {
     CLI::App* command = addGroup(parent, name, description, say);
     command->callback([&invocation, fullName] { invocation.command = fullName; });
     return command;
 }
 
 void addFile(CLI::App* command, Invocation& invocation, bool required, const std::string& what,
-             const Texts& say) {
+             const Say& say) {
     auto* file = command->add_option("FILE", invocation.file, what)->type_name("");
     if (required) file->required();
     command->add_option("--offset", invocation.offset,
@@ -146,7 +139,7 @@ void addFile(CLI::App* command, Invocation& invocation, bool required, const std
                            "而不是从 --offset 开始"}));
 }
 
-void addSettings(CLI::App* command, Invocation& invocation, const Texts& say) {
+void addSettings(CLI::App* command, Invocation& invocation, const Say& say) {
     command->add_option("--option", invocation.options,
                         say({"A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
                              "(scriba8 parts NAME lists them); the chip's default otherwise",
@@ -161,7 +154,7 @@ void addSettings(CLI::App* command, Invocation& invocation, const Texts& say) {
         ->allow_extra_args(false);
 }
 
-void addSteps(CLI::App* command, Invocation& invocation, const Texts& say) {
+void addSteps(CLI::App* command, Invocation& invocation, const Say& say) {
     command->add_option("--steps", invocation.steps,
                         say({"Auto steps, comma-separated: whole-chip-erase, erase, blank-check, "
                              "program, eeprom-program, verify, write-options, save-checksum; or "
@@ -172,14 +165,14 @@ void addSteps(CLI::App* command, Invocation& invocation, const Texts& say) {
         ->type_name("LIST");
 }
 
-void addEepromFile(CLI::App* command, Invocation& invocation, const Texts& say) {
+void addEepromFile(CLI::App* command, Invocation& invocation, const Say& say) {
     command->add_option("--eeprom-file", invocation.eepromFile,
                         say({"A file for the EEPROM buffer (chips with EEPROM)",
                              "装入 EEPROM 缓冲区的文件（适用于带 EEPROM 的芯片）"}))
         ->type_name("FILE");
 }
 
-void buildCommandLine(CLI::App& app, Invocation& invocation, const Texts& say) {
+void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
     app.require_subcommand(1);
     app.fallthrough();
     app.footer(mainFooter(say));
@@ -414,7 +407,7 @@ int main(int argc, char** argv) {
     using namespace scriba8::cli;
     Invocation invocation;
     const Language language = languageOf(argc, argv);
-    const Texts say(language);
+    const Say say(language);
     CLI::App app{say({"scriba8: drive the Scriba8 T3Plus programmer for 8051-family microcontrollers",
                       "scriba8：驱动 Scriba8 T3Plus 编程器，为 8051 系列单片机编程"}),
                  "scriba8"};
@@ -467,16 +460,18 @@ int main(int argc, char** argv) {
             report.setUsageError(e.text(language));
         } catch (const std::exception& e) {
             report.setResult(S8_FAIL, settings.language, invocation.command);
-            report.message = std::string("internal error: ") + e.what();
+            report.message = say({"internal error: ", "内部错误："}) + e.what();
         }
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     if (StopRequested()) {
-        report.message = "interrupted: stopped after the step in progress; the steps after it "
-                         "did not run";
+        report.message = say({"interrupted: stopped after the step in progress; the steps after it "
+                              "did not run",
+                              "已中断：在当前步骤完成后停止，其后的步骤没有执行"});
         report.exitStatus = kExitInterrupted;
-        report.advice = report.message + ". Repeat the command to carry out the whole job.";
+        report.advice = report.message + say({". Repeat the command to carry out the whole job.",
+                                              "。请重复此命令以完成全部工作。"});
     }
     PumpTransfers();
     if (invocation.quiet) report.lines.clear();

@@ -133,33 +133,43 @@ Report read(Session& session, const std::string& command) {
     for (const std::string& step : StepList(info.autoProcess)) steps.push_back(step);
     data["steps"] = std::move(steps);
 
+    const app::Language language = session.language();
+    const Say say(language);
     std::vector<std::string>& lines = report.lines;
-    lines.push_back("Off-line project in the programmer");
-    lines.push_back("  Part            " + std::string(chip != nullptr ? chip->partName : "unknown"));
-    lines.push_back("  Flash           start " + HexText(info.flashStart, 8) + ", " +
-                    std::to_string(info.flashLength) + " bytes, checksum " + HexText(info.flashChecksum, 4));
-    lines.push_back("  EEPROM          " + std::to_string(info.eepromLength) + " bytes, checksum " +
-                    HexText(info.eepromChecksum, 4));
-    lines.push_back("  Counter         " + std::to_string(info.currentCounter) + " of " +
-                    (info.maxCounter == 0 ? std::string("unlimited")
-                                          : std::to_string(info.maxCounter)));
+    lines.push_back(say({"Off-line project in the programmer", "编程器中的脱机项目"}));
+    lines.push_back(FieldLine(say({"Part", "型号"}),
+                              chip != nullptr ? std::string(chip->partName) : say({"unknown", "未知"})));
+    lines.push_back(FieldLine("Flash", say({"start ", "起始 "}) + HexText(info.flashStart, 8) +
+                                           say({", ", "，"}) +
+                                           SizeAndChecksums(info.flashLength, info.flashChecksum,
+                                                            std::nullopt, language)));
+    lines.push_back(FieldLine("EEPROM", SizeAndChecksums(info.eepromLength, info.eepromChecksum,
+                                                         std::nullopt, language)));
+    lines.push_back(FieldLine(say({"Counter", "计数"}),
+                              std::to_string(info.currentCounter) + say({" of ", " / "}) +
+                                  (info.maxCounter == 0 ? say({"unlimited", "不限"})
+                                                        : std::to_string(info.maxCounter))));
     if ((info.serialFlags & 1) != 0) {
-        lines.push_back("  Serial number   \"" + fromLegacyText(FieldText(info.serialString, S8_SERIAL_STRING_SIZE)) +
-                        "\" " + HexText(info.serialNumber, 8) + (autoIncrement ? ", incrementing" : "") +
-                        ", at " + HexText(info.serialAddress, 8) + ", now " + HexText(currentNumber, 8));
+        lines.push_back(FieldLine(
+            say({"Serial number", "序列号"}),
+            "\"" + fromLegacyText(FieldText(info.serialString, S8_SERIAL_STRING_SIZE)) + "\" " +
+                HexText(info.serialNumber, 8) +
+                (autoIncrement ? say({", incrementing", "，自动递增"}) : std::string()) +
+                say({", at ", "，地址 "}) + HexText(info.serialAddress, 8) + say({", now ", "，当前 "}) +
+                HexText(currentNumber, 8)));
     } else {
-        lines.push_back("  Serial number   off");
+        lines.push_back(FieldLine(say({"Serial number", "序列号"}), say({"off", "关闭"})));
     }
-    lines.push_back("  Trim frequency  " + (trim ? frequencyText : std::string("off")));
+    lines.push_back(FieldLine(say({"Trim frequency", "频率校准"}), trim ? frequencyText : say({"off", "关闭"})));
     std::string stepText;
     for (const std::string& step : StepList(info.autoProcess))
         stepText += (stepText.empty() ? "" : ",") + step;
-    lines.push_back("  Auto steps      " + (stepText.empty() ? std::string("none") : stepText));
+    lines.push_back(FieldLine(say({"Auto steps", "自动步骤"}), stepText.empty() ? say({"none", "无"}) : stepText));
     if (chip != nullptr) {
         // The frequency is shown above; the option bytes do not hold it.
         const SelectionTexts options = DescribeSelection(*chip, info, SelectionSource::decoded);
         data["options"] = SelectionJson(options);
-        lines.push_back("  Options:");
+        lines.push_back(say({"  Options:", "  选项："}));
         AppendSelectionLines(options, lines, "    ");
     }
     report.data = std::move(data);

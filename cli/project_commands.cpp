@@ -77,32 +77,36 @@ void describeProject(Session& session, Report& report) {
                                    std::to_string(record.toolVersion & 0xFF);
     report.data["project"] = std::move(project);
 
+    const app::Language language = session.language();
+    const Say say(language);
     std::vector<std::string>& lines = report.lines;
-    lines.push_back("Project " + std::string(record.projectFile));
-    lines.push_back("  Part            " + std::string(chip.partName));
-    lines.push_back("  Code file       " + std::string(record.codeFileName));
-    lines.push_back("  Flash           " + std::to_string(buffers.flash.size()) +
-                    " bytes, checksum " + HexText(app::Checksum16(buffers.flash), 4) +
-                    ", chip checksum " + HexText(chipChecksum, 4));
+    lines.push_back(say({"Project ", "项目 "}) + record.projectFile);
+    lines.push_back(FieldLine(say({"Part", "型号"}), chip.partName));
+    lines.push_back(FieldLine(say({"Code file", "代码文件"}), record.codeFileName));
+    lines.push_back(FieldLine("Flash", SizeAndChecksums(buffers.flash.size(), app::Checksum16(buffers.flash),
+                                                        chipChecksum, language)));
     if (chip.eepromSize != 0)
-        lines.push_back("  EEPROM          " + std::to_string(buffers.eeprom.size()) +
-                        " bytes, checksum " + HexText(app::Checksum16(buffers.eeprom), 4));
+        lines.push_back(FieldLine("EEPROM", SizeAndChecksums(buffers.eeprom.size(),
+                                                             app::Checksum16(buffers.eeprom),
+                                                             std::nullopt, language)));
     std::string stepText;
     for (const std::string& step : StepList(record.autoProcess))
         stepText += (stepText.empty() ? "" : ",") + step;
-    lines.push_back("  Auto steps      " + (stepText.empty() ? std::string("none") : stepText));
-    lines.push_back("  ISP code        " + (record.ispCodeSource == 1
-                                                 ? std::string(record.ispCodeFile)
-                                                 : std::string("built-in")));
+    lines.push_back(FieldLine(say({"Auto steps", "自动步骤"}), stepText.empty() ? say({"none", "无"}) : stepText));
+    lines.push_back(FieldLine(say({"ISP code", "ISP代码"}), record.ispCodeSource == 1
+                                                            ? std::string(record.ispCodeFile)
+                                                            : say({"built-in", "内置"})));
     if (chip.customerStringSupported == 1)
-        lines.push_back("  Customer string " +
-                        fromLegacyText(FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE)));
-    lines.push_back("  Saved           " + std::string(saved) + " by version " +
-                    std::to_string(record.toolVersion >> 8) + "." +
-                    std::to_string(record.toolVersion & 0xFF));
-    lines.push_back("  Project id      " + HexText(record.projectId, 8) + ", tag " +
-                    HexText(record.projectTag, 4));
-    lines.push_back("  Options:");
+        lines.push_back(FieldLine(say({"Customer string", "客户字符串"}),
+                                  fromLegacyText(FieldText(record.customerString, S8_CUSTOMER_STRING_SIZE))));
+    lines.push_back(FieldLine(say({"Saved", "保存时间"}),
+                              std::string(saved) + say({" by version ", "，版本 "}) +
+                                  std::to_string(record.toolVersion >> 8) + "." +
+                                  std::to_string(record.toolVersion & 0xFF)));
+    lines.push_back(FieldLine(say({"Project id", "项目ID"}), HexText(record.projectId, 8) +
+                                                                 say({", tag ", "，标记 "}) +
+                                                                 HexText(record.projectTag, 4)));
+    lines.push_back(say({"  Options:", "  选项："}));
     AppendSelectionLines(options, lines, "    ");
 }
 
@@ -206,16 +210,17 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     flash["checksum"] = inserted.summary.bufferChecksum;
     flash["chipChecksum"] = inserted.summary.chipChecksum;
     report.data["flash"] = std::move(flash);
-    report.lines.push_back("ISP area " + SizeText(SelectedIspSize(chip, session.record())) +
-                           "; options to write with this image:");
+    const Say say(session.language());
+    report.lines.push_back(say({"ISP area ", "ISP区 "}) + SizeText(SelectedIspSize(chip, session.record())) +
+                           say({"; options to write with this image:", "；与此映像一起写入的选项："}));
     AppendSelectionLines(options, report.lines);
     std::string settings;
     for (const ItemText& item : options.items)
         if (item.name == "ISP_SIZE") settings += " --option ISP_SIZE=" + item.value;
     for (const BitState& bit : options.bits)
         if (bit.name == "HWBS" && bit.active) settings += " --bit HWBS=on";
-    report.lines.push_back("Write them with: scriba8 --part " + std::string(chip.partName) +
-                           " write-options" + settings);
+    report.lines.push_back(say({"Write them with: ", "写入命令："}) + "scriba8 --part " +
+                           std::string(chip.partName) + " write-options" + settings);
 
     session.saveImage(invocation.output, session.buffers().flash, report);
     return report;

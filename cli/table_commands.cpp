@@ -205,13 +205,17 @@ Report RunInfoCommand(const Invocation& invocation, Session& session) {
     programmer["result"] = probe.result;
     report.data["programmer"] = std::move(programmer);
 
-    report.lines.push_back("Scriba8 T3Plus library v" + versionText + " (edition " +
-                           std::to_string(edition) + "), " + std::to_string(session.chips().size()) +
-                           " parts");
-    std::string state = found ? "found" : "not found";
+    const Say say(session.language());
+    report.lines.push_back(say({"Scriba8 T3Plus library v", "Scriba8 T3Plus 库 v"}) + versionText +
+                           say({" (edition ", "（版本类型 "}) + std::to_string(edition) +
+                           say({"), ", "），"}) + std::to_string(session.chips().size()) +
+                           say({" parts", " 个型号"}));
+    std::string state = found ? say({"found", "已找到"}) : say({"not found", "未找到"});
     if (probe.result == S8_UPDATE_DECLINED || probe.result == S8_UPDATE_FAILED)
-        state += ", its firmware needs an update";
-    report.lines.push_back(std::string("Programmer (") + (isVirtual ? "virtual" : "USB") + "): " + state);
+        state += say({", its firmware needs an update", "，其固件需要更新"});
+    report.lines.push_back(say({"Programmer (", "编程器（"}) +
+                           (isVirtual ? say({"virtual", "虚拟"}) : std::string("USB")) +
+                           say({"): ", "）："}) + state);
     if (!found || probe.result == S8_UPDATE_DECLINED || probe.result == S8_UPDATE_FAILED) {
         report.setResult(probe.result, session.language(), invocation.command);
     } else {

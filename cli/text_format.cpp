@@ -131,6 +131,19 @@ std::vector<std::string> WrappedLines(std::string_view text, std::size_t width) 
     return lines;
 }
 
+std::string FieldLine(const std::string& label, const std::string& value) {
+    return "  " + Padded(label, 16) + value;
+}
+
+std::string SizeAndChecksums(std::size_t size, std::uint16_t checksum,
+                             std::optional<std::uint16_t> chipChecksum, app::Language language) {
+    const Say say(language);
+    std::string text = std::to_string(size) + say({" bytes, checksum ", " 字节，检验和 "}) +
+                       HexText(checksum, 4);
+    if (chipChecksum) text += say({", chip checksum ", "，芯片检验和 "}) + HexText(*chipChecksum, 4);
+    return text;
+}
+
 std::string RangeText(const ByteRange& range) {
     if (range.first == range.last) return HexText(range.first, 8);
     return HexText(range.first, 8) + "-" + HexText(range.last, 8);

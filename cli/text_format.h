@@ -1,6 +1,8 @@
 // Small formatting helpers of the text output.
 #pragma once
 
+#include "language.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,6 +30,26 @@ std::string Padded(std::string text, std::size_t width);
 // The text broken into lines of at most width columns, at blanks or
 // between Chinese characters; a word longer than a line stays whole.
 std::vector<std::string> WrappedLines(std::string_view text, std::size_t width);
+
+// One text of each pair, in the language of the run: say({"Part", "型号"}).
+class Say {
+public:
+    explicit Say(app::Language language) : language_(language) {}
+    std::string operator()(const app::TextPair& text) const { return std::string(text.in(language_)); }
+    app::Language language() const { return language_; }
+
+private:
+    app::Language language_;
+};
+
+// "  Part            VS8G132": one field of a description, the label in a
+// column of its own.
+std::string FieldLine(const std::string& label, const std::string& value);
+
+// "32768 bytes, checksum 0x1234, chip checksum 0x5678"; without the chip
+// checksum when there is none.
+std::string SizeAndChecksums(std::size_t size, std::uint16_t checksum,
+                             std::optional<std::uint16_t> chipChecksum, app::Language language);
 
 struct ByteRange {
     std::uint32_t first;

@@ -493,6 +493,18 @@ PY
     run list-zh 0 --lang zh parts VS8G13
     expect_line list-zh '^行号  型号        系列         Flash  EEPROM  选项$'
 
+    # What the commands print: result lines in Chinese, the label column
+    # still lined up.
+    run program-zh 0 --lang zh --part $part program "$hex"
+    printf '\x02\x00\x31' >"$work/other.bin"
+    run verify-zh 1 --lang zh --part $part verify "$work/other.bin"
+    expect_line verify-zh '^1 个字节不一致：$'
+    expect_line verify-zh '^  0x00000002  应为 0x31，读出 0x'
+    run save-zh 0 --part $part project save "$hex" -o "$work/zh.vlx"
+    run show-zh 0 --lang zh project show "$work/zh.vlx"
+    expect_line show-zh '^  型号            VS8G132$'
+    expect_line show-zh '^  Flash           [0-9]+ 字节，检验和 0x[0-9A-F]{4}，芯片检验和 0x[0-9A-F]{4}$'
+
     # English: as the man page and scripts know it, without a Chinese byte.
     run help-en 0 --help
     expect_line help-en '^Usage: scriba8 \[OPTIONS\] SUBCOMMAND$'
