@@ -62,13 +62,16 @@ struct Piece {
 };
 
 // Blanks, words and single Chinese characters, with punctuation kept
-// beside the character it belongs to.
+// beside the character it belongs to. A quoted example such as
+// "BOD1 level=Detect 4.2V" is typed as one argument: it stays one word.
 std::vector<Piece> piecesOf(std::string_view text) {
     std::vector<Piece> pieces;
+    bool quoted = false;
     for (std::size_t at = 0; at < text.size();) {
         const Character c = characterAt(text, at);
         at += c.bytes.size();
-        const bool blank = c.code == ' ';
+        const bool blank = c.code == ' ' && !quoted;
+        if (c.code == '"') quoted = !quoted;
         const bool wide = isWide(c.code);
         bool joins = false;
         if (!pieces.empty() && pieces.back().blank == blank) {

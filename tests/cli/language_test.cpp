@@ -51,8 +51,10 @@ TEST(TerminalText, ChineseTakesTwoColumnsAndWrapsBetweenCharactersNotInsideWords
     };
     EXPECT_EQ(withoutBlanks(joined), withoutBlanks(text));
     EXPECT_EQ(lines.back(), "whole-chip-erase");
-    // A word longer than the line stays whole.
+    // A word longer than the line stays whole, and so does a quoted example.
     EXPECT_EQ(WrappedLines("whole-chip-erase", 5), std::vector<std::string>{"whole-chip-erase"});
+    EXPECT_EQ(WrappedLines("例如 \"BOD1 level=Detect 4.2V\"（可列出）", 20),
+              (std::vector<std::string>{"例如", "\"BOD1 level=Detect 4.2V\"", "（可列出）"}));
 }
 
 // A command line shaped like scriba8's, for the errors CLI11 reports.
