@@ -1,5 +1,7 @@
 #include "option_values.h"
 
+#include "option_lists.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -39,44 +41,10 @@ std::string_view trimmed(std::string_view text) {
 
 bool used(const char* name) { return name != nullptr && std::strcmp(name, "NA") != 0; }
 
-std::vector<std::string> split(std::string_view text) {
-    std::vector<std::string> pieces;
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        const std::string_view piece = text.substr(0, comma);
-        if (!piece.empty()) pieces.emplace_back(piece);
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
-    }
-    return pieces;
-}
-
 std::string joined(const std::vector<std::string>& texts) {
     std::string out;
     for (const std::string& text : texts) out += (out.empty() ? "" : ", ") + text;
     return out;
-}
-
-// The sizes of the "size|code" pairs of an ISP_SIZE item, in order.
-std::vector<std::uint32_t> ispSizes(const OptionItem& item) {
-    std::vector<std::uint32_t> sizes;
-    for (const std::string& pair : split(item.choices != nullptr ? item.choices : "")) {
-        std::uint32_t size = 0;
-        const std::size_t bar = pair.find('|');
-        std::from_chars(pair.data(), pair.data() + std::min(bar, pair.size()), size);
-        sizes.push_back(size);
-    }
-    return sizes;
-}
-
-enum class Kind { isp, iap, trim, labels };
-
-Kind kindOf(const OptionItem& item) {
-    const std::string_view name = item.name;
-    if (name == "ISP_SIZE") return Kind::isp;
-    if (name == "IAP_SIZE") return Kind::iap;
-    if (name == "Trim_Frequency") return Kind::trim;
-    return Kind::labels;
 }
 
 // On a 64 KB chip without ISP area the value to write counts one page less
@@ -128,7 +96,7 @@ std::optional<std::string> setIap(const BodyInfo& chip, ContextRecord& record, i
 std::optional<std::string> setLabel(const BodyInfo& chip, ContextRecord& record, int slot,
                                     std::string_view value, app::Language language) {
     const OptionItem& item = chip.items[slot];
-    const std::vector<std::string> labels = split(item.choices != nullptr ? item.choices : "");
+    const std::vector<std::string> labels = app::SplitChoices(item.choices);
     const std::string wanted = normalized(value);
     std::optional<std::size_t> found;
     for (std::size_t i = 0; i < labels.size() && !found; ++i)
@@ -240,8 +208,8 @@ std::optional<bool> ParseSwitch(std::string_view text) {
 
 std::uint32_t SelectedIspSize(const BodyInfo& chip, const ContextRecord& record) {
     for (int k = 0; k < S8_ITEM_COUNT; ++k) {
-        if (!used(chip.items[k].name) || kindOf(chip.items[k]) != Kind::isp) continue;
-        const std::vector<std::uint32_t> sizes = ispSizes(chip.items[k]);
+        if (app::KindOf(chip.items[k]) != app::ItemKind::ispSize) continue;
+        const std::vector<std::uint32_t> sizes = app::IspPairSizes(chip.items[k]);
         const std::int32_t value = record.itemValue[k];
         return value >= 0 && static_cast<std::size_t>(value) < sizes.size() ? sizes[value] : 0;
     }
@@ -263,9 +231,9 @@ std::optional<std::string> SetItem(const BodyInfo& chip, ContextRecord& record,
                              "\"；它的选项有 " + usedItemNames(chip);
 
     const OptionItem& item = chip.items[*slot];
-    switch (kindOf(item)) {
-    case Kind::isp: {
-        const std::vector<std::uint32_t> sizes = ispSizes(item);
+    switch (app::KindOf(item)) {
+    case app::ItemKind::ispSize: {
+        const std::vector<std::uint32_t> sizes = app::IspPairSizes(item);
         const std::optional<std::uint32_t> bytes = ParseSize(parts->value);
         const auto match = bytes ? std::find(sizes.begin(), sizes.end(), *bytes) : sizes.end();
         if (match == sizes.end()) {
@@ -279,9 +247,10 @@ std::optional<std::string> SetItem(const BodyInfo& chip, ContextRecord& record,
         record.itemValue[*slot] = static_cast<std::int32_t>(match - sizes.begin());
         return std::nullopt;
     }
-    case Kind::iap: return setIap(chip, record, *slot, parts->value, language);
-    case Kind::trim:
-    case Kind::labels: return setLabel(chip, record, *slot, parts->value, language);
+    case app::ItemKind::iapSize: return setIap(chip, record, *slot, parts->value, language);
+    case app::ItemKind::trimFrequency:
+    case app::ItemKind::unused:
+    case app::ItemKind::labels: return setLabel(chip, record, *slot, parts->value, language);
     }
     return std::nullopt;
 }
@@ -317,7 +286,7 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
     auto isIsp = [&](const std::string& setting) {
         const std::optional<SplitSetting> parts = splitSetting(setting);
         const std::optional<int> slot = parts ? itemSlot(chip, parts->name) : std::nullopt;
-        return slot && kindOf(chip.items[*slot]) == Kind::isp;
+        return slot && app::KindOf(chip.items[*slot]) == app::ItemKind::ispSize;
     };
     std::vector<std::string> ordered(items.begin(), items.end());
     std::stable_partition(ordered.begin(), ordered.end(), isIsp);
@@ -349,7 +318,7 @@ std::optional<std::string> ApplySettings(const BodyInfo& chip, ContextRecord& re
     }
 
     for (int k = 0; k < S8_ITEM_COUNT; ++k) {
-        if (!used(chip.items[k].name) || kindOf(chip.items[k]) != Kind::iap) continue;
+        if (app::KindOf(chip.items[k]) != app::ItemKind::iapSize) continue;
         const std::uint32_t bytes =
             iapBytes(chip, record, record.itemValue[k], SelectionSource::toWrite);
         if (bytes > iapRoom(chip, record))
@@ -367,15 +336,16 @@ std::vector<std::string> ItemChoiceTexts(const BodyInfo& chip, int slot,
                                          const ContextRecord& record, app::Language language) {
     const OptionItem& item = chip.items[slot];
     if (!used(item.name)) return {};
-    switch (kindOf(item)) {
-    case Kind::isp: {
+    switch (app::KindOf(item)) {
+    case app::ItemKind::ispSize: {
         std::vector<std::string> texts;
-        for (std::uint32_t size : ispSizes(item)) texts.push_back(SizeText(size));
+        for (std::uint32_t size : app::IspPairSizes(item)) texts.push_back(SizeText(size));
         return texts;
     }
-    case Kind::iap: return {iapChoices(chip, record, language)};
-    case Kind::trim:
-    case Kind::labels: return split(item.choices != nullptr ? item.choices : "");
+    case app::ItemKind::iapSize: return {iapChoices(chip, record, language)};
+    case app::ItemKind::trimFrequency:
+    case app::ItemKind::unused:
+    case app::ItemKind::labels: return app::SplitChoices(item.choices);
     }
     return {};
 }
@@ -388,22 +358,24 @@ SelectionTexts DescribeSelection(const BodyInfo& chip, const ContextRecord& reco
         if (!used(item.name)) continue;
         const std::int32_t value = record.itemValue[k];
         std::string text;
-        switch (kindOf(item)) {
-        case Kind::isp: {
-            const std::vector<std::uint32_t> sizes = ispSizes(item);
+        switch (app::KindOf(item)) {
+        case app::ItemKind::ispSize: {
+            const std::vector<std::uint32_t> sizes = app::IspPairSizes(item);
             if (value >= 0 && static_cast<std::size_t>(value) < sizes.size())
                 text = SizeText(sizes[value]);
             break;
         }
-        case Kind::iap: text = SizeText(iapBytes(chip, record, value, source)); break;
-        case Kind::trim:
-        case Kind::labels: {
+        case app::ItemKind::iapSize: text = SizeText(iapBytes(chip, record, value, source)); break;
+        case app::ItemKind::trimFrequency:
+        case app::ItemKind::unused:
+        case app::ItemKind::labels: {
             // The oscillator frequency is not kept in the option bytes.
-            if (kindOf(item) == Kind::trim && source == SelectionSource::decoded) {
+            if (app::KindOf(item) == app::ItemKind::trimFrequency &&
+                source == SelectionSource::decoded) {
                 text = "Not support read";
                 break;
             }
-            const std::vector<std::string> labels = split(item.choices != nullptr ? item.choices : "");
+            const std::vector<std::string> labels = app::SplitChoices(item.choices);
             if (value >= 0 && static_cast<std::size_t>(value) < labels.size()) text = labels[value];
             break;
         }
