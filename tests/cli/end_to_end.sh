@@ -17,47 +17,14 @@ part=VS8G132
 hex="$examples/blinky.hex"
 failures=0
 
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/script_checks.sh"
 
 # run NAME EXPECTED_STATUS ARGS... : output in $work/NAME.out and .err
 run() {
     local name=$1 expected=$2
     shift 2
     timeout 60 "$scriba8" "$@" >"$work/$name.out" 2>"$work/$name.err" </dev/null
-    local status=$?
-    if grep -q 'Sanitizer' "$work/$name.err"; then
-        fail "$name: sanitizer report"
-        sed 's/^/    /' "$work/$name.err" >&2
-    fi
-    if [[ $status -ne $expected ]]; then
-        fail "$name: exit status $status, expected $expected ($*)"
-        sed 's/^/    /' "$work/$name.out" "$work/$name.err" >&2
-    fi
-}
-
-expect_line() { # NAME REGEX [out|err]
-    local file="$work/$1.${3:-out}"
-    grep -Eq -- "$2" "$file" || fail "$1: no line matching /$2/ in $file"
-}
-
-refuse_line() { # NAME REGEX
-    ! grep -Eq -- "$2" "$work/$1.out" || fail "$1: unexpected line matching /$2/"
-}
-
-# json_check NAME PYTHON-EXPRESSION: true for the JSON object on stdout (j)
-json_check() {
-    python3 - "$work/$1.out" "$2" <<'PY' || fail "$1: JSON check failed: $2"
-import json, sys
-with open(sys.argv[1]) as f:
-    text = f.read()
-lines = [line for line in text.splitlines() if line.strip()]
-assert len(lines) == 1, f"expected one JSON line, got {len(lines)}"
-j = json.loads(lines[0])
-assert eval("(" + sys.argv[2] + ")"), json.dumps(j, ensure_ascii=False)
-PY
+    check_status "$name" $? "$expected" 'Sanitizer' "$@"
 }
 
 case "$scenario" in

@@ -16,10 +16,7 @@ export SCRIBA8_HIDAPI_STANDIN_STATE="$work"
 part=VS8G132
 failures=0
 
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/../cli/script_checks.sh"
 
 # run NAME BUS EXPECTED_STATUS ARGS... : output in $work/NAME.out and .err;
 # $programmer, when set, is the --programmer value (else usb)
@@ -28,25 +25,7 @@ run() {
     shift 3
     SCRIBA8_HIDAPI_STANDIN="$bus" timeout 60 "$scriba8" --programmer "${programmer:-usb}" "$@" \
         >"$work/$name.out" 2>"$work/$name.err" </dev/null
-    local status=$?
-    if grep -q 'Sanitizer\|stand-in' "$work/$name.err"; then
-        fail "$name: unexpected report"
-        sed 's/^/    /' "$work/$name.err" >&2
-    fi
-    if [[ $status -ne $expected ]]; then
-        fail "$name: exit status $status, expected $expected ($*)"
-        sed 's/^/    /' "$work/$name.out" "$work/$name.err" >&2
-    fi
-}
-
-expect_line() { # NAME REGEX [out|err]
-    local file="$work/$1.${3:-out}"
-    grep -Eq -- "$2" "$file" || fail "$1: no line matching /$2/ in $file"
-}
-
-refuse_line() { # NAME REGEX [out|err]
-    local file="$work/$1.${3:-out}"
-    ! grep -Eq -- "$2" "$file" || fail "$1: unexpected line matching /$2/ in $file"
+    check_status "$name" $? "$expected" 'Sanitizer\|stand-in' "$@"
 }
 
 run info "P1; B2 boot" 0 info
@@ -79,15 +58,6 @@ expect_line update 'Unmatched FW version, Do you want to update \?' err
 expect_line update '^000 - Check ID =>Pass'
 run after-update "OLD1 faults=fw-main=0x00140001" 0 --no --part $part check-id
 refuse_line after-update 'Unmatched FW version' err
-
-# json_check NAME PYTHON-EXPRESSION: true for the JSON object on stdout (j)
-json_check() {
-    python3 - "$work/$1.out" "$2" <<'PY' || fail "$1: JSON check failed: $2"
-import json, sys
-j = json.loads(open(sys.argv[1]).read())
-assert eval("(" + sys.argv[2] + ")"), json.dumps(j)
-PY
-}
 
 # hold FILE: another process holds the lock on FILE until release_hold
 hold() {
