@@ -472,6 +472,9 @@ PY
     expect_line show-zh '^  型号            VS8G132$'
     expect_line show-zh '^  Flash           [0-9]+ 字节，检验和 0x[0-9A-F]{4}，芯片检验和 0x[0-9A-F]{4}$'
 
+    run programmers-zh 0 --lang zh programmers
+    expect_line programmers-zh '序列号 +virtual +正常 +固件 0x[0-9A-F]{8} / 辅助 0x[0-9A-F]{4}（支持 8051）  \[已选用\]$'
+
     # English: as the man page and scripts know it, without a Chinese byte.
     run help-en 0 --help
     expect_line help-en '^Usage: scriba8 \[OPTIONS\] SUBCOMMAND$'
