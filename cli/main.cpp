@@ -357,10 +357,13 @@ void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
 
 // Output that never arrived (a full disk, a closed pipe) is a failure even
 // when the command itself went well.
-int StandardOutputFailed(int status) {
+int StandardOutputFailed(int status, const Say& say) {
     const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
     if (!failed) return status;
-    std::fprintf(stderr, "scriba8: cannot write to standard output: %s\n", std::strerror(errno));
+    const int error = errno;
+    std::fprintf(stderr, "scriba8: %s%s\n",
+                 say({"cannot write to standard output: ", "无法写入标准输出："}).c_str(),
+                 std::strerror(error));
     return status != scriba8::cli::kExitOk ? status : scriba8::cli::kExitFile;
 }
 
@@ -479,5 +482,5 @@ int main(int argc, char** argv) {
     // standard error like the log.
     PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()),
                 dataOnStdout && !invocation.json ? stderr : stdout, stderr);
-    return StandardOutputFailed(report.exitStatus);
+    return StandardOutputFailed(report.exitStatus, say);
 }
