@@ -18,9 +18,12 @@ QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual \
 QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual SCRIBA8_VIRTUAL_FAULTS= SCRIBA8_VIRTUAL_PACE= \
     "$build/tests/appcommands/auto_sequence_screenshot" docs/images examples/blinky.hex "$part"
 
-# The request form's preview and the off-line dialogs, in both languages.
-cmake --build "$build" --target request_form_test offline_dialogs_test -j "${JOBS:-2}"
-for test in request_form_test offline_dialogs_test; do
+# The request form's preview, the off-line dialogs and the load and ISP
+# dialogs, in both languages.
+cmake --build "$build" --target request_form_test offline_dialogs_test \
+    appcommands_project_dialogs_test -j "${JOBS:-2}"
+for test in appproject/request_form_test appproject/offline_dialogs_test \
+    appcommands/appcommands_project_dialogs_test; do
     QT_QPA_PLATFORM=offscreen SCRIBA8_PROGRAMMER=virtual SCRIBA8_SCREENSHOTS="$PWD/docs/images" \
-        "$build/tests/appproject/$test" screenshots >/dev/null
+        "$build/tests/$test" screenshots >/dev/null
 done

@@ -73,5 +73,5 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         saved = Save(window, output, shot.window) && saved;
     }
-    return saved && window.LogText().count(QStringLiteral("Auto ======>End")) == 2 ? 0 : 1;
+    return saved && window.LogText().count(QStringLiteral("======>End")) == 2 ? 0 : 1;
 }

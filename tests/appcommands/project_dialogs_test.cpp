@@ -3,6 +3,7 @@
 #include "select_area_dialog.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -148,6 +149,25 @@ private slots:
         QVERIFY(control<QRadioButton>(empty, 1830)->isEnabled());
         click(control<QRadioButton>(empty, 1830));
         QCOMPARE(empty.chosen().fillMode, FillMode::zeros);
+    }
+
+    // With SCRIBA8_SCREENSHOTS set to a folder, both dialogs in both
+    // languages are saved there, to look at their layout.
+    void screenshots() {
+        const QString folder = qEnvironmentVariable("SCRIBA8_SCREENSHOTS");
+        if (folder.isEmpty()) QSKIP("SCRIBA8_SCREENSHOTS not set");
+        for (Language language : {Language::english, Language::chinese}) {
+            const QString suffix = language == Language::english ? "-en.png" : "-zh.png";
+            CSelectAreaDlg area(language, 0x10000, FillMode::none);
+            area.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&area));
+            QVERIFY(area.grab().save(QDir(folder).filePath("select-area" + suffix)));
+            QString ispFolder;
+            CInsertISPDlg isp(language, FillMode::none, ispFolder);
+            isp.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&isp));
+            QVERIFY(isp.grab().save(QDir(folder).filePath("insert-isp" + suffix)));
+        }
     }
 };
 
