@@ -10,6 +10,7 @@
 #include "steps.h"
 #include "text_format.h"
 #include "texts.h"
+#include "verify_mismatch.h"
 
 #include <map>
 #include <memory>
@@ -93,45 +94,18 @@ std::string stepName(DeviceCommand command) {
     return {};
 }
 
-constexpr std::size_t kMismatchesShown = 8;
-
 // After a failed verify: reads the chip back and says where it differs from
 // the image, so the operator sees a stuck bit from a wrong file at a glance.
 void describeMismatch(Session& session, Report& report) {
-    const std::span<const std::uint8_t> expected = session.buffers().flash;
-    const bool english = session.language() == app::Language::english;
-    app::OperationLog quiet(session.language());
-    app::DeviceRunner reader(session.api(), session.record(), quiet);
-    const app::CommandOutcome read = reader.run(DeviceCommand::dumpTarget, session.buffers());
-    if (read.result != S8_PASS || !read.dump) {
-        report.lines.push_back(english ? "The chip could not be read back to show where it differs."
-                                       : "无法回读芯片，不能显示不一致的位置。");
-        return;
-    }
-    const std::vector<std::uint8_t>& chip = read.dump->flash;
+    const app::VerifyMismatch mismatch =
+        app::ReadAndCompare(session.runner(), session.buffers().flash);
+    for (std::string& line : app::MismatchLines(mismatch, session.language()))
+        report.lines.push_back(std::move(line));
+    if (!mismatch.readBack) return;
     Json first = Json::array();
-    std::size_t count = 0;
-    for (std::size_t address = 0; address < expected.size(); ++address) {
-        const std::uint8_t got = address < chip.size() ? chip[address] : 0xFF;
-        if (got == expected[address]) continue;
-        if (count++ >= kMismatchesShown) continue;
-        first.push_back({{"address", address}, {"expected", expected[address]}, {"read", got}});
-    }
-    report.data["mismatch"] = {{"count", count}, {"first", first}};
-    const std::string shown = std::to_string(kMismatchesShown);
-    if (english)
-        report.lines.push_back(std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
-                               (count > kMismatchesShown ? "; the first " + shown + ":" : std::string(":")));
-    else
-        report.lines.push_back(std::to_string(count) + " 个字节不一致" +
-                               (count > kMismatchesShown ? "；前 " + shown + " 个：" : std::string("：")));
-    for (const Json& entry : first) {
-        const std::string expectedByte = HexText(entry["expected"].get<std::uint32_t>(), 2);
-        const std::string readByte = HexText(entry["read"].get<std::uint32_t>(), 2);
-        report.lines.push_back("  " + HexText(entry["address"].get<std::uint32_t>(), 8) +
-                               (english ? "  expected " + expectedByte + ", read " + readByte
-                                        : "  应为 " + expectedByte + "，读出 " + readByte));
-    }
+    for (const app::ByteMismatch& entry : mismatch.first)
+        first.push_back({{"address", entry.address}, {"expected", entry.expected}, {"read", entry.read}});
+    report.data["mismatch"] = {{"count", mismatch.count}, {"first", first}};
 }
 
 struct StepRun {

@@ -430,7 +430,7 @@ int main(int argc, char** argv) {
     if (!invocation.programmer.empty())
         setenv("SCRIBA8_PROGRAMMER", invocation.programmer.c_str(), 1);
     // The transfer trace: with -v it goes where the log's errors go.
-    WatchTransfers(invocation.verbose);
+    scriba8::app::WatchTransfers(invocation.verbose);
 
     SessionSettings settings;
     settings.language = language;
@@ -476,7 +476,7 @@ int main(int argc, char** argv) {
         report.advice = report.message + say({". Repeat the command to carry out the whole job.",
                                               "。请重复此命令以完成全部工作。"});
     }
-    PumpTransfers();
+    scriba8::app::PumpTransfers();
     if (invocation.quiet) report.lines.clear();
     // With the data on standard output, the lines that describe it go to
     // standard error like the log.

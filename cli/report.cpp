@@ -1,35 +1,21 @@
 #include "report.h"
 
 #include "Scriba8_T3Plus_DLL.h"
-#include "advice.h"
 #include "exit_codes.h"
+#include "failure_explanation.h"
 #include "texts.h"
-#include "transfer_watch.h"
 
 namespace scriba8::cli {
-
-namespace {
-
-// Results that also stand for a status reply that never came or answered
-// another command; the transfer trace tells which it was.
-bool mayHideLinkFault(std::int32_t code) {
-    return code == S8_FAIL || code == S8_POWER_ON_FAILED || code == S8_POWER_DOWN_FAILED;
-}
-
-} // namespace
 
 void Report::setResult(std::int32_t code, app::Language language, std::string_view adviceKey) {
     result = code;
     exitStatus = ExitStatusFor(code);
     message = std::string(app::texts::ResultText(code).in(language));
-    advice = std::string(AdviceFor(code, adviceKey).in(language));
-    if (!mayHideLinkFault(code)) return;
-    if (const LinkFault fault = TakeLinkFault(); fault != LinkFault::none) {
-        exitStatus = kExitTransfer;
-        const LinkFaultTexts texts = LinkFaultAdvice(fault);
-        message += " (" + std::string(texts.what.in(language)) + ")";
-        advice = std::string(texts.advice.in(language));
-    }
+    const app::FailureExplanation explained =
+        app::ExplainResult(code, adviceKey, language, app::FrontEnd::commandLine);
+    advice = explained.advice;
+    if (explained.linkFault) exitStatus = kExitTransfer;
+    if (!explained.cause.empty()) message += " (" + explained.cause + ")";
 }
 
 void Report::setResult(std::int32_t code, app::Language language, std::string_view adviceKey,

@@ -36,24 +36,6 @@ UsageError unknownPart(std::span<const BodyInfo> chips, const std::string& name)
                       chinese + "（scriba8 parts 可列出所有型号）");
 }
 
-// Such a file is usually linked for an address the user expects it at; it
-// lands at the load offset instead, as in the desktop application.
-std::string LowestAddressWarning(const std::string& path, std::uint64_t lowest,
-                                 std::uint64_t offset, app::Language language) {
-    auto hexText = [](std::uint64_t value) {
-        char text[24];
-        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-        return std::string(text);
-    };
-    const std::string from = hexText(lowest);
-    const std::string to = hexText(offset);
-    if (language == app::Language::english)
-        return path + ": the HEX data start at " + from + " and are placed from buffer position " +
-               to + "; --absolute places them at their own addresses";
-    return path + ": HEX数据从" + from + "开始, 将放在缓冲区位置" + to +
-           "; 用--absolute可放在其本身的地址";
-}
-
 } // namespace
 
 app::FillMode ParseFill(const std::string& text) {
@@ -77,7 +59,7 @@ Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
       log_(settings.language) {
     // While an export runs, its trace lines go on to -v's standard error.
     hooks_.idle = [] {
-        PumpTransfers();
+        app::PumpTransfers();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
     record_->partIndex = -1;
@@ -223,8 +205,9 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
         return false;
     }
     if (!invocation.absolute && loaded.hexLowestAddress && *loaded.hexLowestAddress != 0)
-        report.warnings.push_back(LowestAddressWarning(invocation.file, *loaded.hexLowestAddress,
-                                                       *offset, language()));
+        report.warnings.push_back(app::LowestAddressWarning(invocation.file,
+                                                            *loaded.hexLowestAddress, *offset,
+                                                            language(), app::FrontEnd::commandLine));
     Json file = Json::object();
     file["path"] = invocation.file;
     file["length"] = loaded.summary.length;
@@ -265,7 +248,7 @@ std::int32_t Session::saveImage(const std::string& path, std::span<const std::ui
     const std::uint32_t start = log_.startCommand(app::texts::kSaveBuffer);
     std::optional<std::string> reason = overwritesInput(path);
     if (!reason) {
-        if (const int error = WriteImageFile(path, bytes); error != 0)
+        if (const int error = app::WriteImageFile(path, bytes); error != 0)
             reason = app::FileReason(path, error, language());
     }
     log_.outcome(reason ? app::texts::kSaveFileError : app::texts::kPass);

@@ -93,4 +93,32 @@ std::string OverlapWarning(std::string_view path, std::uint64_t address, std::ui
            "字节, 以后面的记录为准)";
 }
 
+std::string LowestAddressWarning(std::string_view path, std::uint64_t lowest,
+                                 std::uint64_t placedAt, Language language, FrontEnd frontEnd) {
+    auto hexText = [](std::uint64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+    const std::string from = hexText(lowest);
+    const std::string to = hexText(placedAt);
+    const std::string name(path);
+    if (frontEnd == FrontEnd::commandLine) {
+        if (language == Language::english)
+            return name + ": the HEX data start at " + from +
+                   " and are placed from buffer position " + to +
+                   "; --absolute places them at their own addresses";
+        return name + ": HEX数据从" + from + "开始, 将放在缓冲区位置" + to +
+               "; 用--absolute可放在其本身的地址";
+    }
+    char address[24];
+    std::snprintf(address, sizeof address, "%llX", static_cast<unsigned long long>(lowest));
+    if (language == Language::english)
+        return name + ": the HEX data start at " + from + " and are placed from buffer position " +
+               to + "; load the file as IAP (Data) at " + address +
+               " to place them at their own addresses";
+    return name + ": HEX数据从" + from + "开始, 将放在缓冲区位置" + to + "; 以 IAP (Data) 在地址" +
+           address + "打开文件可放在其本身的地址";
+}
+
 } // namespace scriba8::app

@@ -2,6 +2,7 @@
 // the file's name with the system's reason or the fault found in it.
 #pragma once
 
+#include "failure_advice.h"
 #include "intel_hex.h"
 #include "language.h"
 
@@ -25,6 +26,12 @@ std::string HexFaultReason(std::string_view path, HexFault fault, std::size_t li
 // The warning for records that overwrite each other with different bytes.
 std::string OverlapWarning(std::string_view path, std::uint64_t address, std::uint64_t count,
                            Language language);
+
+// A HEX file whose data start above 0 is usually linked for the address the
+// user expects it at; it lands at the load position instead. Says where the
+// data started, where they were placed, and how to keep their addresses.
+std::string LowestAddressWarning(std::string_view path, std::uint64_t lowest,
+                                 std::uint64_t placedAt, Language language, FrontEnd frontEnd);
 
 namespace reasons {
 inline constexpr TextPair kEmptyFile{"the file is empty", "文件是空的"};

@@ -77,6 +77,7 @@ public:
     ContextRecord& record() { return record_; }
     OperationLog& log() { return log_; }
     const LibraryApi& api() const { return api_; }
+    const ProgressHooks& hooks() const { return hooks_; }
 
 private:
     std::int32_t runOnMainRecord(DeviceCommand command, BufferContents buffers);

@@ -1,6 +1,5 @@
 // The command line's own units: part lookup, steps, exit status and
 // advice, JSON, HEX output and the terminal side.
-#include "advice.h"
 #include "chip_lookup.h"
 #include "console.h"
 #include "exit_codes.h"
@@ -9,6 +8,7 @@
 #include "json.h"
 #include "steps.h"
 #include "transfer_watch.h"
+#include "failure_advice.h"
 
 #include <gtest/gtest.h>
 
@@ -91,14 +91,14 @@ TEST(ExitStatus, EveryFailureIsNonZeroAndSaysWhatToDo) {
         EXPECT_NE(status, kExitOk) << code;
         EXPECT_NE(status, kExitUsage) << code; // kept for the command line itself
         for (const char* command : {"program", "verify", "blank-check", "check-id", "save"}) {
-            const app::TextPair advice = AdviceFor(code, command);
+            const app::TextPair advice = app::AdviceFor(code, command);
             EXPECT_FALSE(advice.english.empty()) << code << " " << command;
             EXPECT_FALSE(advice.chinese.empty()) << code << " " << command;
         }
     }
-    EXPECT_TRUE(AdviceFor(S8_PASS, "program").english.empty());
-    EXPECT_NE(AdviceFor(S8_NO_PROGRAMMER, "erase").english.find("udev"), std::string_view::npos);
-    EXPECT_NE(AdviceFor(S8_FAIL, "verify").english, AdviceFor(S8_FAIL, "blank-check").english);
+    EXPECT_TRUE(app::AdviceFor(S8_PASS, "program").english.empty());
+    EXPECT_NE(app::AdviceFor(S8_NO_PROGRAMMER, "erase").english.find("udev"), std::string_view::npos);
+    EXPECT_NE(app::AdviceFor(S8_FAIL, "verify").english, app::AdviceFor(S8_FAIL, "blank-check").english);
 
     const std::string help = ExitStatusHelp();
     for (const ExitClass& entry : ExitClasses())
@@ -118,7 +118,7 @@ TEST(JsonOutput, BadTextIsRepairedAndOrderKept) {
 TEST(HexOutput, ImagesBeyond64KRoundTripThroughTheParser) {
     std::vector<std::uint8_t> image(0x10010);
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    const std::string text = IntelHexText(image);
+    const std::string text = app::IntelHexText(image);
     EXPECT_EQ(text.substr(0, 9), ":10000000");
     EXPECT_NE(text.find(":020000040001F9\r\n"), std::string::npos);
     EXPECT_TRUE(text.ends_with(":00000001FF\r\n"));
@@ -127,14 +127,14 @@ TEST(HexOutput, ImagesBeyond64KRoundTripThroughTheParser) {
     ASSERT_TRUE(parsed.fits);
     EXPECT_EQ(parsed.image, image);
 
-    EXPECT_EQ(IntelHexText({}), ":00000001FF\r\n");
+    EXPECT_EQ(app::IntelHexText({}), ":00000001FF\r\n");
     // A short last line.
     const std::vector<std::uint8_t> three{1, 2, 3};
-    EXPECT_EQ(IntelHexText(three), ":03000000010203F7\r\n:00000001FF\r\n");
+    EXPECT_EQ(app::IntelHexText(three), ":03000000010203F7\r\n:00000001FF\r\n");
 
-    EXPECT_TRUE(IsHexFileName("/tmp/a.d/dump.HEX"));
-    EXPECT_TRUE(IsHexFileName("dump.ihx"));
-    EXPECT_FALSE(IsHexFileName("/tmp/hex/dump.bin"));
+    EXPECT_TRUE(app::IsHexFileName("/tmp/a.d/dump.HEX"));
+    EXPECT_TRUE(app::IsHexFileName("dump.ihx"));
+    EXPECT_FALSE(app::IsHexFileName("/tmp/hex/dump.bin"));
 }
 
 std::string contents(std::FILE* file) {
@@ -200,13 +200,13 @@ TEST(Terminal, QuestionsAreAnsweredWithoutEverWaitingOnNoTerminal) {
 // The library appends its trace by name; the watch must see a fault whatever
 // way the lines arrive, and a clean exchange must never count as one.
 TEST(TransferWatch, FindsTheFaultInLinesThatArriveInPieces) {
-    using scriba8::cli::LinkFault;
-    EXPECT_EQ(scriba8::cli::LinkFaultIn("SET 0001 55\nIN 0001 00 01 00 00 00\n"), LinkFault::none);
-    EXPECT_EQ(scriba8::cli::LinkFaultIn("GET 0001 00 TIMEOUT\nTAG 0001 05 06\n"), LinkFault::wrongTag);
-    EXPECT_EQ(scriba8::cli::LinkFaultIn("SET 0001 55\nTIMEOUT 0001 1000"), LinkFault::noReply);
+    using scriba8::app::LinkFault;
+    EXPECT_EQ(scriba8::app::LinkFaultIn("SET 0001 55\nIN 0001 00 01 00 00 00\n"), LinkFault::none);
+    EXPECT_EQ(scriba8::app::LinkFaultIn("GET 0001 00 TIMEOUT\nTAG 0001 05 06\n"), LinkFault::wrongTag);
+    EXPECT_EQ(scriba8::app::LinkFaultIn("SET 0001 55\nTIMEOUT 0001 1000"), LinkFault::noReply);
 
     unsetenv("SCRIBA8_TRACE");
-    scriba8::cli::WatchTransfers(false);
+    scriba8::app::WatchTransfers(false);
     const char* path = std::getenv("SCRIBA8_TRACE");
     ASSERT_NE(path, nullptr);
     auto append = [path](const std::string& text) {
@@ -214,10 +214,10 @@ TEST(TransferWatch, FindsTheFaultInLinesThatArriveInPieces) {
         file << text << std::flush;
     };
     append("SET 0001 55\nTIME");
-    scriba8::cli::PumpTransfers();
+    scriba8::app::PumpTransfers();
     append("OUT 0001 1000\n");
-    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::noReply);
-    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::none); // taken once
+    EXPECT_EQ(scriba8::app::TakeLinkFault(), LinkFault::noReply);
+    EXPECT_EQ(scriba8::app::TakeLinkFault(), LinkFault::none); // taken once
     append(std::string(40000, 'x') + "\nTAG 0001 05 06\n");
-    EXPECT_EQ(scriba8::cli::TakeLinkFault(), LinkFault::wrongTag);
+    EXPECT_EQ(scriba8::app::TakeLinkFault(), LinkFault::wrongTag);
 }

@@ -1,15 +1,15 @@
 // The library writes every report it exchanges with the programmer to the
-// file SCRIBA8_TRACE names. The command line keeps that trace in memory for
+// file SCRIBA8_TRACE names. The front ends keep that trace in memory for
 // one reason: a result the library can only call a failure is a USB fault
 // for the user when the programmer did not answer a command, or answered
 // another one, and the trace is where that shows.
 #pragma once
 
+#include "failure_advice.h"
+
 #include <string_view>
 
-namespace scriba8::cli {
-
-enum class LinkFault { none, noReply, wrongTag };
+namespace scriba8::app {
 
 // The first fault the trace lines show (TIMEOUT: no reply, TAG: a reply to
 // another command); none for a clean exchange.
@@ -29,4 +29,4 @@ void PumpTransfers();
 // The fault shown since the last call (after passing the lines on).
 LinkFault TakeLinkFault();
 
-} // namespace scriba8::cli
+} // namespace scriba8::app

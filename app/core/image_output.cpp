@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace scriba8::cli {
+namespace scriba8::app {
 namespace {
 
 void appendRecord(std::string& out, std::uint8_t type, std::uint16_t address,
@@ -43,13 +43,13 @@ std::string IntelHexText(std::span<const std::uint8_t> image) {
     return out;
 }
 
-bool IsHexFileName(const std::string& path) { return app::IsHexExtension(app::ExtensionOf(path)); }
+bool IsHexFileName(const std::string& path) { return IsHexExtension(ExtensionOf(path)); }
 
 int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image) {
-    if (!IsHexFileName(path)) return app::WriteFileSafely(path, image);
+    if (!IsHexFileName(path)) return WriteFileSafely(path, image);
     const std::string text = IntelHexText(image);
-    return app::WriteFileSafely(
+    return WriteFileSafely(
         path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-} // namespace scriba8::cli
+} // namespace scriba8::app

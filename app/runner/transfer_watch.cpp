@@ -12,7 +12,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace scriba8::cli {
+namespace scriba8::app {
 namespace {
 
 struct Watch {
@@ -117,4 +117,4 @@ LinkFault TakeLinkFault() {
     return fault;
 }
 
-} // namespace scriba8::cli
+} // namespace scriba8::app

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-namespace scriba8::cli {
+namespace scriba8::app {
 
 // Intel HEX text: 16 data bytes a line from address 0, an extended linear
 // address record before each further 64 KB, the end-of-file record last.
@@ -19,4 +19,4 @@ bool IsHexFileName(const std::string& path);
 // errno value of the failure.
 int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image);
 
-} // namespace scriba8::cli
+} // namespace scriba8::app
