@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding a chip of the table by the name the user typed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The subcommands. Each fills a report; usage errors throw UsageError.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The terminal side of a run: where the log goes, the progress bar, and the
 // library's questions and error messages.
 #pragma once

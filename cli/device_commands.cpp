@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // check-id, erase, blank-check, whole-chip-erase, program, verify, eeprom,
 // read-options, write-options, checksum, dump and auto.
 #include "commands.h"

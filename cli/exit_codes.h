@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process exit status for each class of failure. Scripts rely on these
 // numbers: they are documented in --help and the README and never change.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "help_format.h"
 
 #include "text_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout of --help in the chosen language: CLI11's headings and labels
 // translated, and in Chinese the columns measured in terminal columns, not
 // bytes, with long texts wrapped to the terminal.

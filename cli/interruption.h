@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ctrl-C and SIGTERM: cutting a transfer midway leaves the programmer in the
 // middle of a command, so the first signal only asks the run to stop before
 // its next step; a second one ends the process at once.

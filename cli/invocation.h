@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything the command line said, as plain values.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --json output: nlohmann-json, with objects that keep their keys in the
 // order they were added.
 #pragma once

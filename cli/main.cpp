@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // scriba8: the command-line front end. Parses the command line into an
 // Invocation, runs it in a Session and prints the report.
 #include "chip_lookup.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes the scriba8 man page from the program's own --help texts, so the page
 # never says other than the help: the main help gives the name, synopsis,
 # description, options, exit status and examples, and every subcommand's help

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // offline download and offline read.
 #include "commands.h"
 #include "project/codepage.h"

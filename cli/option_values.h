@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hardware options by name on the command line ("ISP_SIZE=2.0k",
 // "LOCK=on") and the texts that show a selection.
 #pragma once

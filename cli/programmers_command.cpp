@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // programmers: every programmer this computer could drive, with its device
 // path, serial number, personality and firmware versions. Built into the
 // scriba8 executable with the library's static core (see CMakeLists.txt),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // project save|load|show and isp-insert.
 #include "commands.h"
 

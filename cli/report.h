@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one command reports: its result for the exit status, its outcome in
 // words with advice, and its data for the text and JSON outputs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "selection_output.h"
 
 #include "text_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A chip's option selection in the text and JSON outputs.
 #pragma once
 

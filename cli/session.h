@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One run of the tool: the context record, the buffers and the log the
 // commands share, with the chip chosen and the files loaded as the command
 // line says.

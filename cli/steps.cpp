@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "steps.h"
 
 #include "Scriba8_T3Plus_DLL.h"

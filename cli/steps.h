@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Auto-sequence steps by name: "--steps erase,program,verify".
 #pragma once
 

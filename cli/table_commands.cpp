@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // parts and info: the chip table and the installation, no chip operation.
 #include "commands.h"
 

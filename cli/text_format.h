@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small formatting helpers of the text output.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usage_errors.h"
 
 #include "chip_lookup.h"

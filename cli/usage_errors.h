@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the user reads when CLI11 cannot take a command line.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Warning and sanitizer settings, attached per target through INTERFACE targets.
 
 add_library(scriba8_warnings INTERFACE)

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: MIT
 ; blinky.hex: a running light on port 1 (LEDs active low), for any 8051.
 ; Hand-assembled; the bytes in blinky.hex are exactly these instructions.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Lists the chip table through the installed library: a check that a plain C
  * program can include the header and link the shared library. */
 #include <Scriba8_T3Plus_DLL.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian packages, the way Debian ships a library: the runtime library (with
 # the udev rules, which every program using it needs), its -dev package, the
 # command-line tool and the desktop application. Dependencies come from

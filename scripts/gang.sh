@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Gang programming: one scriba8 per programmer, all at once, a log per
 # programmer and a summary at the end.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The main job on a built tree, on the virtual programmer: load the sample
 # program, check the chip's ID, erase, program, verify, write the options,
 # read them back and dump the chip, each step a run of the scriba8 tool as a

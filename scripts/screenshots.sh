@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the main window offscreen, in English and in Chinese, and the
 # engineer window on examples/Engineer.ini into docs/images/ (the pictures
 # the README shows); the main window also after an auto sequence with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and then:
 #   scripts/setup.sh run    runs the main job on the virtual programmer
 #   scripts/setup.sh test   runs every test (plain, ASan+UBSan, TSan, fuzz)

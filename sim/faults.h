@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults the virtual programmer can be told to have, to reach every failure
 // branch of the library. Tests set them through VirtualProgrammer::faults();
 // manual runs through SCRIBA8_VIRTUAL_FAULTS (grammar at parseFaultSpec).

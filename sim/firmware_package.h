@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer's firmware packages: what FWCODE_3000.bin and
 // FWCODE_3009.bin hold. A small header, then filler up to the image size.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer's side of both firmware updates: the boot loader
 // that replaces the main firmware, and the auxiliary controller's update
 // through the normal firmware.

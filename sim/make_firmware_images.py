@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the programmer firmware images the library ships.
 
 They are the virtual programmer's firmware packages (layout in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A clock for tests: time moves only when someone waits, and every wait is
 // recorded, so tests run fast and still see the pauses asked for.
 #pragma once

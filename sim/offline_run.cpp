@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer working without a computer: it programs chips from
 // its off-line store and keeps count in the stored settings block.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting a stand-alone run of the virtual programmer by hand:
 // SCRIBA8_VIRTUAL_OFFLINE, read once per process at the first open, after
 // the saved state was loaded, so the host then sees the counters advanced.

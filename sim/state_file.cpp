@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer's lasting state as text, one "key value" per line,
 // so separate processes (CLI runs, the application) share one programmer.
 #include "sim/virtual_programmer.h"

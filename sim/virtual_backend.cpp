@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/virtual_backend.h"
 
 #include "files/atomic_file.h"

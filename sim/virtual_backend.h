@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer as a HID backend, what SCRIBA8_PROGRAMMER=virtual
 // selects. At every open it reads the environment:
 //

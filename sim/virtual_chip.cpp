@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/virtual_chip.h"
 
 #include "chips/option_text.h"

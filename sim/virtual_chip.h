@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A target chip in the virtual programmer's socket: its memories, its option
 // area and the lock and scramble state those options give it.
 #pragma once

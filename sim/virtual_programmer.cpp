@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer's bus side and its normal firmware.
 #include "sim/virtual_programmer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer: a model of the programmer with a target chip in its
 // socket, speaking the device side of the protocol. The library reaches it
 // through the virtual HID backend (SCRIBA8_PROGRAMMER=virtual); tests also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checksums.h"
 
 #include <algorithm>

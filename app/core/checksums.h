@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 16-bit byte sums shown beside the buffers and sent with the images.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "chip_selection.h"
 
 #include "checksums.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the target chip: the record and the buffers start again from the
 // chip's defaults.
 #pragma once

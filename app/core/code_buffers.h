@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Flash and EEPROM code buffers, what the application remembers about
 // where their bytes came from, and how a loaded file is merged into them.
 #pragma once

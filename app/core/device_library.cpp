@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real exports, in a unit of their own: only programs that use them
 // need the shared library at link time.
 #include "library_api.h"

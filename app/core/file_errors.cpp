@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_errors.h"
 
 #include "files/file_reading.h"

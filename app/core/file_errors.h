@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why a file could not be read, written or understood, in words for the log:
 // the file's name with the system's reason or the fault found in it.
 #pragma once

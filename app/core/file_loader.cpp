@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_loader.h"
 
 #include "file_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Load File" and "Save Buffer" commands without their file dialogs:
 // Intel HEX, raw binary and project files into the code buffers, a buffer
 // out to a binary file, each logged like every other command.

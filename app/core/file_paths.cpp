@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_paths.h"
 
 #include "files/atomic_file.h"

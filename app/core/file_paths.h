@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names, extensions and whole-file reading and writing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a memory image to a file: Intel HEX when the name ends in .hex,
 // .ihx or .ihex, raw binary otherwise.
 #pragma once

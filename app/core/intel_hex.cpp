@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "intel_hex.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Intel HEX text to a memory image. The image starts at the file's lowest
 // data address; gaps are 0xFF; a later record overwrites an earlier one.
 // Lines that do not start with ':' are skipped. Any damaged record refuses

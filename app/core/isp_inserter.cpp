@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "isp_inserter.h"
 
 #include "file_paths.h"

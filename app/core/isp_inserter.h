@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Insert ISP-code" command without its dialog: the chip's built-in boot
 // loader, or a user's file, placed at the top of the Flash buffer by the
 // library, which also selects the ISP size and boot-from-ISP options.

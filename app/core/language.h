@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interface language and the bilingual text pairs every visible text is
 // made of.
 #pragma once

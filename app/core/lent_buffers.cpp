@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lent_buffers.h"
 
 #include "checksums.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Buffers lent to the library for one call. The library reads (or writes)
 // through the record's pointers; the copies keep the editor's buffers out of
 // its reach and are freed when the call is over.

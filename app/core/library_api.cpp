@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "library_api.h"
 
 namespace scriba8::app {

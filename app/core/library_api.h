@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device library as the application calls it: one function pointer per
 // export. Front ends use the real exports; tests put in fakes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running operation log every command writes into: numbered start lines,
 // outcome texts, the elapsed-time suffix and the auto sequence's brackets.
 #pragma once

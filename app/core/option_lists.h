@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entries of the hardware option lists as the options panel shows them:
 // choice texts, ISP sizes and IAP page counts, and which entry stands for a
 // selection value. Qt-free, so the rules are tested without widgets.

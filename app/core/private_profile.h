@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // INI files read and written the way the settings files of the original
 // platform behave, so hand-edited and older files keep working:
 //   - section and key names match without regard to case; the first match wins;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project_loader.h"
 
 #include "file_paths.h"

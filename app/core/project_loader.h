@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a project file through the library: the footer fills the record,
 // then the code bytes come into buffers sized from it.
 #pragma once

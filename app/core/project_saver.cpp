@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project_saver.h"
 
 #include "chip_selection.h"

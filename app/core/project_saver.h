@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Save VLX" command without its dialogs: the buffers and the selection
 // go into a project file through the library, which asks the host for the
 // file name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "texts.h"
 
 #include "Scriba8_T3Plus_DLL.h"

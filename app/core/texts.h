@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's own texts, each in English and Simplified Chinese.
 #pragma once
 

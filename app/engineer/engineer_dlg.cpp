@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engineer_dlg.h"
 
 #include "sheets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CEngineerDlg: the modeless engineer window. Its tabs and the four register
 // sheets come from the sheet definition file, read each time a window opens.
 #pragma once

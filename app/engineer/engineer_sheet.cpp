@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engineer_sheet.h"
 
 #include "file_paths.h"

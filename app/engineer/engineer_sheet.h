@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CEngineerSheet: what the four engineer sheets share. A sheet shows rows of
 // register values as pairs of hex fields, a write field the engineer edits
 // and a read field with what was read back, the differing bytes of a pair

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The byte work of the engineer sheets, apart from any window: register
 // images, the bit boxes of a one-byte register, the compare of a write value
 // with its read value and the sheet's scroll arithmetic.

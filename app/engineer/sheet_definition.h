@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the sheet definition file says about the engineer window: the tab
 // names and, per sheet, its register images and the rows it shows.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheets.h"
 
 #include "hex_edit_base.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four engineer sheets: CSheet0Dlg and CSheet1Dlg show one-byte option
 // registers with a check box per named bit (sheet 1 adds five wider edit
 // rows), CSheet2Dlg multi-byte values and the chip identity, CSheet3Dlg one

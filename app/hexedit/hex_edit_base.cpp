@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Operations of CHexEditBase: the buffer, the setters, layout, scrolling,
 // caret placement and the clipboard. Input handling is in
 // hex_edit_input.cpp, painting in hex_edit_paint.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CHexEditBase: the hex view and editor of one fixed-length byte buffer, used
 // by the buffer tabs and the engineer sheets.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keyboard, mouse, wheel, timers and focus of CHexEditBase.
 #include "hex_edit_base.h"
 

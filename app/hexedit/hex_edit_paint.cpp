@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Painting of CHexEditBase. Only the rows in view are built and drawn, so the
 // cost of a paint follows the view, not the buffer.
 #include "hex_edit_base.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hex_geometry.h"
 
 #include <algorithm>

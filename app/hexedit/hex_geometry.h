@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry of the hex editor: how the font metrics, the viewport size and the
 // column flags turn into rows, columns, scroll ranges, hit positions, the
 // caret box and the highlight outline. Pure functions, so every number can be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts of the hex editor: painted row texts, address labels and the two
 // clipboard forms of a selection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hexedit-demo: the hex editor on its own, with 64 KiB of sample bytes.
 //   hexedit-demo [--grab FILE.png]
 // With --grab the window is saved as a picture and the demo exits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box with the update check on request, and the check at
 // start-up.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "application.h"
 
 #include "dialog_units.h"

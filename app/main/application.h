@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CScriba8_T3Plus_APApp: the application object. It runs the main window
 // and the process ends when that window closes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAutoProcessDlg: the steps of the auto sequence as boxes bound to the
 // record's autoProcess mask, and the "Run" button.
 #pragma once

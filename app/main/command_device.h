@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting the runner's device commands and the auto sequence on the
 // command worker. The buffers are the command's own copy, so the window may
 // repaint its editors while the worker reads them.

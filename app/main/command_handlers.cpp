@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's file and device commands: Load File and Save Buffer, the
 // eleven device buttons, Auto, Insert ISP-code, and the editing and reload
 // switches. The work is app/core's and app/runner's; this file moves bytes

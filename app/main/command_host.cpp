@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "command_host.h"
 
 #include "command_worker.h"

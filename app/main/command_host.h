@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's questions and messages for the operator (the record's host
 // callbacks) as real message boxes owned by the main window. The library
 // asks from whatever thread runs the export; a question from a worker is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the work of one window command on a worker thread while the window
 // stays alive: the event loop looks at the worker every 10 ms, moves the
 // progress bar and shows what the work logged. Until the work is done, user

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The window's command machinery that needs no main window: the worker that
 # runs a command's work off the GUI thread, the library's questions as
 # message boxes, and the auto-sequence dialog. Its own library so the thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The numeric ids of the main window's controls and of the controls on its
 // two buffer pages. Tests and handlers find controls by these numbers
 // (CScriba8_T3Plus_APDlg::Control, CTabDlg_Flash::Control, ...).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "customer_setting_dialog.h"
 
 #include "control_ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CCustomerSettingDlg: edits the sixteen-byte customer string of the record
 // while it is open. Only printable ASCII without the space is accepted, by a
 // rule on the whole text, so pasted text cannot bring in anything else.

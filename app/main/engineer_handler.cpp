@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the engineer window.
 #include "main_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CScriba8_T3Plus_APDlg: the operator's main window. It owns the whole state
 // of the application: the chip list, the one ContextRecord with its status
 // word, the two buffer pages with their editors, the interface language, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the target chip: series list, chip list, and the reset of
 // everything that depends on the chip.
 #include "chip_selection.h"

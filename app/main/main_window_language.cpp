@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interface language and the settings file.
 #include "control_ids.h"
 #include "dialog_units.h"

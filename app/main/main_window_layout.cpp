@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's controls at the positions of its dialog template, in
 // dialog units converted with the interface font.
 #include "control_ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operation log box: every piece goes to the end, whatever the operator
 // has selected in it.
 #include "main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "options_panel.h"
 
 #include "control_ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "H/W Option" panel: item lists and bit boxes filled from the selected
 // chip's record. The controls are the working copy of the record's "Set"
 // selection: every change of a "Set" control writes the record at once.

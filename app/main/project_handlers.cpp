@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Project saving, off-line mode, the About box and the update check.
 #include "main_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tab_pages.h"
 
 #include "checksums.h"

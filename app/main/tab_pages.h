@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two pages of the "Code Buffer" tab control. Each hosts the hex editor
 // that owns its buffer's bytes and a few read-only boxes that show the file
 // name and checksums (filled by the commands that change the buffer).

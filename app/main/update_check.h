@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The update check: the version file from the update server, compared as
 // text with the library's version, and the download address it names.
 #pragma once

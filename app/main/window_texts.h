@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts that only the desktop window shows. Command names shared with the log
 // and the command-line tool come from texts.h.
 #pragma once

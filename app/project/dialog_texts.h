@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts of the insert-ISP and select-area dialogs, and how both name their
 // controls.
 #pragma once

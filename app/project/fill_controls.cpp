@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fill_controls.h"
 
 #include "dialog_texts.h"

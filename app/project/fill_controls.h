@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Fill unused bytes" box with its 0x00 / 0xFF choice, shared by the
 // select-area and insert-ISP dialogs. Each dialog has its own enabling rule.
 #pragma once

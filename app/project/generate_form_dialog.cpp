@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generate_form_dialog.h"
 
 #include "project_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CGenerateFormDlg: asks for the three addressing texts of the request
 // form after a project was saved.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "insert_isp_dialog.h"
 
 #include "dialog_texts.h"

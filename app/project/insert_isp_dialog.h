@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CInsertISPDlg: the chip's built-in boot code or a user's ISP file, and how
 // the unused Flash bytes are filled before the code goes in.
 #pragma once

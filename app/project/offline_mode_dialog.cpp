@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "offline_mode_dialog.h"
 
 #include "chip_selection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COffLineModeDlg: the counter limit and serial-number rules of an off-line
 // download, edited straight into the main record, and "Read Info".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts of an option selection as the request form and the read-back
 // dialog print them: sizes in kilobytes, other items by their choice label.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pre_view.h"
 
 #include "request_form.h"

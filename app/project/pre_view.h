@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPreView: the request form drawn off-screen and shown through a window
 // that scrolls over it line by line.
 #pragma once

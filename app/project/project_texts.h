@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts of the project dialogs, each in English and Simplified Chinese.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "read_info_dialog.h"
 
 #include "option_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CReadInfoDlg: what the programmer holds for stand-alone production, as
 // read back; every value read-only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing the request form into any painter: the preview's off-screen
 // pixmap, a printer, or a PDF file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "request_form_layout.h"
 
 #include "option_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one-page request form that summarises a saved project: every text and
 // line, placed on a grid of character cells. The painter turns cells into
 // device units; nothing here knows about devices.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "save_vlx_command.h"
 
 #include "chip_selection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Save VLX" command of the main window: the project through the
 // library, then the request form's dialogs.
 #pragma once

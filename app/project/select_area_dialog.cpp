@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "select_area_dialog.h"
 
 #include "dialog_texts.h"

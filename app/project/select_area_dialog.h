@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CSelectAreaDlg: where a code file goes in the Flash buffer (the application
 // area at 0 or a typed address), whether the buffer is cleared first and how
 // the rest of the chip is filled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "vlx_view_dialog.h"
 
 #include "pre_view.h"

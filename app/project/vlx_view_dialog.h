@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVLXViewDlg: the request form's preview with "Print" and "Save as PDF".
 #pragma once
 

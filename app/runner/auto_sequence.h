@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The automatic sequence: the chosen device commands in a fixed order,
 // stopping at the first one that does not pass, and the coupling of the
 // dialog's step boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device_command.h"
 
 #include "texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device commands of the main window and how each one runs.
 #pragma once
 

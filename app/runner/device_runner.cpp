@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device_runner.h"
 
 #include "lent_buffers.h"

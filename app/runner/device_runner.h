@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device commands of the main window without widgets: each prepares the
 // context record, calls its export (on a worker thread for the commands that
 // stream memory), logs the outcome and hands back what a front end shows.

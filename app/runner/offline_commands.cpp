@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "offline_commands.h"
 
 #include "lent_buffers.h"

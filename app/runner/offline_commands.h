@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line mode commands without their dialogs: download the buffers and
 // the off-line settings into the programmer, and read the settings back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library writes every report it exchanges with the programmer to the
 // file SCRIBA8_TRACE names. The front ends keep that trace in memory for
 // one reason: a result the library can only call a failure is a USB fault

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "worker_call.h"
 
 #include "Scriba8_T3Plus_DLL.h"

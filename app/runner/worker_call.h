@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One library call on a worker thread while the calling thread follows the
 // status word.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Positions of the window layouts are given in dialog units, which scale with
 // the interface font: a horizontal unit is a quarter of the font's average
 // character width, a vertical unit an eighth of its character height. So the

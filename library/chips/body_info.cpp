@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetBodyInfo: the chip table as the application sees it.
 #include "chips/chip_table.h"
 #include "chips/options.h"

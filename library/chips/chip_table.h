@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built-in chip table. Rows are generated at build time from chips.json;
 // the row number is the chip index the application stores and sends back.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Turns the reviewed chip data (chips.json) into the library's constant chip table.
 
 usage: generate_chip_table.py <in.json> <out.cpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The grammar of the chip table's option texts: comma-separated
 // lists whose empty pieces are skipped, hexadecimal and decimal fields parsed
 // the way the standard library's string-to-number conversions do (an optional

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Option bytes <-> option selection.
 #include "chips/options.h"
 

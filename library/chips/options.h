@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversions between a chip's option bytes and the option selection held in
 // the context record (partIndex, itemValue, bitValue, trimWord).
 // All option bits are active-low: an option is on when its bit is 0.

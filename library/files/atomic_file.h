@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a whole file so that a failure never leaves it truncated or
 // half-written, for every file the system writes.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a file for reading that must be a regular file. The type is
 // checked before anything can block: a named pipe or a device given as a
 // code or project file is refused at once instead of hanging the caller.

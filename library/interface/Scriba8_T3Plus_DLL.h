@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Scriba8 T3Plus device library: the public C interface.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export_impl.h"
 #include "scriba8_version.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's implementations behind the C exports. exports.cpp only
 // forwards; each area implements its own entries.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The C ABI of the library. Nothing here but forwarding: no exception may
 // cross this boundary, so each call is guarded.
 #include "export_impl.h"

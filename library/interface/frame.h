@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame every device export runs in.
 //
 //   std::int32_t erase(ContextRecord* ctx) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interface/host_prompts.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Questions and error messages for the user, through the host callbacks of
 // the context record. Without a host (or without the callback) questions are
 // answered No and errors go to stderr, so the library never blocks unattended.

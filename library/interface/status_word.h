@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status word is polled by the application's UI thread while an export
 // runs on a worker thread, so every store is an atomic 16-bit store.
 #pragma once

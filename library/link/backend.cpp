@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/hid_port.h"
 #include "link/programmer_selection.h"
 #include "sim/virtual_backend.h"

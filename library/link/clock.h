@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every pause of the link (firmware update waits, the virtual programmer's
 // timing) goes through one clock, so tests can replace it with one that only
 // records the pauses asked for.

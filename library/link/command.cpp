@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/command.h"
 
 #include <numeric>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 16-byte command block that starts every exchange with the programmer,
 // and the commands it knows. Multi-byte fields are least significant byte
 // first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The connection check every device export starts with: open the programmer,
 // accept its firmware (offering an update when it does not match) and power
 // the target with the selected chip's identity and parameters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/device_lock.h"
 
 #include <cerrno>

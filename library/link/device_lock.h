@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One process at a time per programmer. hidraw lets every process open the
 // device, and two processes' reports would interleave on it, so each link
 // holds an exclusive lock on the device (or on the virtual programmer's

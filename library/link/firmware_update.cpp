@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/firmware_update.h"
 
 #include "link/clock.h"

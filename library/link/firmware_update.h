@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bringing the programmer's own firmware to the versions this library works
 // with. Only the connection check calls these, after the user agreed.
 //

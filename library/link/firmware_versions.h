@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the programmer's firmware says of itself in its version reply.
 #pragma once
 

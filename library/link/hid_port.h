@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The few HID operations the programmer link needs, behind an interface so
 // the link runs unchanged over USB (hidapi) and over the virtual programmer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Results of the link routines. The device exports translate them into the
 // result codes of the public interface; they never leave the library.
 #pragma once

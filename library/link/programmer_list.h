@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programmers this process could drive, for `scriba8 programmers`: every
 // USB programmer on the bus, and the virtual one when it is selected, with
 // the firmware versions of those that answer. The firmware query is the only

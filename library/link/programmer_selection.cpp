@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/programmer_selection.h"
 
 #include <cstdlib>

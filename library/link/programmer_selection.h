@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which programmer a process drives: SCRIBA8_PROGRAMMER=virtual, usb (the
 // first one found), usb:PATH (the device node) or usb:SERIAL (the serial
 // number), so several processes can drive several programmers at once.

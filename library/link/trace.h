@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer trace: with SCRIBA8_TRACE=<file> the link appends one line per
 // transfer, for debugging real hardware and for tests.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/transport.h"
 
 #include "link/connection.h"

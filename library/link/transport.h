@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programmer link: one process-wide HID connection to the programmer,
 // opened at the start of a device export and closed before it returns.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB backend: the only file that talks to hidapi.
 #include "link/usb_hid.h"
 #include "link/usb_ids.h"

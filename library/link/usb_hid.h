@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB side of the link: the programmers hidapi enumerates, and opening
 // one device node under its lock. The USB backend and the programmer listing
 // both go through these, so a device is found and opened one way only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/usb_ids.h"
 
 #include <atomic>

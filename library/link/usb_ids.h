@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // USB identity of the programmer. The built-in values are placeholders (the
 // pid.codes test vendor); SCRIBA8_USB_IDS=vid:pid:bootpid (hex) replaces
 // them to match the hardware in use.

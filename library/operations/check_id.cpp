@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CheckID: is the chip in the socket the part selected?
 #include "export_impl.h"
 #include "frame.h"

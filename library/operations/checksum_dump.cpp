@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ReadCheckSum (the code checksum a chip keeps in its option area) and
 // DumpTarget (Flash, EEPROM and option selection into the record).
 #include "export_impl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ProgramEEPROM: erase the data EEPROM, write the image, read it back and
 // compare.
 #include "export_impl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Erase (the Flash, page by page) and BlankCheck (all of the Flash reads
 // 0xFF).
 #include "export_impl.h"

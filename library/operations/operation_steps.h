@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Steps the chip operations share: page counts and reply time-outs, the
 // command layouts of erase, write and read, a write with its data, a memory
 // read, and the refusal of a record that cannot be used.

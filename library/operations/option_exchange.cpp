@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WriteOptions (trim the oscillator when the selected frequency asks for it,
 // then write the option bytes) and ReadOptions (read and decode them).
 #include "chips/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program (write the Flash image in one command; the programmer handles the
 // pages) and Verify (read back as many bytes as the image holds and compare).
 #include "export_impl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WholeChipErase: erase the chip including its option bytes, power it off and
 // on again so it comes back unlocked, then write its default options with
 // "LOCK" and "SB" released.

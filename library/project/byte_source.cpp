@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/byte_source.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random-access reading of a file's bytes, so the project loader works the
 // same on a file and on bytes in memory (tests, fuzzing).
 #pragma once

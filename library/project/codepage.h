@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion between the record's UTF-8 texts and the 8-bit legacy code page
 // that project files carry (CP936 by default, which is what tools on the
 // other platform write; SCRIBA8_CODEPAGE names another iconv code page).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/isp_hex.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Intel HEX reader for user ISP code files. The image starts at address 0
 // of the file's address space. A damaged line marks the whole file damaged:
 // a boot loader cut short would leave the chip booting into nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/isp_insert.h"
 
 #include "chips/chip_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Placing an ISP boot-loader image at the top of the Flash image.
 #pragma once
 

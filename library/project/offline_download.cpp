@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OffLineMode: download the code image and the settings block into the
 // programmer for stand-alone production. The target is never powered.
 #include "export_impl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ReadOffLineModeInfo: read the programmer's stand-alone settings, with the
 // counters it keeps, back into a record. The target is never powered, and
 // the chip comes from the programmer, not from the record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/offline_settings.h"
 
 #include "chips/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line settings block: what the programmer keeps next to its code
 // image to program chips on its own, and what it hands back when asked.
 // Numbers are least significant byte first.

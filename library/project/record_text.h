@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and replacing the fixed-size text fields of the context record.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/save_dialog.h"
 
 #include "project/record_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The project save dialog, through the record's host callbacks. Without a
 // host the library decides alone: the project is saved under
 // projectFolder/projectFile.

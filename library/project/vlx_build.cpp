@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/vlx_build.h"
 
 #include "chips/chip_table.h"

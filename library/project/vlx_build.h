@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building the bytes of a project file from the context record. Everything a
 // save can refuse (a missing trim item, names too long for their length byte)
 // is decided here, before any file is touched.

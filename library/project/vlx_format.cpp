@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Project file (.vlx) grammar. Numbers are big-endian; texts are in the
 // legacy code page, without terminator, after a one-byte length.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The project file (.vlx) footer: its fields, and conversion between those
 // fields and footer bytes. No file access and no context record here.
 #pragma once

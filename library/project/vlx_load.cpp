@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "project/vlx_load.h"
 
 #include "chips/chip_table.h"

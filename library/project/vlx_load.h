@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a project file into the context record, on any byte source. The
 // exports open the file named by projectFile and handle the status word.
 #pragma once

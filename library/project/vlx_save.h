@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the context record as a project file.
 #pragma once
 

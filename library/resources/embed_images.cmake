@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes a C++ source holding every IMAGE_DIR/TYPE_ID.bin as a byte array.
 # -DOUTPUT=file -DIMAGE_DIR=dir [-DFUNCTION=name]
 if(NOT FUNCTION)

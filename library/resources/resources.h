@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binary images carried by the library: programmer firmware (FWCODE) and ISP
 // boot code (ISPCODE), looked up by type name and numeric id.
 #pragma once

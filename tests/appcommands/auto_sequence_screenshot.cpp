@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders a finished auto sequence on the virtual programmer into PNG files,
 // one set per language:
 //   auto_sequence_screenshot OUTPUT_FOLDER HEX_FILE [PART_NAME]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device commands on the command worker against the virtual programmer:
 // progress, the log, input blocking, the library's questions as message
 // boxes, and the auto-sequence dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The select-area and insert-ISP dialogs, driven by their control ids.
 #include "insert_isp_dialog.h"
 #include "select_area_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window-command tests share: the device library on the virtual
 // programmer, a fresh programmer state for every test function, and chip
 // rows found by name.

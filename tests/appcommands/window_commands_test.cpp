@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's file and device commands end to end on the virtual
 // programmer, driven by control ids as an operator would.
 #include "checksums.h"

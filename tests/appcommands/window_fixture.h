@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window on the virtual programmer for the command tests: a chip
 // chosen by name, buttons clicked by id, and the modal dialogs the commands
 // open answered from a timer while they wait.

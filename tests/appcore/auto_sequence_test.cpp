@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "auto_sequence.h"
 #include "fake_library.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fake_library.h"
 
 #include "status_word.h"

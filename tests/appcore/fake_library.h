@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted stand-in for the device library: a two-chip table and exports
 // that record how they were called and answer as the test says.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checksums.h"
 #include "code_buffers.h"
 #include "fake_library.h"

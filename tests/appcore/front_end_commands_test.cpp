@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Chip selection, project saving and ISP insertion as the front ends run
 // them, against the scripted library.
 #include "chip_selection.h"

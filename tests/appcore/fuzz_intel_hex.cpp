@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any text must parse without reading outside it, the
 // size limit must hold, and a refused file yields no image.
 #include "intel_hex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Our HEX parser against two independent readers on generated well-formed
 // files: srec_cat (srecord) and python's intelhex.
 #include "hex_text.h"

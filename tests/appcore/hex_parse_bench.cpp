@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HEX parsing speed: our parser against srec_cat and python intelhex on the
 // same multi-megabyte file, with the ratios printed at the end.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building Intel HEX text for the tests and the benchmark.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line download and read-back as the front ends run them.
 #include "chip_selection.h"
 #include "fake_library.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operation_log.h"
 #include "texts.h"
 

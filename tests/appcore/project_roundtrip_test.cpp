@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Project files written by the real library come back into the buffers
 // through the application's loader.
 #include "checksums.h"

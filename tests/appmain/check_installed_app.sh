@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs into a scratch prefix and starts the installed desktop program:
 # it must find the library installed beside it without any search path set,
 # and its menu entry and icon must be installed with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fake_chips.h"
 
 namespace scriba8::test {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small chip table for the window tests, with the chips the panel rules
 // are about, behind a library table whose device calls are not used.
 #pragma once

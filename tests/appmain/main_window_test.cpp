@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as a whole: start-up, settings file, language, layout, log.
 #include "dialog_units.h"
 #include "private_profile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds main windows on the fake chip table with their settings in a
 // temporary folder, and finds their controls by id.
 #pragma once

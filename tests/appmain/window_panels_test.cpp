@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Part selection, the option panel, the buffer pages and the customer string.
 #include "customer_setting_dialog.h"
 #include "hex_edit_base.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the main window offscreen into PNG files, one per language:
 //   window_screenshot OUTPUT_FOLDER [PART_NAME [TAB]]
 // TAB 1 shows the EEPROM page of a chip that has one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up of the main window to its first paint: construction, the start-up
 // sequence on the linked library's chip table, showing, and the first paint
 // event of the window's controls.

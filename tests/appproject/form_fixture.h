@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A chip row and a saved project's record for the request form tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line dialogs through their widgets, on the virtual programmer:
 // entry rules and clamps, the download and the read-back, and what the
 // read-back shows after the programmer ran on its own.

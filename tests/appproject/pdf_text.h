@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a PDF back with pdftotext: the plain text, and the boxes of its
 // words in points.
 #pragma once

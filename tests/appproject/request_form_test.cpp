@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The request form: its texts and their places, drawn into a PDF and read
 // back, the print's proportions against the preview, the preview's
 // scrolling, and the two dialogs around it.

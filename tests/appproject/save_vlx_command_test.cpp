@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Save VLX" from the window's point of view, on the real device library:
 // the file dialog through the host table, the log line, the remembered
 // folder, the request form after a save, and the refusals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The update check and the About box against a local HTTPS server with a
 // certificate made for this test and trusted only inside it.
 #include "about_dialog.h"

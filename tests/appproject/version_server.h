@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A local HTTPS server for the update check tests: a certificate made at
 // test time with openssl, trusted only inside the test process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The project commands from the main window on the virtual programmer:
 // Save VLX with its request form printed to PDF, an off-line download and
 // its read-back, and the About box's check against a local server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetBodyInfo: the exported chip records.
 #include "chips/chip_table.h"
 #include "chips/options.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs the chip-table generator on one data file and checks the outcome.
 
 usage: generator_case.py <generator.py> <in.json> <out.cpp> (--accept | --refuse TEXT)

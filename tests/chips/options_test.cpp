@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Option bytes <-> selection: the documented edge cases, the
 // trim-word routines and an encode/decode round trip over the whole table.
 #include "chips/chip_table.h"

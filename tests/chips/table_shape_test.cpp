@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shape of the delivered chip table and the vocabulary of its
 // option descriptors, checked on the compiled table.
 #include "chips/chip_table.h"

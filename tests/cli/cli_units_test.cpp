@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line's own units: part lookup, steps, exit status and
 // advice, JSON, HEX output and the terminal side.
 #include "chip_lookup.h"

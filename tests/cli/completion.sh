@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The bash completion against the scriba8 it completes for.
 # usage: completion.sh SCRIBA8_DIR COMPLETION_FILE
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # End-to-end runs of the scriba8 process on the virtual programmer, each
 # scenario with a programmer state file of its own.
 # usage: end_to_end.sh SCRIBA8 EXAMPLES_DIR SCENARIO

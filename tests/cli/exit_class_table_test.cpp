@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The documented exit classes against the code that maps results to exit
 // statuses: scripts branch on these numbers, so a result that lands in
 // another class than the table says is a silent change of meaning.

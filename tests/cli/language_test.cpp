@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --lang zh: the layout of Chinese text on a terminal, the command line's
 // errors and help in Chinese, and English left exactly as CLI11 writes it.
 #include "exit_codes.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The scriba8 man page: groff reads it without a warning, the subcommands have
 # their entries with their own options, and every SCRIBA8_ variable the
 # program reads is described.

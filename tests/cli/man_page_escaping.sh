@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The man page writer on a help text full of what troff would misread: lines
 # starting with a dot or an apostrophe, backslashes, and what CMake lists
 # treat specially (";", "[", "]"). The page must show them as the help does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hardware options by name: sizes, the IAP area's counting, labels, bits.
 #include "option_values.h"
 

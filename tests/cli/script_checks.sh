@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks shared by the shell tests that run scriba8 as a process. Sourced;
 # the sourcing script sets $work (where each run's NAME.out and NAME.err go)
 # and failures=0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sheet definitions written in code, keyed "Section/Key", turned into the
 // text of a definition file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engineer window and its sheets on screen: tabs, bit boxes, Write and
 // Read with their log lines and data files, the compare highlighting, Sync
 // and scrolling.

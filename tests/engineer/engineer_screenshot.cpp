@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the engineer window as the program opens it (--engineer) on a
 // definition file into a PNG file:
 //   engineer_screenshot DEFINITION_FILE OUTPUT.png [TAB]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engineer window opened from the main window: it reads the definition
 // file of the current folder, logs into the main window's log and leaves
 // the code buffers alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engineer sheets' byte work and the reading of their definitions,
 // without windows.
 #include "definition_text.h"

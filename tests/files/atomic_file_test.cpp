@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one writer every file goes through, and reading that never blocks.
 #include "files/atomic_file.h"
 #include "files/file_reading.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The shared library must export the nineteen names and nothing else.
 set -euo pipefail
 library=$1

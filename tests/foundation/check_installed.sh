@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the library into a scratch prefix and builds a plain C program
 # against the installed header and shared library.
 set -euo pipefail

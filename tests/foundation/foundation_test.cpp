@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Scriba8_T3Plus_DLL.h"
 #include "export_impl.h"
 #include "resources/resources.h"

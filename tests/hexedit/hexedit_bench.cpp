@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paint cost of the hex editor. A repaint builds only the rows in view, so a
 // 16 MiB buffer must repaint as fast as a 64 KiB one, and typing a digit with
 // its repaint must stay far below one 60 Hz frame (16 ms).

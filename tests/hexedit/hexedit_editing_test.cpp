@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Editing behaviour of CHexEditBase driven through its events: caret keys,
 // typing, selection, clipboard, mouse, wheel, shortcuts and fonts.
 #include "hexedit_test_support.h"

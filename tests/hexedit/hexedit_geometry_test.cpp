@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout, hit test, caret box, scrolling arithmetic, highlight outlines and
 // the texts of the hex editor, with cw = 8 and rh = 16 unless stated.
 #include "hex_geometry.h"

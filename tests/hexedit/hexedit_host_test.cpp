@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CHexEditBase inside the windows that host it: a drag whose button release
 // goes elsewhere, wheel events over fields with nothing to scroll, and the
 // size the widget asks of a layout. Mouse input goes through the window, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What CHexEditBase paints, checked at known pixels of a grab of its viewport.
 // The main grab is kept as hexedit_grab.png in the test's build folder.
 #include "hexedit_test_support.h"

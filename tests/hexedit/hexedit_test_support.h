@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the hex editor's widget tests: a shown, focused editor in
 // a top-level window, and pixel positions of bytes in its viewport.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus_description.h"
 
 #include <charconv>

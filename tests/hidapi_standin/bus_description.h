@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What SCRIBA8_HIDAPI_STANDIN puts on the stand-in hidapi's USB bus.
 //
 // Programmers separated by ';', each a serial number followed by any of

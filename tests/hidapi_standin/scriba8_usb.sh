@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # scriba8 over its USB backend, with the stand-in hidapi in place of
 # libhidapi-hidraw: separate processes share the programmers' state through
 # SCRIBA8_HIDAPI_STANDIN_STATE, as they would share real hardware.

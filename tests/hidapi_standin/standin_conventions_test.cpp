@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The stand-in keeps hidapi's conventions: the USB backend tests only mean
 // something if it hands reports over exactly as libhidapi-hidraw does.
 #include "link/usb_ids.h"

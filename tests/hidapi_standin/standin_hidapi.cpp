@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for libhidapi-hidraw, for tests only: the same exported
 // functions with hidapi's conventions (report id in byte 0 of feature reports
 // and in their counts, input reports without it, -1 or NULL on failure and a

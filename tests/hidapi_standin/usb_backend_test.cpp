@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shipped library's USB backend, end to end through its exports, with the
 // stand-in hidapi in place of libhidapi-hidraw (ctest puts it first on the
 // library path). Each case describes the programmers on the bus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* CheckID from a plain C program, as a host application calls it.
  * usage: check_id EXPECTED_CODE [TRACE_FILE]
  * With TRACE_FILE, the transfer trace must hold the target power-on command. */

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the library into a scratch prefix, builds check_id.c against it and
 # runs CheckID on the virtual programmer with the fault variables, and on USB
 # with nothing attached.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CheckID and the frame around it, end to end against the virtual
 // programmer: identity comparison, result codes, and how the link is left.
 #include "link_fixture.h"

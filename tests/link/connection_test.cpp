@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The connection check against the virtual programmer: firmware questions,
 // the update loop, the power-on command and its status mapping.
 #include "link_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The per-programmer lock as the listing uses it: never waiting.
 #include "link/device_lock.h"
 

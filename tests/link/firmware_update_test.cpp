@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Both firmware updates against the virtual programmer, byte for byte
 // through the trace, and their failures.
 #include "link_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the link tests: a fresh virtual programmer behind the
 // link, a manual clock, and the transfer trace in a scratch file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which programmer SCRIBA8_PROGRAMMER picks when several are plugged in.
 #include "link/programmer_selection.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted HID device for transport tests: records every report handed to
 // it and answers from queues the test fills.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs work on a worker thread while the calling thread polls the status word
 // the way the application does, and hands back every distinct value seen, in
 // order, starting with the value before the work began.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An export on a worker thread while another thread polls the status word,
 // as the application does during long transfers.
 #include "link_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Report framing, progress and time-out semantics of the link, against a
 // scripted device; the trace format against the same device.
 #include "link_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the off-line tests: the link fixture (a fresh virtual
 // programmer, a manual clock, the trace) with a chip, a code image and
 // serial-number rules in the record, as the off-line dialog leaves them.

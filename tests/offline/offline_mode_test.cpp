@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OffLineMode and ReadOffLineModeInfo end to end against the virtual
 // programmer: what goes over the link, what comes back, and every way a
 // download can fail.

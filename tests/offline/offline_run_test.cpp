@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer on its own: chips programmed from what OffLineMode
 // stored, counters and serial numbers as the read-back then shows them, and
 // the trigger for manual runs.

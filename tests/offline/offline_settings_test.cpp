@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings block read back from a programmer: which blocks are taken,
 // and what each layout fills in.
 #include "offline_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line download on a worker thread while the UI thread polls the
 // status word, as the off-line command of the application runs it.
 #include "offline_fixture.h"

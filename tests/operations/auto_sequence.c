@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The automatic sequence from a plain C program, on the virtual programmer:
  * every step passes, the options read back are the ones written, and a
  * changed image no longer verifies. Exit status 0 when all of that holds. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Erase, BlankCheck and WholeChipErase against the virtual programmer.
 #include "operations_fixture.h"
 

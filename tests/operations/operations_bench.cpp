@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's own cost of moving 64 KiB: Program plus Verify over the
 // virtual programmer with no pacing, so nearly all the time measured is the
 // library's (and the virtual device's) CPU work. The link_share counter puts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the chip-operation tests: the link fixture (a fresh
 // virtual programmer, a manual clock) plus ways to pick chips and to read
 // back what the virtual programmer received.

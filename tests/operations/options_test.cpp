@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WriteOptions, ReadOptions, ReadCheckSum and DumpTarget against the virtual
 // programmer.
 #include "operations_fixture.h"

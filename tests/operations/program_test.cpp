@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program, Verify and ProgramEEPROM against the virtual programmer, and the
 // records every operation refuses before it touches the programmer.
 #include "operations_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program on a worker thread while the test thread polls the status word the
 // way the application does.
 #include "operations_fixture.h"

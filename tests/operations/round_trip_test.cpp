@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One chip of every option layout through the whole life of a part: erase,
 // blank check, program, verify, EEPROM, options, and a dump that gives back
 // what was written.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the Debian packages cpack built in BUILD/packages without installing
 # them: unpacks them into a scratch folder, compares their files with what the
 # build installs, runs scriba8 from the unpacked tree, reads its man page and

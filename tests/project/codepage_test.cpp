@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts in project files: the legacy code page and what happens to
 // characters it cannot hold.
 #include "project/codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HEX reader for user ISP files: where it stops, what it refuses, and
 // that it stays inside its image whatever the addresses say.
 #include "project/isp_hex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Placing ISP boot code into the Flash image.
 #include "export_impl.h"
 #include "project/isp_insert.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the project-file and ISP tests.
 #pragma once
 

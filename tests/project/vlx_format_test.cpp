@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The footer bytes: layout, checksum and the structural checks that keep the
 // reader inside the data.
 #include "project/vlx_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and loading whole project files through the library's entry points.
 #include "chips/options.h"
 #include "export_impl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Talks to the virtual programmer at the bus level, as a HID host would,
 // without the library's link code in between.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What SCRIBA8_VIRTUAL_* does to the virtual programmer behind the backend.
 #include "bus.h"
 

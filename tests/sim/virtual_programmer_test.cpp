@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual programmer's device behaviour at the bus level.
 #include "bus.h"
 

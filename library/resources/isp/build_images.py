@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Assembles the ISP boot loader into the built-in ISP images.
 
 Needs sdas8051 and sdld (Debian package sdcc); the library build does not,

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: MIT
 ; Scriba8 ISP boot loader: a small UART loader that chips boot into from
 ; their ISP area when the "boot from ISP" option is set. It lets a host
 ; erase, write and read the application Flash over the serial port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-line read-back decoder on whatever a programmer might return: it
 // ends with one of its result codes, reads nothing outside the block, and
 // touches the record only when it accepts the block.

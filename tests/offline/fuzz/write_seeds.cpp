@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzzer's seed files: settings blocks as OffLineMode builds them
 // for chips of each kind, one in the older layout, one with counters the
 // programmer advanced, and erased memory, each padded to the read length as

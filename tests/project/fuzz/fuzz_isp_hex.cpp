@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // User ISP files in HEX form, read and placed on a chip: whatever the
 // addresses say, the image stays within the chip's Flash.
 #include "chips/chip_table.h"

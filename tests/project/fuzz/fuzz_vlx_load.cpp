@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Project loading on arbitrary bytes: the footer is checked first, and a file
 // it accepts must also give up its images.
 #include "project/byte_source.h"
