@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "file_errors.h"
 
+#include "files/error_values.h"
 #include "files/file_reading.h"
 
 #include <array>

@@ -2,6 +2,7 @@
 #include "private_profile.h"
 
 #include "file_paths.h"
+#include "files/utf8_path.h"
 
 #include <algorithm>
 #include <climits>
@@ -112,7 +113,7 @@ int ProfileInteger(std::string_view value) {
 
 PrivateProfile PrivateProfile::Load(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) return {};
+    if (!std::filesystem::exists(std::filesystem::symlink_status(files::pathFromUtf8(path), error))) return {};
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
     if (!bytes) {
         PrivateProfile unreadable;

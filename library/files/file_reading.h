@@ -24,7 +24,7 @@ class ReadableFile {
 
     // 0 on success, kNotRegularFile or an errno value otherwise.
     int open(const std::string& path);
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return handle_ != kNoHandle; }
     std::uint64_t size() const { return size_; }
     // Fills out from offset; false when the range passes the end or reading
     // fails (error() then tells why).
@@ -32,7 +32,10 @@ class ReadableFile {
     int error() const { return error_; }
 
   private:
-    int fd_ = -1;
+    static constexpr std::intptr_t kNoHandle = -1;
+    void close();
+    // A file descriptor, or on Windows a file handle.
+    std::intptr_t handle_ = kNoHandle;
     std::uint64_t size_ = 0;
     int error_ = 0;
 };

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "link/trace.h"
 
+#include "files/append_file.h"
+#include "files/environment.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -34,45 +37,47 @@ std::string traceLine(std::string_view kind, std::uint16_t pid, std::span<const 
 
 void TransferTrace::openFromEnvironment() {
     close();
-    const char* path = std::getenv("SCRIBA8_TRACE");
-    if (path == nullptr || *path == '\0') return;
-    file_.open(path, std::ios::app);
-    if (!file_) std::fprintf(stderr, "Scriba8: cannot append the transfer trace to %s\n", path);
+    const std::optional<std::string> path = files::environmentValue("SCRIBA8_TRACE");
+    if (!path || path->empty()) return;
+    file_ = files::openForAppending(*path);
+    if (file_ == nullptr)
+        std::fprintf(stderr, "Scriba8: cannot append the transfer trace to %s\n", path->c_str());
 }
 
 void TransferTrace::close() {
-    if (file_.is_open()) file_.close();
-    file_.clear();
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
 }
 
 void TransferTrace::set(std::uint16_t pid, std::span<const std::uint8_t> payload) {
-    if (file_.is_open()) write(traceLine("SET", pid, payload));
+    if (file_ != nullptr) write(traceLine("SET", pid, payload));
 }
 
 void TransferTrace::get(std::uint16_t pid, std::span<const std::uint8_t> taken) {
-    if (file_.is_open()) write(traceLine("GET", pid, taken));
+    if (file_ != nullptr) write(traceLine("GET", pid, taken));
 }
 
 void TransferTrace::input(std::uint16_t pid, std::span<const std::uint8_t> report) {
-    if (file_.is_open()) write(traceLine("IN", pid, report));
+    if (file_ != nullptr) write(traceLine("IN", pid, report));
 }
 
 void TransferTrace::timeout(std::uint16_t pid, std::uint32_t ms) {
-    if (file_.is_open()) write(header("TIMEOUT", pid) + ' ' + std::to_string(ms));
+    if (file_ != nullptr) write(header("TIMEOUT", pid) + ' ' + std::to_string(ms));
 }
 
 void TransferTrace::wrongTag(std::uint16_t pid, std::uint8_t wanted, std::uint8_t got) {
-    if (file_.is_open()) write(traceLine("TAG", pid, std::array{wanted, got}));
+    if (file_ != nullptr) write(traceLine("TAG", pid, std::array{wanted, got}));
 }
 
 void TransferTrace::refused(std::uint16_t pid, std::string_view what) {
-    if (file_.is_open()) write(header("REFUSED", pid) + ' ' + std::string(what));
+    if (file_ != nullptr) write(header("REFUSED", pid) + ' ' + std::string(what));
 }
 
 void TransferTrace::write(const std::string& line) {
     // Flushed per line: a crash or a hung device must not lose the lines
     // that explain it.
-    file_ << line << '\n' << std::flush;
+    std::fprintf(file_, "%s\n", line.c_str());
+    std::fflush(file_);
 }
 
 } // namespace scriba8

@@ -16,7 +16,7 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +27,11 @@ std::string traceLine(std::string_view kind, std::uint16_t pid, std::span<const 
 
 class TransferTrace {
 public:
+    TransferTrace() = default;
+    ~TransferTrace() { close(); }
+    TransferTrace(const TransferTrace&) = delete;
+    TransferTrace& operator=(const TransferTrace&) = delete;
+
     // Starts appending to the file named by SCRIBA8_TRACE, if any.
     void openFromEnvironment();
     void close();
@@ -40,7 +45,7 @@ public:
 
 private:
     void write(const std::string& line);
-    std::ofstream file_;
+    std::FILE* file_ = nullptr;
 };
 
 } // namespace scriba8

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Conversion between the record's UTF-8 texts and the 8-bit legacy code page
 // that project files carry (CP936 by default, which is what tools on the
-// other platform write; SCRIBA8_CODEPAGE names another iconv code page).
+// other platform write; SCRIBA8_CODEPAGE names another code page: an iconv
+// name, or on Windows CP<number> of a code page of one or two bytes a
+// character).
 #pragma once
 
 #include <string>
@@ -9,7 +11,7 @@
 
 namespace scriba8 {
 
-// The iconv name of the code page project texts use.
+// The name of the code page project texts use ("CP936").
 std::string projectCodePage();
 
 // UTF-8 -> legacy bytes. A character the code page cannot hold, or a byte that

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "project/save_dialog.h"
 
+#include "files/utf8_path.h"
 #include "project/record_text.h"
 
 #include <filesystem>
@@ -11,7 +12,8 @@ namespace scriba8 {
 std::optional<std::string> chooseProjectSavePath(const ContextRecord& ctx) {
     const std::string folder = fieldText(ctx.projectFolder);
     if (ctx.host == nullptr || ctx.host->chooseSaveFile == nullptr) {
-        return (std::filesystem::path(folder) / fieldText(ctx.projectFile)).string();
+        return files::utf8FromPath(files::pathFromUtf8(folder) /
+                                   files::pathFromUtf8(fieldText(ctx.projectFile)));
     }
     std::vector<char> path(S8_PATH_SIZE, '\0');
     if (ctx.host->chooseSaveFile(ctx.host->user, "vorlane Project File (*.vlx)", "*.vlx", "vlx",

@@ -3,6 +3,7 @@
 
 #include "chips/chip_table.h"
 #include "chips/options.h"
+#include "files/local_time.h"
 #include "project/codepage.h"
 #include "project/record_text.h"
 #include "project/vlx_format.h"
@@ -45,11 +46,8 @@ SaveStamp makeSaveStamp() {
         entropy(), entropy()};
     std::mt19937 random(seed);
     SaveStamp stamp;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    const bool known =
-        now != static_cast<std::time_t>(-1) && ::localtime_r(&now, &local) != nullptr;
-    stamp.time = saveTimeBytes(known ? &local : nullptr);
+    const std::optional<std::tm> local = files::localTime(std::time(nullptr));
+    stamp.time = saveTimeBytes(local ? &*local : nullptr);
     stamp.projectTag = static_cast<std::uint16_t>(random() & 0xFFFF);
     for (auto& b : stamp.projectId)
         b = static_cast<std::uint8_t>(random() % 256);

@@ -5,6 +5,7 @@
 #include "chips/options.h"
 #include "export_impl.h"
 #include "files/atomic_file.h"
+#include "files/utf8_path.h"
 #include "project/save_dialog.h"
 #include "project/record_text.h"
 #include "status_word.h"
@@ -35,8 +36,8 @@ std::int32_t saveProject(ContextRecord& ctx, const SaveStamp& stamp, TrimStep tr
 
     const auto chosen = chooseProjectSavePath(ctx);
     if (!chosen || chosen->empty()) return S8_CANCELLED;
-    const std::filesystem::path path(*chosen);
-    std::string folder = path.parent_path().string();
+    const std::filesystem::path path = files::pathFromUtf8(*chosen);
+    std::string folder = files::utf8FromPath(path.parent_path());
     if (!folder.empty() && folder.back() != '/') folder += '/';
     setFieldText(ctx.projectFolder, folder);
 
@@ -47,7 +48,7 @@ std::int32_t saveProject(ContextRecord& ctx, const SaveStamp& stamp, TrimStep tr
     if (built != S8_PASS) return built;
     if (files::writeFileAtomically(*chosen, file) != 0) return S8_FILE_ERROR;
 
-    commitSavedFields(ctx, *draft, path.filename().string());
+    commitSavedFields(ctx, *draft, files::utf8FromPath(path.filename()));
     return S8_PASS;
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "resources/resources.h"
 
+#include "files/environment.h"
+#include "files/utf8_path.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -26,9 +29,9 @@ std::string upper(std::string_view text) {
 }
 
 std::optional<std::filesystem::path> overridePath(std::string_view type, int id) {
-    const char* dir = std::getenv("SCRIBA8_RESOURCE_DIR");
-    if (dir == nullptr || *dir == '\0') return std::nullopt;
-    return std::filesystem::path(dir) / (upper(type) + "_" + std::to_string(id) + ".bin");
+    const std::optional<std::string> dir = files::environmentValue("SCRIBA8_RESOURCE_DIR");
+    if (!dir || dir->empty()) return std::nullopt;
+    return files::pathFromUtf8(*dir) / (upper(type) + "_" + std::to_string(id) + ".bin");
 }
 
 std::optional<std::vector<std::uint8_t>> overrideFile(std::string_view type, int id) {
@@ -59,7 +62,7 @@ std::optional<std::vector<std::uint8_t>> loadResource(std::string_view type, int
 
 std::string DescribeResource(std::string_view type, int id) {
     if (const auto path = overridePath(type, id); path && overrideFile(type, id))
-        return path->string() + " (from SCRIBA8_RESOURCE_DIR)";
+        return files::utf8FromPath(*path) + " (from SCRIBA8_RESOURCE_DIR)";
     return "built into the library (" + upper(type) + " " + std::to_string(id) + ")";
 }
 

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+// A log file that lines are appended to, as C stdio.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace scriba8::files {
+
+// Opens path for appending, made when missing; null (errno set) when it
+// cannot be. Others may read, write, rename and delete the file meanwhile:
+// on Windows a reader may have made it to vanish once everybody closed it.
+std::FILE* openForAppending(const std::string& path);
+
+} // namespace scriba8::files
