@@ -2,7 +2,6 @@
 #include "console.h"
 
 #include <cstring>
-#include <unistd.h>
 
 namespace scriba8::cli {
 namespace {
@@ -17,8 +16,6 @@ int chooseSaveFile(void* user, const char*, const char*, const char*, const char
 }
 
 } // namespace
-
-bool IsTerminal(std::FILE* stream) { return stream != nullptr && isatty(fileno(stream)) == 1; }
 
 void LogPrinter::write(std::string_view piece) {
     if (out_ == nullptr) return;

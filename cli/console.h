@@ -5,6 +5,7 @@
 
 #include "Scriba8_T3Plus_DLL.h"
 #include "language.h"
+#include "platform.h"
 #include "worker_call.h"
 
 #include <cstdint>
@@ -14,8 +15,6 @@
 #include <string_view>
 
 namespace scriba8::cli {
-
-bool IsTerminal(std::FILE* stream);
 
 // How the library's yes/no questions are answered.
 enum class Answer { ask, yes, no };

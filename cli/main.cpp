@@ -5,9 +5,11 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "files/atomic_file.h"
+#include "files/environment.h"
 #include "help_format.h"
 #include "text_format.h"
 #include "interruption.h"
+#include "platform.h"
 #include "transfer_watch.h"
 #include "library_api.h"
 #include "usage_errors.h"
@@ -22,7 +24,9 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -409,6 +413,11 @@ int usageFailure(const CLI::App& app, const CLI::ParseError& error, Language lan
 
 int main(int argc, char** argv) {
     using namespace scriba8::cli;
+    std::vector<std::string> words = PrepareProcess(argc, argv);
+    std::vector<char*> wordPointers;
+    for (std::string& word : words) wordPointers.push_back(word.data());
+    argc = static_cast<int>(wordPointers.size());
+    argv = wordPointers.data();
     Invocation invocation;
     const Language language = languageOf(argc, argv);
     const Say say(language);
@@ -429,7 +438,7 @@ int main(int argc, char** argv) {
     }
 
     if (!invocation.programmer.empty())
-        setenv("SCRIBA8_PROGRAMMER", invocation.programmer.c_str(), 1);
+        scriba8::files::setEnvironmentValue("SCRIBA8_PROGRAMMER", invocation.programmer);
     // The transfer trace: with -v it goes where the log's errors go.
     scriba8::app::WatchTransfers(invocation.verbose);
 

@@ -6,6 +6,7 @@
 #include "file_errors.h"
 #include "file_paths.h"
 #include "files/atomic_file.h"
+#include "files/utf8_path.h"
 #include "isp_inserter.h"
 #include "project/codepage.h"
 #include "project_saver.h"
@@ -128,21 +129,21 @@ Report saveProject(const Invocation& invocation, Session& session) {
     // The library asks for the file name; the answer is the -o path.
     const bool toStandardOutput = invocation.output == files::kStandardOutput;
     const std::filesystem::path output =
-        toStandardOutput ? std::filesystem::path(invocation.output)
-                         : std::filesystem::absolute(invocation.output);
-    std::string folder = toStandardOutput ? std::filesystem::current_path().string()
-                                          : output.parent_path().string();
+        toStandardOutput ? files::pathFromUtf8(invocation.output)
+                         : std::filesystem::absolute(files::pathFromUtf8(invocation.output));
+    std::string folder = files::utf8FromPath(toStandardOutput ? std::filesystem::current_path()
+                                                              : output.parent_path());
     if (!folder.empty() && folder.back() != '/') folder += '/';
     app::CopyToField(folder, session.record().projectFolder, S8_PATH_SIZE);
-    session.host().setSavePath(output.string());
+    session.host().setSavePath(files::utf8FromPath(output));
 
     const std::int32_t result =
         app::SaveProject(session.api(), session.record(), session.buffers(), session.log());
     // The library says only that the file could not be written; the
     // folder and file tell why.
-    const int problem = result == S8_FILE_ERROR ? files::writeProblem(output.string()) : 0;
+    const int problem = result == S8_FILE_ERROR ? files::writeProblem(files::utf8FromPath(output)) : 0;
     const std::string reason =
-        problem != 0 ? app::FileReason(output.string(), problem, session.language()) : "";
+        problem != 0 ? app::FileReason(files::utf8FromPath(output), problem, session.language()) : "";
     report.setResult(result, session.language(), invocation.command, reason);
     if (!reason.empty()) report.lines.push_back(reason);
     if (result == S8_PASS) {
