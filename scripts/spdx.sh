@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Every file of the tree must say under which licence it is: a source file
-# (C, C++, CMake, shell, Python, assembly, linker script) by the SPDX line at
-# its top, right after a #! line if it has one; any other file by a pattern in
-# .reuse/dep5. Lists the files that do neither and fails if there are any.
+# (C, C++, Windows resource, CMake, shell, Python, assembly, linker script)
+# by the SPDX line at its top, right after a #! line if it has one; any
+# other file by a pattern in .reuse/dep5. Lists the files that do neither and
+# fails if there are any.
 # With --add, first puts the SPDX line into the source files that lack it.
 # usage: scripts/spdx.sh [--add] [SOURCE_DIR]
 set -euo pipefail
@@ -30,7 +31,7 @@ list_files() {
 # that is not source
 comment_for() {
     case "$1" in
-    *.c | *.cpp | *.cc | *.h | *.hpp | *.h.in) echo "// $identifier" ;;
+    *.c | *.cpp | *.cc | *.h | *.hpp | *.h.in | *.rc | *.rc.in) echo "// $identifier" ;;
     CMakeLists.txt | */CMakeLists.txt | *.cmake | *.cmake.in) echo "# $identifier" ;;
     *.sh | *.py | *.bash-completion) echo "# $identifier" ;;
     *.asm | *.a51) echo "; $identifier" ;;
