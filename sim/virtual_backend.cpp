@@ -3,6 +3,7 @@
 
 #include "files/atomic_file.h"
 #include "files/file_reading.h"
+#include "link/programmer_selection.h"
 #include "sim/offline_run.h"
 
 #include <cerrno>
@@ -99,14 +100,25 @@ public:
 
 } // namespace
 
+std::string virtualStatePath() {
+    const std::optional<ProgrammerSelection> selection =
+        ParseProgrammerSelection(ProgrammerEnvironment());
+    if (selection && selection->kind == ProgrammerSelection::Kind::virtualProgrammer &&
+        !selection->value.empty())
+        return selection->value;
+    return environment("SCRIBA8_VIRTUAL_STATE");
+}
+
+std::string virtualLockPath(const std::string& statePath) { return statePath + ".lock"; }
+
 OpenResult openVirtualProgrammer(std::uint16_t vendorId, std::uint16_t productId, LockWait wait) {
     VirtualProgrammer& device = virtualProgrammer();
-    const std::string statePath = environment("SCRIBA8_VIRTUAL_STATE");
+    const std::string statePath = virtualStatePath();
     // One process at a time drives an instance, as with a real programmer:
     // the state is read only once the lock is held.
     std::unique_ptr<DeviceLock> lock;
     if (!statePath.empty()) {
-        DeviceLock::Attempt attempt = DeviceLock::acquire(statePath + ".lock", true, wait);
+        DeviceLock::Attempt attempt = DeviceLock::acquire(virtualLockPath(statePath), true, wait);
         if (attempt.busy) {
             OpenResult result;
             result.busy = true;

@@ -2,7 +2,7 @@
 // The virtual programmer as a HID backend, what SCRIBA8_PROGRAMMER=virtual
 // selects. At every open it reads the environment:
 //
-//   SCRIBA8_VIRTUAL_STATE=<file>  state loaded at open and saved at close,
+//   SCRIBA8_VIRTUAL_STATE=<file>  (or the selection virtual:<file>) state loaded at open and saved at close,
 //                                 shared by separate processes; a damaged
 //                                 file is refused, and a state that cannot
 //                                 be saved fails the close
@@ -22,6 +22,14 @@
 namespace scriba8::sim {
 
 HidBackend& virtualBackend();
+
+// The state file of the virtual programmer selected: the one a
+// virtual:STATEFILE selection names, else SCRIBA8_VIRTUAL_STATE; empty for a
+// programmer that lives only as long as the process.
+std::string virtualStatePath();
+
+// The lock file that stands for the virtual programmer with this state file.
+std::string virtualLockPath(const std::string& statePath);
 
 // What virtualBackend().open does; with LockWait::dontWait, an instance that
 // another process drives is reported busy (devicePath: its state file).

@@ -70,7 +70,8 @@ enum {
     S8_NO_OFFLINE_INFO = 122,         /* the programmer holds no off-line information */
     S8_NO_RESPONSE = 123,             /* the target chip does not respond */
     S8_TRIM_FAILED = 124,             /* frequency trim failed, or no trim item */
-    S8_FILE_TOO_LARGE = 125           /* file too large */
+    S8_FILE_TOO_LARGE = 125,          /* file too large */
+    S8_PROGRAMMER_BUSY = 126          /* extensions only: another process kept the programmer */
 };
 
 /* Status word values up to this one mean "still running". */
@@ -204,6 +205,44 @@ SCRIBA8_API int32_t LoadVLXBuffer(ContextRecord* ctx);
 SCRIBA8_API int32_t InsertISPcode(ContextRecord* ctx);
 SCRIBA8_API int32_t OffLineMode(ContextRecord* ctx);
 SCRIBA8_API int32_t ReadOffLineModeInfo(ContextRecord* ctx);
+
+/* ---- Extensions ------------------------------------------------------------
+ * Not among the 19 exports above, which behave the same whether or not a
+ * caller uses these.
+ *
+ * Holding the programmer. Each device export locks its programmer from open
+ * to close, so two processes never interleave their reports; between two
+ * exports another process may still use it. A job of several exports (erase,
+ * program, verify) holds the programmer for its whole length: while this
+ * process holds it, every export of this process that opens that programmer,
+ * on whatever thread, re-enters the hold instead of waiting.
+ */
+typedef struct S8HoldOptions {
+    int32_t waitMs; /* while another process uses it: -1 = wait until it is free, 0 = do not wait */
+    void* user;
+    /* Asked every few milliseconds while waiting; non-zero gives up (S8_CANCELLED). May be null. */
+    int (*cancelled)(void* user);
+    /* Called once after a second of waiting, with the programmer's device path
+     * or state file. Null: a line on stderr says so. */
+    void (*waiting)(void* user, const char* programmer);
+} S8HoldOptions;
+
+typedef struct S8ProgrammerHold S8ProgrammerHold;
+
+/* Holds the programmer the calling thread's selection names (options may be
+ * null: wait until free). Returns S8_PASS with *hold set, S8_PROGRAMMER_BUSY
+ * when waitMs ran out, S8_CANCELLED, or S8_NO_PROGRAMMER when the selection
+ * finds none (the exports then say why). Holds nest. */
+SCRIBA8_API int32_t S8HoldProgrammer(const S8HoldOptions* options, S8ProgrammerHold** hold);
+/* Ends a hold; null is ignored. */
+SCRIBA8_API void S8ReleaseProgrammer(S8ProgrammerHold* hold);
+
+/* Chooses the programmer for the exports of the calling thread, so one
+ * process can drive several: "virtual", "virtual:STATEFILE", "usb",
+ * "usb:PATH" or "usb:SERIAL", as SCRIBA8_PROGRAMMER takes them. Null returns
+ * the thread to SCRIBA8_PROGRAMMER. S8_PASS, or S8_FAIL (nothing changed) for
+ * a value that is not understood. */
+SCRIBA8_API int32_t S8SelectProgrammer(const char* selection);
 
 #ifdef __cplusplus
 }

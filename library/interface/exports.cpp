@@ -2,9 +2,15 @@
 // The C ABI of the library. Nothing here but forwarding: no exception may
 // cross this boundary, so each call is guarded.
 #include "export_impl.h"
+#include "link/programmer_hold.h"
+#include "link/programmer_selection.h"
 #include "status_word.h"
 
+#include <chrono>
 #include <exception>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -68,6 +74,48 @@ int32_t OffLineMode(ContextRecord* ctx) {
 }
 int32_t ReadOffLineModeInfo(ContextRecord* ctx) {
     return guarded(ctx, [&] { return scriba8::readOffLineModeInfo(ctx); });
+}
+
+} // extern "C"
+
+struct S8ProgrammerHold {
+    std::unique_ptr<scriba8::ProgrammerHold> hold;
+};
+
+extern "C" {
+
+int32_t S8HoldProgrammer(const S8HoldOptions* options, S8ProgrammerHold** hold) {
+    if (hold == nullptr) return S8_FAIL;
+    *hold = nullptr;
+    try {
+        scriba8::LockWaitOptions wait;
+        if (options != nullptr) {
+            if (options->waitMs >= 0) wait.limit = std::chrono::milliseconds(options->waitMs);
+            if (options->cancelled != nullptr)
+                wait.cancelled = [options] { return options->cancelled(options->user) != 0; };
+            if (options->waiting != nullptr)
+                wait.waiting = [options](const std::string& path) {
+                    options->waiting(options->user, path.c_str());
+                };
+        }
+        scriba8::HoldOutcome outcome = scriba8::HoldSelectedProgrammer(wait);
+        if (outcome.result == S8_PASS) *hold = new S8ProgrammerHold{std::move(outcome.hold)};
+        return outcome.result;
+    } catch (...) {
+        return S8_FAIL;
+    }
+}
+
+void S8ReleaseProgrammer(S8ProgrammerHold* hold) { delete hold; }
+
+int32_t S8SelectProgrammer(const char* selection) {
+    try {
+        const std::optional<std::string> text =
+            selection != nullptr ? std::optional<std::string>(selection) : std::nullopt;
+        return scriba8::SelectProgrammerForThread(text) ? S8_PASS : S8_FAIL;
+    } catch (...) {
+        return S8_FAIL;
+    }
 }
 
 } // extern "C"

@@ -1,62 +1,126 @@
 // SPDX-License-Identifier: MIT
 #include "link/device_lock.h"
 
-#include <cerrno>
-#include <chrono>
+#include "link/lock_file.h"
+
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <thread>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace scriba8 {
-
-DeviceLock::~DeviceLock() { ::close(fd_); }
-
 namespace {
 
-int openForLock(const std::string& path, bool create) {
-    const int flags = create ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
-    return ::open(path.c_str(), flags, 0666);
+// The programmers this process has locked. One lock file per path at most:
+// a second open of the same file would wait for the first.
+struct Entry {
+    std::unique_ptr<LockFile> file;
+    int holds = 0; // jobs holding it: uses re-enter while there is one
+    int uses = 0;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, Entry> entries;
+};
+
+// Never destroyed: a lock released during exit must still find it.
+Registry& registry() {
+    static Registry* instance = new Registry;
+    return *instance;
+}
+
+constexpr auto kPollInterval = std::chrono::milliseconds(20);
+constexpr auto kTellAfter = std::chrono::seconds(1);
+
+void tellOnStderr(const std::string& path) {
+    std::fprintf(stderr,
+                 "Scriba8: the programmer (%s) is in use by another process; waiting until it is "
+                 "free...\n",
+                 path.c_str());
 }
 
 } // namespace
 
+DeviceLock::~DeviceLock() {
+    Registry& r = registry();
+    std::lock_guard guard(r.mutex);
+    const auto found = r.entries.find(path_);
+    if (found == r.entries.end()) return;
+    Entry& entry = found->second;
+    if (kind_ == Kind::hold) --entry.holds;
+    else --entry.uses;
+    if (entry.holds == 0 && entry.uses == 0) r.entries.erase(found); // closes the file
+}
+
+DeviceLock::Attempt DeviceLock::take(const std::string& path, bool create,
+                                     const LockWaitOptions& options, Kind kind) {
+    Registry& r = registry();
+    std::unique_ptr<LockFile> file;
+    const auto start = std::chrono::steady_clock::now();
+    bool told = false;
+    for (;;) {
+        {
+            std::lock_guard guard(r.mutex);
+            const auto found = r.entries.find(path);
+            if (found != r.entries.end() && found->second.holds > 0) {
+                Entry& entry = found->second;
+                ++(kind == Kind::hold ? entry.holds : entry.uses);
+                return {std::unique_ptr<DeviceLock>(new DeviceLock(path, kind))};
+            }
+            if (found == r.entries.end()) {
+                if (!file) file = LockFile::open(path, create);
+                if (!file) return {};
+                switch (file->tryLock()) {
+                case LockFile::Attempt::locked: {
+                    Entry& entry = r.entries[path];
+                    entry.file = std::move(file);
+                    ++(kind == Kind::hold ? entry.holds : entry.uses);
+                    return {std::unique_ptr<DeviceLock>(new DeviceLock(path, kind))};
+                }
+                case LockFile::Attempt::failed: return {};
+                case LockFile::Attempt::busy: break;
+                }
+            }
+        }
+        // Busy: another process, or another job of this one.
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (options.limit && waited >= *options.limit) return {nullptr, true, false};
+        if (options.cancelled && options.cancelled()) return {nullptr, false, true};
+        if (!told && waited >= kTellAfter) {
+            told = true;
+            if (options.waiting) options.waiting(path);
+            else tellOnStderr(path);
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+DeviceLock::Attempt DeviceLock::acquire(const std::string& path, bool create,
+                                        const LockWaitOptions& options) {
+    return take(path, create, options, Kind::use);
+}
+
 DeviceLock::Attempt DeviceLock::acquire(const std::string& path, bool create, LockWait wait) {
-    if (wait == LockWait::wait) return {acquire(path, create), false};
-    const int fd = openForLock(path, create);
-    if (fd < 0) return {};
-    int locked;
-    do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked == 0) return {std::unique_ptr<DeviceLock>(new DeviceLock(fd)), false};
-    const bool busy = errno == EWOULDBLOCK;
-    ::close(fd);
-    return {nullptr, busy};
+    LockWaitOptions options;
+    if (wait == LockWait::dontWait) options.limit = std::chrono::milliseconds(0);
+    return acquire(path, create, options);
 }
 
 std::unique_ptr<DeviceLock> DeviceLock::acquire(const std::string& path, bool create) {
-    const int fd = openForLock(path, create);
-    if (fd < 0) return nullptr;
-    const auto start = std::chrono::steady_clock::now();
-    bool told = false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            ::close(fd);
-            return nullptr;
-        }
-        if (!told && std::chrono::steady_clock::now() - start >= std::chrono::seconds(1)) {
-            std::fprintf(stderr,
-                         "Scriba8: the programmer (%s) is in use by another process; waiting "
-                         "until it is free...\n",
-                         path.c_str());
-            told = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return std::unique_ptr<DeviceLock>(new DeviceLock(fd));
+    return acquire(path, create, LockWaitOptions{}).lock;
+}
+
+DeviceLock::Attempt DeviceLock::hold(const std::string& path, bool create,
+                                     const LockWaitOptions& options) {
+    return take(path, create, options, Kind::hold);
+}
+
+bool DeviceLock::isHeld(const std::string& path) {
+    Registry& r = registry();
+    std::lock_guard guard(r.mutex);
+    const auto found = r.entries.find(path);
+    return found != r.entries.end() && found->second.holds > 0;
 }
 
 } // namespace scriba8

@@ -108,8 +108,7 @@ std::vector<ProgrammerListing> listUsb(const ProgrammerSelection& selection) {
 std::vector<ProgrammerListing> listVirtual() {
     const UsbIds ids = programmerUsbIds();
     ProgrammerListing entry;
-    const char* statePath = std::getenv("SCRIBA8_VIRTUAL_STATE");
-    entry.path = statePath != nullptr ? statePath : "";
+    entry.path = sim::virtualStatePath();
     entry.serial = "virtual";
     entry.isVirtual = true;
     entry.selected = true;

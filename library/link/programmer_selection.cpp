@@ -9,6 +9,8 @@ std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view tex
     using Kind = ProgrammerSelection::Kind;
     if (text.empty() || text == "usb") return ProgrammerSelection{Kind::firstUsb, {}};
     if (text == "virtual") return ProgrammerSelection{Kind::virtualProgrammer, {}};
+    if (text.starts_with("virtual:") && text.size() > 8)
+        return ProgrammerSelection{Kind::virtualProgrammer, std::string(text.substr(8))};
     if (text.starts_with("usb:") && text.size() > 4) {
         const std::string value(text.substr(4));
         return ProgrammerSelection{value.starts_with('/') ? Kind::usbPath : Kind::usbSerial, value};
@@ -16,14 +18,25 @@ std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view tex
     return std::nullopt;
 }
 
+namespace {
+thread_local std::optional<std::string> threadSelection;
+} // namespace
+
 std::string ProgrammerEnvironment() {
+    if (threadSelection) return *threadSelection;
     const char* text = std::getenv("SCRIBA8_PROGRAMMER");
     return text != nullptr ? text : "";
 }
 
+bool SelectProgrammerForThread(const std::optional<std::string>& text) {
+    if (text && !ParseProgrammerSelection(*text)) return false;
+    threadSelection = text;
+    return true;
+}
+
 std::string UnknownSelectionText(std::string_view text) {
     return "SCRIBA8_PROGRAMMER=" + std::string(text) +
-           " is not understood: use virtual, usb, usb:PATH (a device node such as /dev/hidraw3) "
+           " is not understood: use virtual, virtual:STATEFILE, usb, usb:PATH (a device node such as /dev/hidraw3) "
            "or usb:SERIAL (the programmer's serial number).";
 }
 

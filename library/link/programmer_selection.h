@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Which programmer a process drives: SCRIBA8_PROGRAMMER=virtual, usb (the
-// first one found), usb:PATH (the device node) or usb:SERIAL (the serial
-// number), so several processes can drive several programmers at once.
+// Which programmer a process drives: SCRIBA8_PROGRAMMER=virtual (or
+// virtual:STATEFILE), usb (the first one found), usb:PATH (the device node)
+// or usb:SERIAL (the serial number), so several processes can drive several
+// programmers at once. A thread may choose its own, so one process can drive
+// several.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +17,7 @@ namespace scriba8 {
 struct ProgrammerSelection {
     enum class Kind { firstUsb, usbPath, usbSerial, virtualProgrammer };
     Kind kind = Kind::firstUsb;
-    std::string value; // the path or serial number
+    std::string value; // the path, serial number or state file
 
     bool operator==(const ProgrammerSelection&) const = default;
 };
@@ -24,8 +26,14 @@ struct ProgrammerSelection {
 // nothing (an error: never a silent fallback to some other programmer).
 std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view text);
 
-// The text of SCRIBA8_PROGRAMMER ("" when unset).
+// The selection in force on this thread: its own when it chose one, else
+// SCRIBA8_PROGRAMMER ("" when unset).
 std::string ProgrammerEnvironment();
+
+// Gives the calling thread a selection of its own; nothing returns it to
+// SCRIBA8_PROGRAMMER. False (and nothing changes) for a value that is not
+// understood.
+bool SelectProgrammerForThread(const std::optional<std::string>& text);
 
 // What the user is told about a value that is not understood.
 std::string UnknownSelectionText(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include <hidapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <optional>
@@ -82,6 +83,10 @@ public:
         } else if (const auto chosen = ChooseDevice(devices, *selection, bootLoader)) {
             candidates.push_back(*chosen);
         }
+        // A programmer this process holds is the one its exports use.
+        std::stable_partition(candidates.begin(), candidates.end(), [&](std::size_t i) {
+            return DeviceLock::isHeld(devices[i].path);
+        });
         for (std::size_t i : candidates) {
             OpenResult attempt = OpenUsbDevice(devices[i].path, LockWait::wait);
             if (attempt.port) return attempt;

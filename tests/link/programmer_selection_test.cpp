@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace scriba8::testing {
@@ -20,10 +22,28 @@ TEST(ProgrammerSelection, ValuesAndMistakes) {
               (ProgrammerSelection{Kind::usbPath, "/dev/hidraw3"}));
     EXPECT_EQ(ParseProgrammerSelection("usb:T3P-0042"),
               (ProgrammerSelection{Kind::usbSerial, "T3P-0042"}));
+    EXPECT_EQ(ParseProgrammerSelection("virtual:/tmp/p1.state"),
+              (ProgrammerSelection{Kind::virtualProgrammer, "/tmp/p1.state"}));
     // A typo must never fall back to whatever programmer is found first.
-    for (const char* bad : {"usb:", "USB", "virtaul", "hid", " usb"})
+    for (const char* bad : {"usb:", "USB", "virtaul", "hid", " usb", "virtual:"})
         EXPECT_EQ(ParseProgrammerSelection(bad), std::nullopt) << bad;
     EXPECT_NE(UnknownSelectionText("virtaul").find("virtaul"), std::string::npos);
+}
+
+// One process drives several programmers, one per thread; the others keep
+// following SCRIBA8_PROGRAMMER.
+TEST(ProgrammerSelection, AThreadsOwnSelectionOverridesTheEnvironmentForItAlone) {
+    ::setenv("SCRIBA8_PROGRAMMER", "usb:T3P-0001", 1);
+    EXPECT_FALSE(SelectProgrammerForThread("virtaul"));
+    EXPECT_EQ(ProgrammerEnvironment(), "usb:T3P-0001");
+    ASSERT_TRUE(SelectProgrammerForThread("virtual:/tmp/a.state"));
+    EXPECT_EQ(ProgrammerEnvironment(), "virtual:/tmp/a.state");
+    std::string other;
+    std::thread([&] { other = ProgrammerEnvironment(); }).join();
+    EXPECT_EQ(other, "usb:T3P-0001");
+    ASSERT_TRUE(SelectProgrammerForThread(std::nullopt));
+    EXPECT_EQ(ProgrammerEnvironment(), "usb:T3P-0001");
+    ::unsetenv("SCRIBA8_PROGRAMMER");
 }
 
 TEST(ProgrammerSelection, ChoosesByPathOrSerialAndFollowsIntoTheBootLoader) {
