@@ -63,8 +63,9 @@ app::ProgressHooks ProgressBar::hooks() {
     return hooks;
 }
 
-HostPrompts::HostPrompts(Answer answer, bool interactive, std::FILE* in, std::FILE* err)
-    : answer_(answer), interactive_(interactive), in_(in), err_(err) {
+HostPrompts::HostPrompts(Answer answer, bool interactive, std::FILE* in, std::FILE* err,
+                         app::Language language)
+    : answer_(answer), interactive_(interactive), language_(language), in_(in), err_(err) {
     table_.user = this;
     table_.askYesNo = &askYesNo;
     table_.showError = &cli::showError;
@@ -73,14 +74,20 @@ HostPrompts::HostPrompts(Answer answer, bool interactive, std::FILE* in, std::FI
 
 bool HostPrompts::ask(const char* text) {
     const std::lock_guard lock(mutex_);
+    const bool chinese = language_ == app::Language::chinese;
     std::fprintf(err_, "\n%s\n", text != nullptr ? text : "");
     if (answer_ != Answer::ask) {
         const bool yes = answer_ == Answer::yes;
-        std::fprintf(err_, "Answered %s (%s).\n", yes ? "yes" : "no", yes ? "--yes" : "--no");
+        if (chinese)
+            std::fprintf(err_, "已回答%s（%s）。\n", yes ? "是" : "否", yes ? "--yes" : "--no");
+        else
+            std::fprintf(err_, "Answered %s (%s).\n", yes ? "yes" : "no", yes ? "--yes" : "--no");
         return yes;
     }
     if (!interactive_) {
-        std::fprintf(err_, "Answered no: there is no terminal to ask on (pass --yes to accept).\n");
+        std::fprintf(err_, "%s\n",
+                     chinese ? "已回答否：没有可以提问的终端（用 --yes 表示接受）。"
+                             : "Answered no: there is no terminal to ask on (pass --yes to accept).");
         return false;
     }
     for (;;) {
@@ -88,7 +95,7 @@ bool HostPrompts::ask(const char* text) {
         std::fflush(err_);
         char line[64];
         if (std::fgets(line, sizeof line, in_) == nullptr) {
-            std::fprintf(err_, "\nAnswered no.\n");
+            std::fprintf(err_, "\n%s\n", chinese ? "已回答否。" : "Answered no.");
             return false;
         }
         const char first = line[0];

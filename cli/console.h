@@ -52,7 +52,8 @@ private:
 // ask on. Saving takes the path given on the command line.
 class HostPrompts {
 public:
-    HostPrompts(Answer answer, bool interactive, std::FILE* in, std::FILE* err);
+    HostPrompts(Answer answer, bool interactive, std::FILE* in, std::FILE* err,
+                app::Language language = app::Language::english);
     HostPrompts(const HostPrompts&) = delete;
     HostPrompts& operator=(const HostPrompts&) = delete;
 
@@ -66,6 +67,7 @@ public:
 private:
     Answer answer_;
     bool interactive_;
+    app::Language language_;
     std::FILE* in_;
     std::FILE* err_;
     std::string savePath_;

@@ -143,6 +143,7 @@ Report runProgram(const Invocation& invocation, Session& session) {
     Report report;
     report.command = invocation.command;
     if (!session.prepare(invocation, deviceSpecs().at("program").inputs, report)) return report;
+    if (!session.holdProgrammer(report)) return report;
     std::vector<DeviceCommand> sequence;
     if (!invocation.noErase) sequence.push_back(DeviceCommand::erase);
     sequence.push_back(DeviceCommand::program);
@@ -188,6 +189,7 @@ Report runAuto(const Invocation& invocation, Session& session) {
     report.command = invocation.command;
     Session::Inputs inputs{true, BufferTab::flash, true, true};
     if (!session.prepare(invocation, inputs, report)) return report;
+    if (!session.holdProgrammer(report)) return report;
 
     const app::AutoRunResult run = app::RunAutoSequence(session.runner(), session.buffers(), &StopRequested);
     std::vector<StepRun> runs;
@@ -223,6 +225,7 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
                              invocation.eepromOutput,
                          std::string(chip.partName) + " 没有 EEPROM，无法写入 " + invocation.eepromOutput);
 
+    if (!session.holdProgrammer(report)) return report;
     if (entry.command == DeviceCommand::writeOptions && invocation.fromChip &&
         !startFromChip(invocation, session, report))
         return report;

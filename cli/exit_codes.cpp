@@ -42,6 +42,11 @@ constexpr std::array kClasses{
               "114 115 116 117 118 125"},
     ExitClass{kExitNoOffLineData,
               {"the programmer holds no off-line project", "编程器中没有脱机项目"}, "122"},
+    ExitClass{kExitBusy,
+              {"the programmer is in use by another process (after --wait-timeout); nothing was "
+               "done",
+               "编程器正被另一个进程使用（已超过 --wait-timeout）；未执行任何操作"},
+              "126"},
     ExitClass{kExitInterrupted,
               {"interrupted (Ctrl-C, SIGTERM) after the step in progress",
                "在当前步骤完成后中断（Ctrl-C、SIGTERM）"},
@@ -79,6 +84,7 @@ int ExitStatusFor(std::int32_t result) {
     case S8_PROJECT_PART_ERROR:
     case S8_FILE_TOO_LARGE: return kExitFile;
     case S8_NO_OFFLINE_INFO: return kExitNoOffLineData;
+    case S8_PROGRAMMER_BUSY: return kExitBusy;
     default: return kExitFailed;
     }
 }

@@ -23,6 +23,7 @@ enum ExitStatus : int {
     kExitWriteRejected = 7, // the programmer rejected what was written
     kExitFile = 8,          // a file could not be read, written or understood
     kExitNoOffLineData = 9, // the programmer holds no off-line project
+    kExitBusy = 10,         // another process kept the programmer past --wait-timeout
     kExitInterrupted = 130, // Ctrl-C or SIGTERM, as shells report a signal
 };
 

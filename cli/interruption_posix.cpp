@@ -10,6 +10,7 @@ namespace scriba8::cli {
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::string_view note = StoppingNote(app::Language::english);
 
 void onSignal(int signal) {
     if (stopRequested.exchange(true)) {
@@ -18,15 +19,14 @@ void onSignal(int signal) {
         std::raise(signal);
         return;
     }
-    static constexpr char kNote[] =
-        "\nscriba8: stopping after the step in progress (again to stop at once)\n";
-    const ssize_t written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    const ssize_t written = ::write(STDERR_FILENO, note.data(), note.size());
     static_cast<void>(written);
 }
 
 } // namespace
 
-void WatchForInterruption() {
+void WatchForInterruption(app::Language language) {
+    note = StoppingNote(language);
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = &onSignal;

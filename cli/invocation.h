@@ -21,6 +21,7 @@ struct Invocation {
     bool verbose = false;   // every report exchanged, on stderr
     bool quiet = false;     // errors only
     bool noProgress = false;
+    std::string waitTimeout; // seconds; empty: wait until the programmer is free
 
     // Input files and how they load.
     std::string file;

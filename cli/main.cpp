@@ -19,11 +19,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,35 @@ namespace {
 using scriba8::app::Language;
 using scriba8::app::TextPair;
 using scriba8::cli::Invocation;
+
+// Whether the library understands a programmer selection (empty: the first
+// USB programmer).
+bool SelectionUnderstood(const std::string& text) {
+    const scriba8::app::LibraryApi& api = scriba8::app::DeviceLibrary();
+    if (api.SelectProgrammer == nullptr) return true;
+    const bool understood = api.SelectProgrammer(text.c_str()) == S8_PASS;
+    api.SelectProgrammer(nullptr); // the process-wide selection stays in force
+    return understood;
+}
+
+// Seconds, whole or with up to three decimals, up to a day.
+std::optional<std::chrono::milliseconds> ParseWaitTimeout(const std::string& text) {
+    std::uint64_t whole = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        whole = whole * 10 + static_cast<unsigned>(text[i] - '0');
+        if (whole > 86400) return std::nullopt;
+    }
+    if (i == 0) return std::nullopt;
+    std::uint64_t millis = 0;
+    if (i < text.size() && text[i] == '.') {
+        std::uint64_t scale = 100;
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9' && scale > 0; ++i, scale /= 10)
+            millis += scale * static_cast<unsigned>(text[i] - '0');
+    }
+    if (i != text.size()) return std::nullopt;
+    return std::chrono::milliseconds(whole * 1000 + millis);
+}
 
 // Every text of the command line is a pair; the language the user asked
 // for picks one. Known before the command line is built, since --help is
@@ -83,24 +114,40 @@ void addGlobalOptions(CLI::App& app, Invocation& invocation, const Say& say) {
                             say({"Answer no to firmware-update questions", "对固件更新的提问回答 no"}));
     yes->excludes(no);
     const std::string wrongProgrammer =
-        say({"--programmer takes virtual, usb, usb:PATH or usb:SERIAL, not ",
-             "只能取 virtual、usb、usb:PATH 或 usb:SERIAL，不能是 "});
+        say({"--programmer takes virtual, virtual:STATEFILE, usb, usb:PATH or usb:SERIAL, not ",
+             "只能取 virtual、virtual:STATEFILE、usb、usb:PATH 或 usb:SERIAL，不能是 "});
     app.add_option("--programmer", invocation.programmer,
-                   say({"virtual: the built-in virtual programmer; usb: the first USB programmer; "
+                   say({"virtual: the built-in virtual programmer (virtual:STATEFILE: the one "
+                        "kept in that state file); usb: the first USB programmer; "
                         "usb:PATH or usb:SERIAL: the one at that device path or with that serial "
-                        "number (scriba8 programmers lists them). Same values as SCRIBA8_PROGRAMMER",
-                        "virtual：内置的虚拟编程器；usb：第一个USB编程器；usb:PATH 或 usb:SERIAL："
+                        "number (scriba8 programmers lists them). Same values as SCRIBA8_PROGRAMMER, "
+                        "which it overrides",
+                        "virtual：内置的虚拟编程器（virtual:STATEFILE：保存在该状态文件中的虚拟编程器）；"
+                        "usb：第一个USB编程器；usb:PATH 或 usb:SERIAL："
                         "位于该设备路径或具有该序列号的编程器（scriba8 programmers 可列出）。"
-                        "取值与 SCRIBA8_PROGRAMMER 相同"}))
+                        "取值与 SCRIBA8_PROGRAMMER 相同，并优先于它"}))
         ->type_name("WHICH")
         ->check(CLI::Validator(
             [wrongProgrammer](std::string& value) -> std::string {
-                if (value == "virtual" || value == "usb" ||
-                    (value.starts_with("usb:") && value.size() > 4))
-                    return {};
+                if (SelectionUnderstood(value)) return {};
                 return wrongProgrammer + "\"" + value + "\"";
             },
             "", "programmer"));
+    const std::string wrongWait =
+        say({"--wait-timeout takes a number of seconds (0: do not wait), not ",
+             "--wait-timeout 应为秒数（0：不等待），不能是 "});
+    app.add_option("--wait-timeout", invocation.waitTimeout,
+                   say({"While another process uses the programmer, wait at most this long (0: do "
+                        "not wait), then end with exit status 10; without it, wait until it is free",
+                        "编程器正被另一个进程使用时，最多等待这么长时间（0：不等待），之后以退出状态 10 "
+                        "结束；不指定时一直等到其空闲"}))
+        ->type_name("SECONDS")
+        ->check(CLI::Validator(
+            [wrongWait](std::string& value) -> std::string {
+                if (ParseWaitTimeout(value)) return {};
+                return wrongWait + "\"" + value + "\"";
+            },
+            "", "seconds"));
     auto* verbose = app.add_flag("--verbose,-v", invocation.verbose,
                                  say({"Print every report exchanged with the programmer on stderr",
                                       "在标准错误上打印与编程器交换的每个报文"}));
@@ -392,6 +439,20 @@ bool asksForJson(int argc, char** argv) {
     return false;
 }
 
+// A usage error found after parsing, in JSON when asked for.
+int plainUsageFailure(const std::string& text, Language language, bool json) {
+    using namespace scriba8::cli;
+    Report report;
+    report.setUsageError(text);
+    if (json) {
+        PrintReport(report, true, 0, stdout, stderr);
+    } else {
+        std::fprintf(stderr, "scriba8: %s\n%s\n", text.c_str(),
+                     std::string(kMoreHelpHint.in(language)).c_str());
+    }
+    return kExitUsage;
+}
+
 // A command line CLI11 could not take: its message (or a better one) as a
 // usage error, in JSON when asked for.
 int usageFailure(const CLI::App& app, const CLI::ParseError& error, Language language, int argc,
@@ -439,6 +500,18 @@ int main(int argc, char** argv) {
 
     if (!invocation.programmer.empty())
         scriba8::files::setEnvironmentValue("SCRIBA8_PROGRAMMER", invocation.programmer);
+    // A mistyped selection never falls back to some other programmer: it is
+    // a usage error whichever way it was given.
+    if (const std::string fromEnvironment =
+            scriba8::files::environmentValue("SCRIBA8_PROGRAMMER").value_or("");
+        !SelectionUnderstood(fromEnvironment))
+        return plainUsageFailure(
+            "SCRIBA8_PROGRAMMER=" + fromEnvironment +
+                say({" is not understood: use virtual, virtual:STATEFILE, usb, usb:PATH (a device "
+                     "node such as /dev/hidraw3) or usb:SERIAL (the programmer's serial number)",
+                     " 无法识别：请使用 virtual、virtual:STATEFILE、usb、usb:PATH（设备节点，如 "
+                     "/dev/hidraw3）或 usb:SERIAL（编程器的序列号）"}),
+            language, invocation.json);
     // The transfer trace: with -v it goes where the log's errors go.
     scriba8::app::WatchTransfers(invocation.verbose);
 
@@ -451,8 +524,9 @@ int main(int argc, char** argv) {
                               invocation.eepromOutput == scriba8::files::kStandardOutput;
     settings.logOnStderr = dataOnStdout;
     settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
+    if (!invocation.waitTimeout.empty()) settings.waitTimeout = ParseWaitTimeout(invocation.waitTimeout);
 
-    WatchForInterruption();
+    WatchForInterruption(language);
     const auto start = std::chrono::steady_clock::now();
     Report report;
     report.command = invocation.command;
@@ -478,7 +552,12 @@ int main(int argc, char** argv) {
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    if (StopRequested()) {
+    if (StopRequested() && report.interruptedBeforeStart) {
+        report.message = say({"interrupted while waiting for the programmer; nothing was done",
+                              "在等待编程器时被中断；未执行任何操作"});
+        report.exitStatus = kExitInterrupted;
+        report.advice.clear();
+    } else if (StopRequested()) {
         report.message = say({"interrupted: stopped after the step in progress; the steps after it "
                               "did not run",
                               "已中断：在当前步骤完成后停止，其后的步骤没有执行"});

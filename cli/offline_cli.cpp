@@ -88,6 +88,7 @@ Report download(const Invocation& invocation, Session& session) {
                                  RangeText(*range) +
                                  " 的代码：请用 --serial-address 选择代码为 0xFF 的位置，或加上 --force");
     }
+    if (!session.holdProgrammer(report)) return report;
     const std::int32_t result = app::DownloadOffLine(session.api(), session.record(),
                                                      session.buffers(), session.log(),
                                                      session.progress());
@@ -101,6 +102,7 @@ Report download(const Invocation& invocation, Session& session) {
 Report read(Session& session, const std::string& command) {
     Report report;
     report.command = command;
+    if (!session.holdProgrammer(report)) return report;
     const app::OffLineInfo read = app::ReadOffLineInfo(session.api(), session.record(), session.log());
     report.setResult(read.result, session.language(), command);
     if (read.result != S8_PASS) return report;

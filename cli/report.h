@@ -25,6 +25,8 @@ struct Report {
     Json data = Json::object();
     std::vector<std::string> lines; // shown after the log in text mode
     std::vector<std::string> warnings; // on stderr, and in JSON as "warnings"
+    // Interrupted while waiting for the programmer: nothing was done.
+    bool interruptedBeforeStart = false;
 
     // Sets result, exit status, message and advice from a result code of
     // the given command ("save" for writing an output file).

@@ -2,6 +2,9 @@
 #include "session.h"
 
 #include "chip_lookup.h"
+#include "exit_codes.h"
+#include "interruption.h"
+#include "text_format.h"
 #include "chip_selection.h"
 #include "file_errors.h"
 #include "file_paths.h"
@@ -37,6 +40,20 @@ UsageError unknownPart(std::span<const BodyInfo> chips, const std::string& name)
                       chinese + "（scriba8 parts 可列出所有型号）");
 }
 
+// "2" or "0.5": seconds as the user gave them to --wait-timeout.
+std::string SecondsText(std::chrono::milliseconds wait) {
+    const auto ms = wait.count();
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(ms % 1000));
+        std::string digits(fraction);
+        while (digits.back() == '0') digits.pop_back();
+        text += digits;
+    }
+    return text;
+}
+
 } // namespace
 
 app::FillMode ParseFill(const std::string& text) {
@@ -55,7 +72,8 @@ Session::Session(const app::LibraryApi& api, const SessionSettings& settings)
                                                        : stdout),
       bar_(stderr, settings.progress && IsTerminal(stderr)),
       hooks_(bar_.hooks()),
-      host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr),
+      host_(settings.answer, IsTerminal(stdin) && IsTerminal(stderr), stdin, stderr,
+            settings.language),
       record_(std::make_unique<ContextRecord>()),
       log_(settings.language) {
     // While an export runs, its trace lines go on to -v's standard error.
@@ -235,6 +253,47 @@ app::LoadOutcome Session::loadFile(const std::string& path, app::BufferTab tab,
     app::LoadOutcome outcome = loader.load(request);
     report.warnings.insert(report.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
     return outcome;
+}
+
+bool Session::holdProgrammer(Report& report) {
+    if (hold_) return true;
+    const app::Language language = settings_.language;
+    app::HoldRequest request;
+    request.wait = settings_.waitTimeout;
+    request.cancelled = &StopRequested;
+    request.waiting = [language, limit = settings_.waitTimeout](const std::string& programmer) {
+        const Say say(language);
+        std::string line = say({"scriba8: the programmer (", "scriba8：编程器（"}) + programmer +
+                           say({") is in use by another process; waiting until it is free",
+                                "）正被另一个进程使用；正在等待其空闲"});
+        if (limit) {
+            const std::string seconds = SecondsText(*limit);
+            line += say({" (at most ", "（最多 "}) + seconds + say({" s)", " 秒）"});
+        }
+        std::fprintf(stderr, "%s%s\n", line.c_str(), say({"...", "……"}).c_str());
+    };
+    hold_ = std::make_unique<app::ProgrammerHold>(api_, std::move(request));
+    if (hold_->mayGoOn()) return true;
+    const Say say(language);
+    if (hold_->result() == S8_CANCELLED) {
+        report.interruptedBeforeStart = true;
+    } else {
+        report.result = S8_PROGRAMMER_BUSY;
+        report.exitStatus = kExitBusy;
+        report.message = say({"The programmer is in use by another process",
+                              "编程器正被另一个进程使用"});
+        const std::string seconds =
+            settings_.waitTimeout ? SecondsText(*settings_.waitTimeout) : std::string("0");
+        report.advice =
+            report.message +
+            say({"; nothing was done. Waited " + seconds +
+                     " s (--wait-timeout): let the other run finish, then repeat the command, or "
+                     "give --wait-timeout more time.",
+                 "；未执行任何操作。已等待 " + seconds +
+                     " 秒（--wait-timeout）：请等另一个运行结束后重复此命令，或给 --wait-timeout "
+                     "更长的时间。"});
+    }
+    return false;
 }
 
 std::optional<std::string> Session::overwritesInput(const std::string& path) const {

@@ -11,8 +11,10 @@
 #include "invocation.h"
 #include "library_api.h"
 #include "operation_log.h"
+#include "programmer_hold.h"
 #include "report.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -53,6 +55,9 @@ struct SessionSettings {
     bool progress = true; // a bar on a terminal
     bool logOnStderr = false; // standard output carries data (JSON or "-o -")
     Answer answer = Answer::ask;
+    // How long to wait for a programmer another process uses: nothing =
+    // until it is free.
+    std::optional<std::chrono::milliseconds> waitTimeout;
 };
 
 class Session {
@@ -102,6 +107,12 @@ public:
     std::int32_t saveImage(const std::string& path, std::span<const std::uint8_t> bytes,
                            Report& report);
 
+    // Holds the programmer for the rest of the run, so that the command's
+    // exports follow each other with nobody in between. False when the run
+    // must not go on: report then says why (busy, or interrupted while
+    // waiting: nothing was done).
+    bool holdProgrammer(Report& report);
+
     // A file the run reads besides those it loads (the ISP code file).
     void noteInput(const std::string& path) { inputs_.push_back(path); }
     // The reason when writing path would overwrite one of the run's inputs.
@@ -128,6 +139,7 @@ private:
     app::OperationLog log_;
     std::unique_ptr<app::DeviceRunner> runner_;
     std::vector<std::string> inputs_;
+    std::unique_ptr<app::ProgrammerHold> hold_;
 };
 
 } // namespace scriba8::cli

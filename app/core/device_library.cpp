@@ -27,6 +27,9 @@ const LibraryApi& DeviceLibrary() {
         table.InsertISPcode = &::InsertISPcode;
         table.OffLineMode = &::OffLineMode;
         table.ReadOffLineModeInfo = &::ReadOffLineModeInfo;
+        table.HoldProgrammer = &::S8HoldProgrammer;
+        table.ReleaseProgrammer = &::S8ReleaseProgrammer;
+        table.SelectProgrammer = &::S8SelectProgrammer;
         return table;
     }();
     return api;

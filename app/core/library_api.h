@@ -32,6 +32,12 @@ struct LibraryApi {
     RecordCall InsertISPcode = nullptr;
     RecordCall OffLineMode = nullptr;
     RecordCall ReadOffLineModeInfo = nullptr;
+
+    // The library's extensions; null in a table without them (a fake), which
+    // then holds nothing and knows one programmer only.
+    std::int32_t (*HoldProgrammer)(const S8HoldOptions* options, S8ProgrammerHold** hold) = nullptr;
+    void (*ReleaseProgrammer)(S8ProgrammerHold* hold) = nullptr;
+    std::int32_t (*SelectProgrammer)(const char* selection) = nullptr;
 };
 
 // The table of the linked device library.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auto_sequence.h"
 
+#include "programmer_hold.h"
 #include "status_word.h"
 
 #include <algorithm>
@@ -44,6 +45,12 @@ AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers,
     ContextRecord& record = runner.record();
     OperationLog& log = runner.log();
     AutoRunResult result;
+    // Another process must not use the programmer between two steps: an
+    // erase of its own between our program and verify mixes two images.
+    HoldRequest request;
+    request.cancelled = stopRequested;
+    const ProgrammerHold hold(runner.api(), std::move(request));
+    if (!hold.mayGoOn()) return result;
 
     log.setAutoRunning(true);
     log.autoStart();

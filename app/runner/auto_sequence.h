@@ -51,7 +51,8 @@ struct AutoRunResult {
 };
 
 // Runs the steps selected in the runner's record, between the sequence's
-// Start and End lines. stopRequested (may be empty) is asked before each
+// Start and End lines, holding the programmer for the whole sequence.
+// stopRequested (may be empty) is asked while waiting for it and before each
 // step; true ends the sequence there, as a failed step would.
 AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers,
                               const std::function<bool()>& stopRequested = {});

@@ -2,6 +2,7 @@
 #include "offline_commands.h"
 
 #include "lent_buffers.h"
+#include "programmer_hold.h"
 #include "texts.h"
 
 #include <memory>
@@ -11,6 +12,8 @@ namespace scriba8::app {
 std::int32_t DownloadOffLine(const LibraryApi& api, ContextRecord& record,
                              const CodeBuffers& buffers, OperationLog& log,
                              const ProgressHooks& hooks) {
+    // The firmware check, a possible update and the download are one job.
+    const ProgrammerHold hold(api);
     // Bit 15 is set and cleared on this thread, around the worker's life.
     return RunProjectImageCommand(api, record, buffers, log, texts::kOffLineMode, [&] {
         const RecordCall call = api.OffLineMode;

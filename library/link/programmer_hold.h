@@ -26,6 +26,6 @@ struct HoldOutcome {
 
 // Holds the programmer the calling thread's selection names (the first USB
 // programmer found for a plain "usb").
-HoldOutcome HoldSelectedProgrammer(const LockWaitOptions& options);
+HoldOutcome HoldSelectedProgrammer(LockWaitOptions options);
 
 } // namespace scriba8

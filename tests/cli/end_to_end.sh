@@ -92,7 +92,7 @@ exit-status)
     run unknown-flag 2 --part $part erase --frobnicate
     run lower-case-part 0 --part vs8g132 check-id
     # A selection that is not understood never falls back to some programmer.
-    SCRIBA8_PROGRAMMER=virtaul run unknown-programmer 3 --part $part check-id
+    SCRIBA8_PROGRAMMER=virtaul run unknown-programmer 2 --part $part check-id
     expect_line unknown-programmer 'SCRIBA8_PROGRAMMER=virtaul is not understood' err
     run bad-programmer-option 2 --programmer usb: --part $part check-id
     run typo-command 2 --part $part prgram "$hex"
@@ -327,6 +327,65 @@ PY
     run verify-shared 0 --part $part verify "$work/a.bin"
     ;;
 
+one-programmer-one-command)
+    # Eight runs on one programmer at once, each with its own image: each
+    # holds the programmer from its erase to its verify, so all pass and the
+    # chip holds exactly one image, never two ANDed together.
+    export SCRIBA8_VIRTUAL_PACE=real
+    runners=()
+    for n in 1 2 3 4 5 6 7 8; do
+        head -c 2048 /dev/urandom >"$work/image$n.bin"
+        timeout 120 "$scriba8" --part $part --no-progress program "$work/image$n.bin" \
+            >"$work/parallel$n.out" 2>&1 &
+        runners+=($!)
+    done
+    for n in 1 2 3 4 5 6 7 8; do
+        wait "${runners[$((n - 1))]}" || fail "parallel $n: $(grep -E 'Fail|differ' "$work/parallel$n.out")"
+    done
+    unset SCRIBA8_VIRTUAL_PACE
+    run dump-after 0 --part $part dump -o "$work/after.bin"
+    matches=0
+    for n in 1 2 3 4 5 6 7 8; do
+        cmp -s -n 2048 "$work/after.bin" "$work/image$n.bin" && matches=$((matches + 1))
+    done
+    [[ $matches -eq 1 ]] || fail "parallel: the chip matches $matches of the eight images"
+
+    # A programmer still in use: --wait-timeout 0 does not wait, a limit
+    # waits that long; either way nothing is done and the exit class says why.
+    export SCRIBA8_VIRTUAL_PACE=real
+    head -c 30000 /dev/urandom >"$work/long.bin"
+    timeout 120 "$scriba8" --part $part --no-progress program "$work/long.bin" >"$work/long.out" 2>&1 &
+    holder=$!
+    sleep 0.3
+    run busy-now 10 --part $part --wait-timeout 0 erase
+    refuse_line busy-now 'Erase'
+    expect_line busy-now 'in use by another process' err
+    run busy-limit 10 --part $part --wait-timeout 0.3 --json erase
+    json_check busy-limit 'j["exitStatus"] == 10 and j["result"] == 126 and not j["ok"]'
+    run busy-zh 10 --lang zh --part $part --wait-timeout 0 erase
+    expect_line busy-zh '正被另一个进程使用' err
+    # Ctrl-C while waiting cancels at once: the erase never runs.
+    "$scriba8" --part $part --lang zh erase >"$work/waiting.out" 2>"$work/waiting.err" &
+    waiter=$!
+    for _ in $(seq 1 100); do grep -q '等待' "$work/waiting.err" && break; sleep 0.05; done
+    expect_line waiting '正在等待其空闲' err
+    kill -INT $waiter
+    wait $waiter
+    status=$?
+    [[ $status -eq 130 ]] || fail "waiting: exit status $status, expected 130"
+    refuse_line waiting '擦除|Erase'
+    expect_line waiting '在等待编程器时被中断' err
+    wait $holder || fail "the holder failed: $(cat "$work/long.out")"
+    unset SCRIBA8_VIRTUAL_PACE
+    run long-intact 0 --part $part verify "$work/long.bin"
+
+    # A selection nobody understands is a usage error, from the option or
+    # the environment; the option wins over the environment.
+    SCRIBA8_PROGRAMMER=bogus run env-bogus 2 --part $part check-id
+    expect_line env-bogus 'SCRIBA8_PROGRAMMER=bogus is not understood' err
+    SCRIBA8_PROGRAMMER=bogus run option-wins 0 --programmer virtual --part $part check-id
+    run wait-bogus 2 --part $part --wait-timeout soon check-id
+    ;;
 interrupt)
     # Ctrl-C while a paced program writes: the write finishes, the verify
     # does not start, and the exit status says it was interrupted.

@@ -113,7 +113,7 @@ run list-none "" 3 programmers --json
 expect_line list-none 'No programmer found' err
 json_check list-none 'j["result"] == 105 and j["data"]["programmers"] == []'
 SCRIBA8_PROGRAMMER=bogus timeout 60 "$scriba8" programmers >"$work/list-bogus.out" 2>"$work/list-bogus.err"
-[[ $? -eq 3 ]] || fail "list-bogus: an unknown SCRIBA8_PROGRAMMER is not the no-programmer class"
+[[ $? -eq 2 ]] || fail "list-bogus: an unknown SCRIBA8_PROGRAMMER is not a usage error"
 expect_line list-bogus 'SCRIBA8_PROGRAMMER=bogus is not understood' err
 
 # The virtual programmer, when selected, after the USB ones: its state file
