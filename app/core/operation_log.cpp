@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "operation_log.h"
 
+#include "Scriba8_T3Plus_DLL.h"
 #include "texts.h"
 
 #include <chrono>
@@ -76,6 +77,8 @@ void OperationLog::append(std::string_view piece) {
 
 std::uint32_t OperationLog::startCommand(const TextPair& title, bool alwaysNumbered) {
     std::uint32_t start = now();
+    commandTitle_ = std::string(title.in(language_));
+    commandInterrupted_ = false;
     if (autoRunning_ && !alwaysNumbered) {
         append(FormatStepLine(title.in(language_)));
     } else {
@@ -85,12 +88,51 @@ std::uint32_t OperationLog::startCommand(const TextPair& title, bool alwaysNumbe
     return start;
 }
 
-void OperationLog::result(std::int32_t code) { outcome(texts::ResultText(code)); }
+void OperationLog::result(std::int32_t code) {
+    resumeCommand(code);
+    append(texts::ResultText(code).in(language_));
+}
 
-void OperationLog::outcome(const TextPair& text) { append(text.in(language_)); }
+void OperationLog::outcome(const TextPair& text) {
+    resumeCommand(S8_PASS);
+    append(text.in(language_));
+}
 
 void OperationLog::finishCommand(std::uint32_t startTick) {
     append(FormatElapsed(startTick, now()));
+    commandTitle_.clear();
+    commandInterrupted_ = false;
+}
+
+void OperationLog::startNote(const TextPair& title, NoteResult resultFor) {
+    // A second note (another firmware asked about) means the first one's
+    // work is done.
+    finishNote(S8_PASS);
+    if (!commandTitle_.empty() && !commandInterrupted_) {
+        append("\r\n");
+        commandInterrupted_ = true;
+    }
+    note_ = Note{now(), std::move(resultFor)};
+    append(FormatStepLine(title.in(language_)));
+}
+
+void OperationLog::finishNote(std::int32_t code) {
+    if (!note_) return;
+    const std::uint32_t start = note_->startTick;
+    note_.reset();
+    append(texts::ResultText(code).in(language_));
+    append(FormatElapsed(start, now()));
+}
+
+void OperationLog::resumeCommand(std::int32_t commandResult) {
+    if (note_) {
+        const NoteResult resultFor = note_->resultFor;
+        finishNote(resultFor ? resultFor(commandResult) : S8_PASS);
+    }
+    if (commandInterrupted_) {
+        append(FormatStepLine(commandTitle_));
+        commandInterrupted_ = false;
+    }
 }
 
 void OperationLog::autoStart() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,10 +63,32 @@ public:
     void autoEnd();
     void chipChecksumLine(std::uint16_t checksum);
 
+    // A step the library runs inside a command before the command's own
+    // work (a firmware update): a step line of its own under the command's
+    // start line; the command's outcome then follows on a step line of the
+    // command's title. resultFor gives the note's result from the command's
+    // when the command ends before finishNote.
+    using NoteResult = std::function<std::int32_t(std::int32_t commandResult)>;
+    void startNote(const TextPair& title, NoteResult resultFor);
+    // Ends an open note; nothing when none is open.
+    void finishNote(std::int32_t code);
+    bool noteOpen() const { return note_.has_value(); }
+
 private:
+    struct Note {
+        std::uint32_t startTick;
+        NoteResult resultFor;
+    };
+    // Before the command's outcome: an open note ends, and a command line a
+    // note interrupted is taken up again.
+    void resumeCommand(std::int32_t commandResult);
+
     std::string text_;
     std::int32_t counter_ = 0;
     bool autoRunning_ = false;
+    std::string commandTitle_; // of the command whose line is open; empty when none
+    bool commandInterrupted_ = false;
+    std::optional<Note> note_;
     Language language_;
     TickSource tick_;
     Listener listener_;

@@ -34,6 +34,8 @@ inline constexpr TextPair kSaveVlx{"Save VLX", "保存项目*.VLX"};
 inline constexpr TextPair kInsertIsp{"Insert ISP-code", "插入ISP代码"};
 inline constexpr TextPair kOffLineMode{"Off-Line Mode", "脱机模式"};
 inline constexpr TextPair kReadInfo{"Read Info", "读取设置"};
+// A step inside any device command, when the programmer's firmware is updated first
+inline constexpr TextPair kFirmwareUpdate{"Update Programmer Firmware", "更新编程器固件"};
 inline constexpr TextPair kWriteEngineer{"Write Engineer OR", "写工程版选项"};
 inline constexpr TextPair kReadEngineer{"Read Engineer OR", "读工程版选项"};
 

@@ -2,6 +2,7 @@
 #include "about_dialog.h"
 
 #include "private_profile.h"
+#include "message_title.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -167,7 +168,7 @@ void StartUpdateCheckAtStartUp(QWidget* window, const UpdateSetup& setup) {
             if (result.outcome != UpdateOutcome::newVersion || !IsWebAddress(result.release.url))
                 return;
             const QMessageBox::StandardButton answer =
-                QMessageBox::question(window, window->windowTitle(),
+                QMessageBox::question(window, appmain::MessageBoxTitle(),
                                       NewVersionText(result.release.version, setup.language),
                                       QMessageBox::Yes | QMessageBox::No);
             if (answer == QMessageBox::Yes) openWithBrowser(setup, result.release.url);

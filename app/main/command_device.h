@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Starting the runner's device commands and the auto sequence on the
-// command worker. The buffers are the command's own copy, so the window may
-// repaint its editors while the worker reads them.
+// Starting the runner's work on the command worker: the device commands, the
+// auto sequence, and the off-line download and read-back. The buffers are
+// the command's own copy, so the window may repaint its editors while the
+// worker reads them. While the work runs, a firmware update the library
+// makes becomes a step of the log, and a failure is explained under its
+// line, as scriba8 explains it.
 #pragma once
 
 #include "auto_sequence.h"
 #include "command_worker.h"
 #include "device_runner.h"
+#include "offline_commands.h"
 
 #include <functional>
 
@@ -26,5 +30,14 @@ bool StartDeviceCommand(CommandWorker& worker, const RunnerContext& context,
 
 bool StartAutoSequence(CommandWorker& worker, const RunnerContext& context, CodeBuffers buffers,
                        std::function<void(const AutoRunResult&)> done);
+
+// "Off-Line Mode" after its dialog: the record's off-line settings and the
+// buffers into the programmer.
+bool StartOffLineDownload(CommandWorker& worker, const RunnerContext& context, CodeBuffers buffers,
+                          std::function<void(std::int32_t result)> done);
+
+// "Read Info": what the programmer holds; the record is not changed.
+bool StartOffLineInfoRead(CommandWorker& worker, const RunnerContext& context,
+                          std::function<void(const OffLineInfo& read)> done);
 
 } // namespace scriba8::app

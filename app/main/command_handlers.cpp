@@ -7,7 +7,7 @@
 
 #include "command_auto_dialog.h"
 #include "command_device.h"
-#include "command_host.h"
+#include "command_state.h"
 #include "chip_selection.h"
 #include "command_worker.h"
 #include "control_ids.h"
@@ -19,6 +19,7 @@
 #include "select_area_dialog.h"
 #include "tab_pages.h"
 #include "texts.h"
+#include "transfer_watch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,38 +35,14 @@ using namespace scriba8;
 using app::BufferTab;
 
 namespace scriba8::appmain {
-
-// What the commands keep between calls.
-struct CommandState {
-    explicit CommandState(CScriba8_T3Plus_APDlg& window)
-        : host(&window), worker(&window, window.progress, window.operationLog) {}
-
-    app::HostBridge host;
-    app::CommandWorker worker;
-    // A command that runs on the GUI thread (a load with its dialogs, an ISP
-    // insertion): an activation of the window must not reload in between.
-    bool inCommand = false;
-};
-
 void CommandStateDeleter::operator()(CommandState* state) const { delete state; }
-
 } // namespace scriba8::appmain
 
 namespace {
 
+using scriba8::appmain::CommandScope;
 using scriba8::appmain::CommandState;
 namespace ids = scriba8::appmain::ids;
-
-class CommandScope {
-public:
-    explicit CommandScope(CommandState& state) : state_(state) { state_.inCommand = true; }
-    ~CommandScope() { state_.inCommand = false; }
-    CommandScope(const CommandScope&) = delete;
-    CommandScope& operator=(const CommandScope&) = delete;
-
-private:
-    CommandState& state_;
-};
 
 std::vector<std::uint8_t> EditorBytes(const CHexEditBase& editor) {
     std::vector<std::uint8_t> bytes(editor.Length());
@@ -89,15 +66,6 @@ app::ChipSizes SelectedSizes(const CScriba8_T3Plus_APDlg& window) {
     return app::ChipSizesOf(window.api, window.context.partIndex).value_or(app::ChipSizes{});
 }
 
-// The editors own the bytes; the core's commands work on the buffers.
-void TakeBytesFromEditors(CScriba8_T3Plus_APDlg& window) {
-    window.buffers.flash = EditorBytes(*window.FlashEditor());
-    // The EEPROM page of a chip without EEPROM may still show another chip's.
-    if (SelectedSizes(window).eepromSize != 0)
-        window.buffers.eeprom = EditorBytes(*window.EepromEditor());
-    else
-        window.buffers.eeprom.clear();
-}
 
 void ShowFlashSummary(CScriba8_T3Plus_APDlg& window, const std::vector<std::uint8_t>& flash) {
     const app::FlashSummary summary = app::SummarizeFlash(flash, SelectedSizes(window).flashSize);
@@ -155,6 +123,19 @@ ContextRecord SelectionRecord(const app::OptionSelection& selection) {
 void CScriba8_T3Plus_APDlg::InitialiseCommands() {
     commandState.reset(new CommandState(*this));
     context.host = commandState->host.table();
+    // A device failure the trace shows to be the programmer's silence is
+    // explained as such.
+    app::WatchTransfers(false);
+    // Clicks on these do nothing while a command runs: they say so.
+    QList<QPointer<QWidget>> commands;
+    for (const int id : {ids::kLoadFile, ids::kSaveBuffer, ids::kSaveVlx, ids::kDumpTarget,
+                         ids::kInsertIsp, ids::kOffLineMode, ids::kCheckId, ids::kErase,
+                         ids::kBlankCheck, ids::kProgram, ids::kEepromProgram, ids::kVerify,
+                         ids::kAuto, ids::kWriteOptions, ids::kReadOptions, ids::kWholeChipErase,
+                         ids::kReadChipChecksum, ids::kClearLog, ids::kSeriesList, ids::kChipList,
+                         ids::kAutoReload, ids::kEnableModifyBuffer})
+        commands.append(Control(id));
+    commandState->worker.setControlsToGrey(commands);
     // A byte typed into the Flash editor changes the sums the operator
     // compares with the chip's, as it does on the EEPROM page.
     connect(FlashEditor(), &CHexEditBase::Changed, this, [this] {
@@ -167,11 +148,20 @@ bool CScriba8_T3Plus_APDlg::CommandRunning() const {
     return commandState && commandState->worker.busy();
 }
 
+void CScriba8_T3Plus_APDlg::TakeBytesFromEditors() {
+    buffers.flash = EditorBytes(*FlashEditor());
+    // The EEPROM page of a chip without EEPROM may still show another chip's.
+    if (SelectedSizes(*this).eepromSize != 0)
+        buffers.eeprom = EditorBytes(*EepromEditor());
+    else
+        buffers.eeprom.clear();
+}
+
 // ---- Buffers and files ----
 
 void CScriba8_T3Plus_APDlg::OnLoadFile() {
     CommandState& state = *commandState;
-    if (state.worker.busy() || state.inCommand) return;
+    if (!state.idle()) return;
     const CommandScope scope(state);
     const BufferTab tab = SelectedTab(*this);
 
@@ -191,7 +181,7 @@ void CScriba8_T3Plus_APDlg::OnLoadFile() {
         };
     }
 
-    TakeBytesFromEditors(*this);
+    TakeBytesFromEditors();
     const std::int32_t chipBefore = context.partIndex;
     app::FileLoader loader(api, context, buffers, operationLog);
     const app::LoadOutcome outcome = loader.load(request);
@@ -230,7 +220,7 @@ void CScriba8_T3Plus_APDlg::OnLoadFile() {
 
 void CScriba8_T3Plus_APDlg::OnSaveBuffer() {
     CommandState& state = *commandState;
-    if (state.worker.busy() || state.inCommand) return;
+    if (!state.idle()) return;
     const CommandScope scope(state);
     const BufferTab tab = SelectedTab(*this);
     const QString folder = QString::fromStdString(saveBufferFolder);
@@ -238,7 +228,7 @@ void CScriba8_T3Plus_APDlg::OnSaveBuffer() {
                                                          : ChooseFileToSave(this, folder);
     if (chosen.isEmpty()) return;
     saveBufferFolder = FolderOf(chosen);
-    TakeBytesFromEditors(*this);
+    TakeBytesFromEditors();
     app::FileLoader(api, context, buffers, operationLog).saveBuffer(tab, chosen.toStdString());
 }
 
@@ -271,7 +261,7 @@ void CScriba8_T3Plus_APDlg::OnWindowActivated() {
     if (autoReload != 1 || !commandState) return;
     const CommandState& state = *commandState;
     // Not while a command or one of its dialogs is still open.
-    if (state.worker.busy() || state.inCommand || QApplication::activeModalWidget() != nullptr)
+    if (!state.idle() || QApplication::activeModalWidget() != nullptr)
         return;
     if (!app::CanReload(buffers.record(SelectedTab(*this)))) return;
     reloading = 1;
@@ -285,8 +275,8 @@ namespace {
 
 void RunDeviceCommand(CScriba8_T3Plus_APDlg& window, app::DeviceCommand command) {
     CommandState& state = *window.commandState;
-    if (state.worker.busy() || state.inCommand) return;
-    TakeBytesFromEditors(window);
+    if (!state.idle()) return;
+    window.TakeBytesFromEditors();
     const app::RunnerContext context{window.api, window.context, window.operationLog};
     app::StartDeviceCommand(
         state.worker, context, command, window.buffers,
@@ -333,8 +323,8 @@ void CScriba8_T3Plus_APDlg::OnDumpTarget() { RunDeviceCommand(*this, app::Device
 
 void CScriba8_T3Plus_APDlg::OnAuto() {
     CommandState& state = *commandState;
-    if (state.worker.busy() || state.inCommand) return;
-    TakeBytesFromEditors(*this);
+    if (!state.idle()) return;
+    TakeBytesFromEditors();
     const app::RunnerContext runner{api, context, operationLog};
     app::CAutoProcessDlg dialog(
         CurrentLanguage(), context.autoProcess, buffers.flash.empty(), SelectedSizes(*this),
@@ -351,7 +341,7 @@ void CScriba8_T3Plus_APDlg::OnAuto() {
 
 void CScriba8_T3Plus_APDlg::OnInsertIsp() {
     CommandState& state = *commandState;
-    if (state.worker.busy() || state.inCommand) return;
+    if (!state.idle()) return;
     const CommandScope scope(state);
     QString folder = QString::fromStdString(insertIspFolder);
     const auto chosen = app::CInsertISPDlg::Ask(this, CurrentLanguage(),
@@ -364,7 +354,7 @@ void CScriba8_T3Plus_APDlg::OnInsertIsp() {
         return;
     }
     buffers.record(BufferTab::flash).fillMode = chosen->fillMode;
-    TakeBytesFromEditors(*this);
+    TakeBytesFromEditors();
     const app::IspInsertOutcome outcome =
         app::InsertIspCode(api, context, buffers, operationLog, chosen->code);
     if (outcome.result != S8_PASS) return;

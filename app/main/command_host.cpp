@@ -2,6 +2,7 @@
 #include "command_host.h"
 
 #include "command_worker.h"
+#include "message_title.h"
 
 #include <QApplication>
 #include <QFile>
@@ -98,7 +99,7 @@ void HostBridge::answer(Request& request) {
 }
 
 QDialog* HostBridge::makeDialog(const Request& request) {
-    const QString title = owner_ ? owner_->window()->windowTitle() : QString();
+    const QString title = appmain::MessageBoxTitle();
     QDialog* dialog = nullptr;
     switch (request.kind) {
     case Request::Kind::question:

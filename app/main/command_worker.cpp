@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "command_worker.h"
+#include "message_title.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,12 +90,16 @@ bool CommandWorker::start(Work work, Done done) {
     });
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    greyControls();
 
     ProgressHooks hooks;
     hooks.showProgress = [this](bool visible) {
         post({visible ? Event::Kind::showProgress : Event::Kind::hideProgress, {}, 0});
     };
     hooks.progress = [this](std::uint16_t percent) { post({Event::Kind::progress, {}, percent}); };
+    hooks.busy = [this](bool running) {
+        post({running ? Event::Kind::busyOn : Event::Kind::busyOff, {}, 0});
+    };
     thread_ = std::thread([this, work = std::move(work), hooks = std::move(hooks)] {
         try {
             work(hooks);
@@ -147,6 +152,8 @@ void CommandWorker::apply(const std::vector<Event>& events) {
         case Event::Kind::progress:
             if (progressBar_ && event.percent != 0) progressBar_->setValue(event.percent);
             break;
+        case Event::Kind::busyOn: showBusy(true); break;
+        case Event::Kind::busyOff: showBusy(false); break;
         }
     }
 }
@@ -166,6 +173,8 @@ void CommandWorker::finish() {
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
     if (waitBox_) waitBox_->close();
+    showBusy(false);
+    restoreControls();
     running_ = false;
     if (Done done = std::move(done_)) done();
     emit finished();
@@ -186,10 +195,40 @@ bool CommandWorker::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+void CommandWorker::greyControls() {
+    greyed_.clear();
+    for (const QPointer<QWidget>& control : toGrey_) {
+        if (control == nullptr) continue;
+        greyed_.append({control, control->isEnabled()});
+        control->setEnabled(false);
+    }
+}
+
+void CommandWorker::restoreControls() {
+    for (const auto& [control, enabled] : greyed_)
+        if (control != nullptr) control->setEnabled(enabled);
+    greyed_.clear();
+}
+
+// Work of unknown length: a bar that moves without a percentage.
+void CommandWorker::showBusy(bool running) {
+    if (progressBar_ == nullptr) return;
+    if (running) {
+        progressBar_->setRange(0, 0);
+        if (!progressBar_->isVisible()) {
+            progressBar_->show();
+            barShownForBusy_ = true;
+        }
+        return;
+    }
+    if (progressBar_->maximum() == 0) progressBar_->setRange(0, 100);
+    if (barShownForBusy_) progressBar_->hide();
+    barShownForBusy_ = false;
+}
+
 void CommandWorker::askToWait() {
     if (waitBox_) return;
-    auto* box = new QMessageBox(QMessageBox::Information,
-                                window_ ? window_->windowTitle() : QString(),
+    auto* box = new QMessageBox(QMessageBox::Information, appmain::MessageBoxTitle(),
                                 toQString(kPleaseWait.in(log_.language())), QMessageBox::Ok,
                                 window_);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -9,7 +9,9 @@
 #include "operation_log.h"
 #include "worker_call.h"
 
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QTimer>
 
@@ -48,6 +50,10 @@ public:
 
     bool busy() const { return running_; }
 
+    // Controls that do nothing while a command runs: they are greyed for its
+    // duration and get their own state back before Done runs.
+    void setControlsToGrey(QList<QPointer<QWidget>> controls) { toGrey_ = std::move(controls); }
+
     // False, and nothing happens, while another command runs.
     bool start(Work work, Done done = {});
 
@@ -59,7 +65,7 @@ protected:
 
 private:
     struct Event {
-        enum class Kind { text, cleared, showProgress, hideProgress, progress };
+        enum class Kind { text, cleared, showProgress, hideProgress, progress, busyOn, busyOff };
         Kind kind = Kind::text;
         std::string text;
         std::uint16_t percent = 0;
@@ -70,6 +76,9 @@ private:
     void apply(const std::vector<Event>& events);
     void finish();
     void askToWait();
+    void greyControls();
+    void restoreControls();
+    void showBusy(bool running);
 
     QPointer<QWidget> window_;
     QPointer<QProgressBar> progressBar_;
@@ -77,6 +86,9 @@ private:
     OperationLog::Listener mirror_; // how the window shows the log
     QTimer pollTimer_;
     QPointer<QMessageBox> waitBox_;
+    QList<QPointer<QWidget>> toGrey_;
+    QList<QPair<QPointer<QWidget>, bool>> greyed_; // with the state each had
+    bool barShownForBusy_ = false;
     bool running_ = false;
     Done done_;
     std::thread thread_;

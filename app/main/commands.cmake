@@ -10,5 +10,5 @@ foreach(unit IN ITEMS command_auto_dialog command_device command_host command_wo
 endforeach()
 add_library(scriba8_app_commands STATIC ${APP_COMMANDS_FILES})
 target_include_directories(scriba8_app_commands PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(scriba8_app_commands PUBLIC scriba8_runner Qt6::Widgets scriba8_flags)
+target_link_libraries(scriba8_app_commands PUBLIC scriba8_runner scriba8_app_widgets Qt6::Widgets scriba8_flags)
 set_target_properties(scriba8_app_commands PROPERTIES AUTOMOC ON)

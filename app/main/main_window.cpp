@@ -8,6 +8,7 @@
 #include "options_panel.h"
 #include "tab_pages.h"
 #include "window_texts.h"
+#include "message_title.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -84,7 +85,7 @@ void CScriba8_T3Plus_APDlg::ShowMessage(const QString& text) {
         environment_.showMessage(text);
         return;
     }
-    QMessageBox::information(this, windowTitle(), text);
+    QMessageBox::information(this, MessageBoxTitle(), text);
 }
 
 bool CScriba8_T3Plus_APDlg::Initialise() {

@@ -213,9 +213,12 @@ public slots:
     void OnWindowActivated();
     // True while a device command or the auto sequence runs on the worker.
     bool CommandRunning() const;
+    // The editors own the bytes; the core's commands work on the buffers.
+    void TakeBytesFromEditors();
 
     // ---- project_handlers.cpp ----
     void OnSaveVlx();
+    // ---- offline_handler.cpp ----
     void OnOffLineMode();
     void OnAbout();
     void RunStartupUpdateCheck();

@@ -1,17 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Project saving, off-line mode, the About box and the update check.
+// Project saving, the About box and the update check.
 #include "main_window.h"
 
 #include "about_dialog.h"
 #include "customer_setting_dialog.h"
-#include "hex_edit_base.h"
-#include "offline_mode_dialog.h"
 #include "save_vlx_command.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QProgressBar>
-#include <QThread>
 
 namespace scriba8::appmain {
 // The project commands keep nothing between calls: the request texts live
@@ -23,23 +17,6 @@ void ProjectStateDeleter::operator()(ProjectState* state) const { delete state; 
 namespace {
 
 using namespace scriba8;
-
-std::vector<std::uint8_t> EditorBytes(const CHexEditBase* editor) {
-    std::vector<std::uint8_t> bytes;
-    if (editor == nullptr) return bytes;
-    bytes.resize(editor->Length());
-    editor->GetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    return bytes;
-}
-
-// What the library is given: the bytes as the editors hold them now, with
-// the window's records of where they came from.
-app::CodeBuffers CurrentBuffers(const CScriba8_T3Plus_APDlg& window) {
-    app::CodeBuffers current = window.buffers;
-    current.flash = EditorBytes(window.FlashEditor());
-    current.eeprom = EditorBytes(window.EepromEditor());
-    return current;
-}
 
 app::UpdateSetup UpdateSetupOf(const CScriba8_T3Plus_APDlg& window) {
     app::UpdateSetup setup;
@@ -56,7 +33,8 @@ app::UpdateSetup UpdateSetupOf(const CScriba8_T3Plus_APDlg& window) {
 void CScriba8_T3Plus_APDlg::InitialiseProject() {}
 
 void CScriba8_T3Plus_APDlg::OnSaveVlx() {
-    const app::CodeBuffers current = CurrentBuffers(*this);
+    TakeBytesFromEditors();
+    const app::CodeBuffers current = buffers;
     app::SaveVlxContext save;
     save.parent = this;
     save.api = &api;
@@ -70,23 +48,6 @@ void CScriba8_T3Plus_APDlg::OnSaveVlx() {
         return dialog.exec() == QDialog::Accepted;
     };
     app::RunSaveVlxCommand(save);
-}
-
-void CScriba8_T3Plus_APDlg::OnOffLineMode() {
-    const app::CodeBuffers current = CurrentBuffers(*this);
-    app::ProgressHooks hooks;
-    hooks.showProgress = [this](bool visible) {
-        progress->setValue(0);
-        progress->setVisible(visible);
-    };
-    hooks.progress = [this](std::uint16_t percent) { progress->setValue(percent); };
-    // Keeps the window painted; the operator's input waits for the end.
-    hooks.idle = [] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        QThread::msleep(1);
-    };
-    app::RunOffLineModeCommand({&api, &context, &current, &operationLog, CurrentLanguage()}, hooks,
-                               this);
 }
 
 void CScriba8_T3Plus_APDlg::OnAbout() {

@@ -2,6 +2,7 @@
 #include "generate_form_dialog.h"
 
 #include "project_texts.h"
+#include "message_title.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -66,7 +67,7 @@ CGenerateFormDlg::CGenerateFormDlg(ContextRecord& record, Language language, QWi
 
 void CGenerateFormDlg::accept() {
     if (partNo_->text().isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), Tr(texts::kPartNoEmpty, language_),
+        QMessageBox::warning(this, appmain::MessageBoxTitle(), Tr(texts::kPartNoEmpty, language_),
                              QMessageBox::Ok);
         partNo_->setFocus();
         return;

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -56,11 +57,16 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
       maxCounter_(new QLineEdit(this)), enableSerial_(new QCheckBox(this)),
       autoIncrement_(new QCheckBox(this)), serialString_(new QLineEdit(this)),
       serialNumber_(hexEdit(this)), startAddress_(hexEdit(this)), endAddress_(new QLineEdit(this)),
-      ok_(new QPushButton(this)), cancel_(new QPushButton(this)), readInfo_(new QPushButton(this)),
+      ok_(new QPushButton(this)), cancel_(new QPushButton(this)),
+      readInfoButton_(new QPushButton(this)),
       presentInfo_([api = context.api, language = context.language](const ContextRecord& info,
                                                                     QWidget* owner) {
           CReadInfoDlg dialog(info, ChipRow(*api, info.partIndex), language, owner);
           dialog.exec();
+      }),
+      readInfo_([api = context.api, log = context.log](
+                     const ContextRecord& main, std::function<void(const OffLineInfo&)> shown) {
+          shown(ReadOffLineInfo(*api, main, *log));
       }),
       beep_([] { QApplication::beep(); }) {
     const Language language = context.language;
@@ -79,7 +85,7 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
     autoIncrement_->setText(Tr(texts::kAutoIncrement, language));
     ok_->setText(Tr(texts::kOk, language));
     cancel_->setText(Tr(texts::kCancel, language));
-    readInfo_->setText(Tr(texts::kReadInfoButton, language));
+    readInfoButton_->setText(Tr(texts::kReadInfoButton, language));
     ok_->setDefault(true);
 
     auto* counterGroup = new QGroupBox(Tr(texts::kMaxCounter, language), this);
@@ -100,7 +106,7 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
     grid->addWidget(withPrefix(endAddress_, serialGroup), 5, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(readInfo_);
+    buttons->addWidget(readInfoButton_);
     buttons->addStretch();
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
@@ -113,7 +119,7 @@ COffLineModeDlg::COffLineModeDlg(const OffLineDialogContext& context, QWidget* p
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(readInfo_, &QPushButton::clicked, this, &COffLineModeDlg::readInfo);
+    connect(readInfoButton_, &QPushButton::clicked, this, &COffLineModeDlg::readInfo);
     connect(maxCounter_, &QLineEdit::textChanged, this, &COffLineModeDlg::maxCounterChanged);
     connect(serialString_, &QLineEdit::textChanged, this, &COffLineModeDlg::serialStringChanged);
     connect(serialNumber_, &QLineEdit::textChanged, this, &COffLineModeDlg::serialNumberChanged);
@@ -185,19 +191,20 @@ void COffLineModeDlg::startAddressChanged() {
 }
 
 void COffLineModeDlg::readInfo() {
-    const OffLineInfo read = ReadOffLineInfo(*context_.api, record_, *context_.log);
-    if (read.result == S8_PASS && read.info && presentInfo_) presentInfo_(*read.info, this);
+    if (!readInfo_) return;
+    readInfo_(record_, [dialog = QPointer<COffLineModeDlg>(this)](const OffLineInfo& read) {
+        // The dialog may have gone while the programmer was read.
+        if (dialog == nullptr || read.result != S8_PASS || !read.info || !dialog->presentInfo_)
+            return;
+        dialog->presentInfo_(*read.info, dialog);
+    });
 }
 
-OffLineCommandResult RunOffLineModeCommand(const OffLineDialogContext& context,
-                                           const ProgressHooks& hooks, QWidget* parent) {
+bool AskOffLineSettings(const OffLineDialogContext& context, QWidget* parent,
+                        COffLineModeDlg::InfoReader reader) {
     COffLineModeDlg dialog(context, parent);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::int32_t result =
-        DownloadOffLine(*context.api, *context.record, *context.buffers, *context.log, hooks);
-    QApplication::restoreOverrideCursor();
-    return {true, result};
+    if (reader) dialog.setInfoReader(std::move(reader));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace scriba8::app

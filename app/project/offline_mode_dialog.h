@@ -6,8 +6,8 @@
 #include "code_buffers.h"
 #include "language.h"
 #include "library_api.h"
+#include "offline_commands.h"
 #include "operation_log.h"
-#include "worker_call.h"
 
 #include <QDialog>
 
@@ -32,10 +32,17 @@ class COffLineModeDlg : public QDialog {
   public:
     // Shows what the programmer holds (CReadInfoDlg by default).
     using InfoPresenter = std::function<void(const ContextRecord& info, QWidget* parent)>;
+    // "Read Info": reads what the programmer holds and hands the outcome to
+    // shown, now or later, on this thread. By default it reads here and now;
+    // the main window reads on its command worker, so that a firmware
+    // question stays answerable and no other input gets in.
+    using InfoReader = std::function<void(const ContextRecord& main,
+                                          std::function<void(const OffLineInfo& read)> shown)>;
 
     explicit COffLineModeDlg(const OffLineDialogContext& context, QWidget* parent = nullptr);
 
     void setInfoPresenter(InfoPresenter presenter) { presentInfo_ = std::move(presenter); }
+    void setInfoReader(InfoReader reader) { readInfo_ = std::move(reader); }
     // The error beep of a corrected entry (QApplication::beep by default).
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
 
@@ -47,7 +54,7 @@ class COffLineModeDlg : public QDialog {
     QLineEdit* startAddressEdit() const { return startAddress_; }
     QLineEdit* endAddressEdit() const { return endAddress_; }
     QPushButton* okButton() const { return ok_; }
-    QPushButton* readInfoButton() const { return readInfo_; }
+    QPushButton* readInfoButton() const { return readInfoButton_; }
 
   private:
     void serialEnabledChanged();
@@ -70,19 +77,16 @@ class COffLineModeDlg : public QDialog {
     QLineEdit* endAddress_;
     QPushButton* ok_;
     QPushButton* cancel_;
-    QPushButton* readInfo_;
+    QPushButton* readInfoButton_;
     InfoPresenter presentInfo_;
+    InfoReader readInfo_;
     std::function<void()> beep_;
 };
 
-// "Off-Line Mode" of the main window: the dialog, then on OK the download
-// on a worker thread with the progress hooks and a wait cursor. Returns the
-// result, or nothing when the dialog was cancelled.
-struct OffLineCommandResult {
-    bool downloaded = false;
-    std::int32_t result = 0;
-};
-OffLineCommandResult RunOffLineModeCommand(const OffLineDialogContext& context,
-                                           const ProgressHooks& hooks, QWidget* parent);
+// The dialog of "Off-Line Mode": true when the operator pressed OK and the
+// download may start (the caller runs it, so it can run where the window's
+// other device commands run).
+bool AskOffLineSettings(const OffLineDialogContext& context, QWidget* parent,
+                        COffLineModeDlg::InfoReader reader = {});
 
 } // namespace scriba8::app

@@ -4,6 +4,7 @@
 #include "pre_view.h"
 #include "project_texts.h"
 #include "request_form.h"
+#include "message_title.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -89,7 +90,7 @@ void CVLXViewDlg::saveAsPdf() {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     if (!PrintRequestForm(printer, record_, chip_))
-        QMessageBox::warning(this, windowTitle(),
+        QMessageBox::warning(this, appmain::MessageBoxTitle(),
                              Tr(texts::kPdfNotWritten, language_) + QStringLiteral("\n") +
                                  QDir::toNativeSeparators(path));
 }

@@ -40,4 +40,21 @@ bool AlwaysNumbered(DeviceCommand command) {
            command == DeviceCommand::readChipChecksum || command == DeviceCommand::dumpTarget;
 }
 
+std::string_view AdviceKey(DeviceCommand command) {
+    switch (command) {
+    case DeviceCommand::checkId: return "check-id";
+    case DeviceCommand::erase: return "erase";
+    case DeviceCommand::blankCheck: return "blank-check";
+    case DeviceCommand::program: return "program";
+    case DeviceCommand::eepromProgram: return "eeprom";
+    case DeviceCommand::verify: return "verify";
+    case DeviceCommand::writeOptions: return "write-options";
+    case DeviceCommand::readOptions: return "read-options";
+    case DeviceCommand::wholeChipErase: return "whole-chip-erase";
+    case DeviceCommand::readChipChecksum: return "checksum";
+    case DeviceCommand::dumpTarget: return "dump";
+    }
+    return "";
+}
+
 } // namespace scriba8::app

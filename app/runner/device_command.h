@@ -4,6 +4,8 @@
 
 #include "language.h"
 
+#include <string_view>
+
 namespace scriba8::app {
 
 enum class DeviceCommand {
@@ -29,5 +31,8 @@ bool RunsOnWorker(DeviceCommand command);
 // Commands that are never auto-sequence steps keep numbered log lines even
 // while a sequence runs.
 bool AlwaysNumbered(DeviceCommand command);
+
+// The command's name in the advice table (as scriba8 names it).
+std::string_view AdviceKey(DeviceCommand command);
 
 } // namespace scriba8::app

@@ -90,6 +90,7 @@ CommandOutcome DeviceRunner::run(DeviceCommand command, BufferContents buffers) 
     log_.result(outcome.result);
     log_.finishCommand(start);
     if (outcome.chipChecksum) log_.chipChecksumLine(*outcome.chipChecksum);
+    if (after_) after_(*this, command, outcome, buffers);
     return outcome;
 }
 

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -70,6 +71,13 @@ public:
     DeviceRunner(const DeviceRunner&) = delete;
     DeviceRunner& operator=(const DeviceRunner&) = delete;
 
+    // Called at the end of every run, after the command's log line: what a
+    // front end adds under it (the window's explanation of a failure).
+    using AfterCommand =
+        std::function<void(DeviceRunner& runner, DeviceCommand command,
+                           const CommandOutcome& outcome, BufferContents buffers)>;
+    void setAfterCommand(AfterCommand after) { after_ = std::move(after); }
+
     // Runs one command to completion; its final code is left in the status
     // word it used (the main record's, except for the commands that work on a
     // temporary record: Read Options, Read Chip Checksum, Dump Target).
@@ -91,6 +99,7 @@ private:
     ContextRecord& record_;
     OperationLog& log_;
     ProgressHooks hooks_;
+    AfterCommand after_;
     std::uint16_t ownStatus_ = 0;
 };
 

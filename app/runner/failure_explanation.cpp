@@ -19,4 +19,17 @@ FailureExplanation ExplainResult(std::int32_t result, std::string_view command, 
     return explanation;
 }
 
+void LogExplanation(OperationLog& log, const FailureExplanation& explanation,
+                    const std::vector<std::string>& details) {
+    constexpr TextPair kCause{"Cause: ", "原因："};
+    constexpr std::string_view kIndent = "   ";
+    const auto line = [&](std::string_view text) {
+        log.append(std::string(kIndent).append(text).append("\r\n"));
+    };
+    for (const std::string& detail : details) line(detail);
+    if (!explanation.cause.empty())
+        line(std::string(kCause.in(log.language())) + explanation.cause);
+    if (!explanation.advice.empty()) line(explanation.advice);
+}
+
 } // namespace scriba8::app

@@ -6,10 +6,12 @@
 #pragma once
 
 #include "failure_advice.h"
+#include "operation_log.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace scriba8::app {
 
@@ -23,5 +25,11 @@ struct FailureExplanation {
 // TakeLinkFault), for the results that may hide one.
 FailureExplanation ExplainResult(std::int32_t result, std::string_view command, Language language,
                                  FrontEnd frontEnd);
+
+// The window's log, under a finished command's line: its cause and advice,
+// with what else shows where it went wrong (a verify's differing bytes),
+// one indented line each. Nothing for success.
+void LogExplanation(OperationLog& log, const FailureExplanation& explanation,
+                    const std::vector<std::string>& details = {});
 
 } // namespace scriba8::app

@@ -16,6 +16,10 @@ struct ProgressHooks {
     // Called between two looks at the status word, for instance to keep a
     // window painted; without it the caller sleeps a millisecond.
     std::function<void()> idle;
+    // Work of unknown length (a firmware update) goes on, or has ended: the
+    // bar shows that something happens instead of a percentage. Called from
+    // whichever thread learns it.
+    std::function<void(bool running)> busy;
 };
 
 // Sets the status word to 0, runs call on a new thread and polls the word

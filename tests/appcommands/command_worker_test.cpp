@@ -184,7 +184,9 @@ private slots:
         QVERIFY(start >= 0);
         const QString run = log.mid(start);
         QVERIFY(run.contains(QStringLiteral("\n       Blank Check =>Fail   [")));
-        QVERIFY(run.endsWith(QStringLiteral("\"]\n         Auto ======>End\n")));
+        QVERIFY2(run.endsWith(QStringLiteral("\"]\n   The chip is not blank: erase it first.\n"
+                                             "         Auto ======>End\n")),
+                 qPrintable(run));
         QVERIFY(!run.contains(QStringLiteral("Program")));
         QCOMPARE(window.record->autoProcess & S8_STEP_RUNNING, 0);
     }

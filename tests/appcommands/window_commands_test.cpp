@@ -269,7 +269,10 @@ private slots:
         QVERIFY2(start > 0, qPrintable(log));
         QCOMPARE(log.mid(start).count(QStringLiteral("Auto ======>Start")), 1);
         QVERIFY(log.mid(start).contains(QStringLiteral("\n       Blank Check =>Fail   [")));
-        QVERIFY(log.endsWith(QStringLiteral("\"]\n         Auto ======>End\n")));
+        // The failed step says what to do under its own line.
+        QVERIFY2(log.endsWith(QStringLiteral("\"]\n   The chip is not blank: erase it first.\n"
+                                             "         Auto ======>End\n")),
+                 qPrintable(log));
         QCOMPARE(f.window->context.autoProcess & S8_STEP_WHOLE_CHIP_ERASE, 0);
 
         f.runCommand(ids::kCheckId);

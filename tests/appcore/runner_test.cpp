@@ -50,6 +50,7 @@ protected:
                                            progress_.push_back(p);
                                            sawProgress_ = true;
                                        },
+                                       {},
                                        {}}};
 };
 

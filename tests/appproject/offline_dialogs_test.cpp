@@ -211,12 +211,11 @@ void OffLineDialogsTest::downloadThenReadBackShowsEveryField() {
         typeInto(dialog->startAddressEdit(), QStringLiteral("3F00"));
         dialog->okButton()->click();
     });
+    QVERIFY(AskOffLineSettings(context(), nullptr));
     int shown = 0;
     ProgressHooks hooks;
     hooks.showProgress = [&](bool visible) { shown += visible ? 1 : 0; };
-    const OffLineCommandResult run = RunOffLineModeCommand(context(), hooks, nullptr);
-    QVERIFY(run.downloaded);
-    QCOMPARE(run.result, S8_PASS);
+    QCOMPARE(DownloadOffLine(api_, *record_, buffers_, *log_, hooks), S8_PASS);
     QCOMPARE(shown, 1);
     QCOMPARE(record_->flashData, nullptr);
     QVERIFY(std::string(log_->text()).starts_with("000 - Off-Line Mode =>Pass"));

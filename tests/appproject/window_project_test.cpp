@@ -152,6 +152,8 @@ void WindowProjectTest::offLineDownloadAndReadBack() {
         }
     });
     qobject_cast<QPushButton*>(window_->Control(appmain::ids::kOffLineMode))->click();
+    // The download runs on the command worker, as every device command does.
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->CommandRunning(), 60000);
     QVERIFY(window_->LogText().contains("Off-Line Mode =>Pass"));
     read = true;
     qobject_cast<QPushButton*>(window_->Control(appmain::ids::kOffLineMode))->click();
