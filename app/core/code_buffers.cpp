@@ -16,7 +16,7 @@ void ResetForChip(CodeBuffers& buffers, std::uint32_t eepromSize) {
 MergedBuffer MergeLoadedData(std::span<const std::uint8_t> current, BufferKind currentKind,
                              std::span<const std::uint8_t> data, std::uint32_t offset,
                              bool reloading, const std::string& path) {
-    const bool keepsOld = currentKind == BufferKind::singleFile ||
+    const bool keepsOld = (currentKind == BufferKind::singleFile && !reloading) ||
                           currentKind == BufferKind::mixedFiles ||
                           currentKind == BufferKind::ispInserted;
     const std::size_t dataEnd = std::size_t{offset} + data.size();

@@ -29,6 +29,7 @@ struct BufferFileRecord {
     FillMode fillMode = FillMode::none;
     std::string filePath;      // last file the operator loaded, for the reload
     std::string fileExtension; // its extension in upper case
+    std::uint32_t loadOffset = 0; // where that file was placed, for the reload
 };
 
 // Only a buffer that holds loaded files can be loaded again from its file.
@@ -66,8 +67,9 @@ struct MergedBuffer {
 };
 
 // Places loaded data at offset into a buffer of the given kind. Empty and
-// dumped buffers are replaced; buffers holding files keep their bytes around
-// the new data and become mixed, except on a reload of a single file.
+// dumped buffers are replaced, and so is a single file by its own reload:
+// what it no longer holds must not stay behind. Buffers holding several
+// files keep their bytes around the new data and are mixed.
 MergedBuffer MergeLoadedData(std::span<const std::uint8_t> current, BufferKind currentKind,
                              std::span<const std::uint8_t> data, std::uint32_t offset,
                              bool reloading, const std::string& path);

@@ -3,6 +3,7 @@
 
 #include "file_errors.h"
 #include "file_paths.h"
+#include "image_output.h"
 #include "intel_hex.h"
 #include "project_loader.h"
 #include "texts.h"
@@ -67,7 +68,10 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
     const std::uint64_t capacity = tab == BufferTab::flash ? chip.flashSize : chip.eepromSize;
     const bool hex = IsHexExtension(extension);
     const bool absolute = hex && request.absolute;
-    const std::uint64_t offset = absolute ? 0 : buffers_.loadOffset;
+    // A reload goes where its file went, whatever was loaded since.
+    const std::uint64_t offset = absolute            ? 0
+                                 : request.reloading ? buffers_.record(tab).loadOffset
+                                                     : buffers_.loadOffset;
     if (offset > capacity) return S8_FILE_TOO_LARGE;
     // A binary file is its own image: too large is known before reading it.
     // A HEX file takes at most about 13 characters a byte (one-byte records);
@@ -123,6 +127,7 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
 
     bytes = std::move(merged.bytes);
     record.kind = merged.kind;
+    record.loadOffset = static_cast<std::uint32_t>(placeAt);
     record.filePath = std::move(pathKept);
     record.fileExtension = std::move(extensionKept);
     if (tab == BufferTab::flash)
@@ -151,7 +156,7 @@ std::int32_t FileLoader::loadProjectFile(const std::string& path, LoadOutcome& o
 
 std::int32_t FileLoader::saveBuffer(BufferTab tab, const std::string& path) {
     const std::uint32_t start = log_.startCommand(texts::kSaveBuffer);
-    const int error = WriteFileSafely(path, buffers_.bytes(tab));
+    const int error = WriteImageFile(path, buffers_.bytes(tab));
     log_.outcome(error == 0 ? texts::kPass : texts::kSaveFileError);
     if (error != 0) log_.append(" (" + FileReason(path, error, log_.language()) + ")");
     log_.finishCommand(start);

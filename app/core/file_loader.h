@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The "Load File" and "Save Buffer" commands without their file dialogs:
 // Intel HEX, raw binary and project files into the code buffers, a buffer
-// out to a binary file, each logged like every other command.
+// out to an Intel HEX or binary file, each logged like every other command.
 #pragma once
 
 #include "checksums.h"
@@ -69,7 +69,8 @@ public:
 
     LoadOutcome load(const LoadRequest& request);
 
-    // Writes the tab's bytes to path; S8_PASS or S8_FILE_ERROR.
+    // Writes the tab's bytes to path: Intel HEX for a .hex or .ihx name (so
+    // Load File reads it back), binary otherwise; S8_PASS or S8_FILE_ERROR.
     std::int32_t saveBuffer(BufferTab tab, const std::string& path);
 
 private:

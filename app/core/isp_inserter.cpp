@@ -51,6 +51,13 @@ std::int32_t insert(const LibraryApi& api, ContextRecord& record, CodeBuffers& b
 IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
                                OperationLog& log, const IspCodeChoice& choice) {
     const std::uint32_t start = log.startCommand(texts::kInsertIsp);
+    return InsertIspCode(api, record, buffers, log, choice, start);
+}
+
+IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
+                               OperationLog& log, const IspCodeChoice& choice,
+                               std::uint32_t startTick) {
+    const std::uint32_t start = startTick;
     IspInsertOutcome outcome;
     outcome.result = insert(api, record, buffers, choice, outcome);
     log.result(outcome.result);

@@ -31,5 +31,10 @@ struct IspInsertOutcome {
 // source and file name has changed.
 IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
                                OperationLog& log, const IspCodeChoice& choice);
+// The same for a command whose start line was written at startTick, before
+// the dialog that made the choice.
+IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, CodeBuffers& buffers,
+                               OperationLog& log, const IspCodeChoice& choice,
+                               std::uint32_t startTick);
 
 } // namespace scriba8::app

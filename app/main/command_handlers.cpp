@@ -11,6 +11,7 @@
 #include "chip_selection.h"
 #include "command_worker.h"
 #include "control_ids.h"
+#include "file_errors.h"
 #include "file_loader.h"
 #include "file_paths.h"
 #include "hex_edit_base.h"
@@ -90,19 +91,28 @@ BufferTab SelectedTab(const CScriba8_T3Plus_APDlg& window) {
     return window.tabs->currentIndex() == 1 ? BufferTab::eeprom : BufferTab::flash;
 }
 
+// Each filter names its patterns once: the dialog shows the name only.
 QString ChooseFileToLoad(QWidget* parent, const QString& folder) {
     return QFileDialog::getOpenFileName(
         parent, QString(), folder,
         QStringLiteral("Intel Hex/Binary (*.hex; *.bin) (*.hex *.HEX *.bin *.BIN);;"
                        "vorlane Project File (*.vlx) (*.vlx *.VLX);;All Files (*.*) (*)"),
-        nullptr, QFileDialog::DontUseNativeDialog);
+        nullptr, QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
 }
 
+// Binary as the design has it, or Intel HEX, which Load File takes back; a
+// name typed without an extension gets the chosen filter's.
 QString ChooseFileToSave(QWidget* parent, const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder, QStringLiteral("Binary (*.bin)"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const QString binary = QStringLiteral("Binary (*.bin) (*.bin *.BIN)");
+    const QString hex = QStringLiteral("Intel HEX (*.hex) (*.hex *.HEX *.ihx *.IHX)");
+    QFileDialog dialog(parent, QString(), folder);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({binary, hex});
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("bin"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(filter == hex ? QStringLiteral("hex") : QStringLiteral("bin"));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -182,18 +192,26 @@ void CScriba8_T3Plus_APDlg::OnLoadFile() {
     }
 
     TakeBytesFromEditors();
-    const std::int32_t chipBefore = context.partIndex;
     app::FileLoader loader(api, context, buffers, operationLog);
     const app::LoadOutcome outcome = loader.load(request);
     if (outcome.result != S8_PASS) return;
-    // A file that loaded but deserves a look (overlapping HEX records) says
-    // so under its own line, as the command-line tool does on stderr.
-    for (const std::string& warning : outcome.warnings) operationLog.append(warning + "\r\n");
+    // A file that loaded but deserves a look (overlapping HEX records, data
+    // moved from where they start) says so under its own line, as the
+    // command-line tool does on stderr.
+    std::vector<std::string> warnings = outcome.warnings;
+    if (outcome.hexLowestAddress && *outcome.hexLowestAddress != 0)
+        warnings.push_back(app::LowestAddressWarning(
+            request.reloading ? buffers.record(tab).filePath : request.path,
+            *outcome.hexLowestAddress, buffers.record(tab).loadOffset, CurrentLanguage(),
+            app::FrontEnd::window));
+    for (const std::string& warning : warnings) operationLog.append("   " + warning + "\r\n");
 
     if (outcome.project) {
-        // Selecting the project's chip resets the buffers and empties the
-        // log; the operator keeps both.
-        if (context.partIndex != chipBefore) {
+        // Selecting the project's chip resets what a chip change resets,
+        // also when it is the chip already selected: labels, the "Now"
+        // column. It also empties the log; the operator keeps the log and
+        // the loaded buffers.
+        {
             const app::CodeBuffers loaded = buffers;
             const std::string logText(operationLog.text());
             const std::int32_t counter = operationLog.counter();
@@ -287,6 +305,10 @@ void RunDeviceCommand(CScriba8_T3Plus_APDlg& window, app::DeviceCommand command)
             if (outcome.result == S8_PASS && command == app::DeviceCommand::dumpTarget &&
                 outcome.dump) {
                 app::ApplyDump(window.buffers, *outcome.dump);
+                // The code now comes from the chip: a project or request form
+                // made from it must not name the file loaded before.
+                app::CopyToField(app::kDumpDisplayName, window.context.codeFileName,
+                                 sizeof window.context.codeFileName);
                 const QString name = QString::fromLatin1(app::kDumpDisplayName);
                 ShowFlash(window, name);
                 if (outcome.dump->eeprom) ShowEeprom(window, name);
@@ -343,12 +365,13 @@ void CScriba8_T3Plus_APDlg::OnInsertIsp() {
     CommandState& state = *commandState;
     if (!state.idle()) return;
     const CommandScope scope(state);
+    // The command's line starts before its dialog, which belongs to it.
+    const std::uint32_t start = operationLog.startCommand(app::texts::kInsertIsp);
     QString folder = QString::fromStdString(insertIspFolder);
     const auto chosen = app::CInsertISPDlg::Ask(this, CurrentLanguage(),
                                                 buffers.record(BufferTab::flash).fillMode, folder);
     insertIspFolder = folder.toStdString();
     if (!chosen) {
-        const std::uint32_t start = operationLog.startCommand(app::texts::kInsertIsp);
         operationLog.result(S8_CANCELLED);
         operationLog.finishCommand(start);
         return;
@@ -356,7 +379,7 @@ void CScriba8_T3Plus_APDlg::OnInsertIsp() {
     buffers.record(BufferTab::flash).fillMode = chosen->fillMode;
     TakeBytesFromEditors();
     const app::IspInsertOutcome outcome =
-        app::InsertIspCode(api, context, buffers, operationLog, chosen->code);
+        app::InsertIspCode(api, context, buffers, operationLog, chosen->code, start);
     if (outcome.result != S8_PASS) return;
     ShowSelection(context, scriba8::appmain::SelectionTarget::set);
     ShowFlash(*this, FromUtf8(outcome.displayName));

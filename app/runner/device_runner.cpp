@@ -59,7 +59,7 @@ std::vector<std::uint8_t> readBack(std::vector<std::uint8_t> buffer, std::uint32
 } // namespace
 
 void ApplyDump(CodeBuffers& buffers, DumpedTarget dump) {
-    const BufferFileRecord dumped{BufferKind::targetDump, FillMode::none, {}, {}};
+    const BufferFileRecord dumped{BufferKind::targetDump, FillMode::none, {}, {}, 0};
     buffers.flash = std::move(dump.flash);
     buffers.record(BufferTab::flash) = dumped;
     if (dump.eeprom) {

@@ -55,7 +55,8 @@ TEST(CodeBuffers, MergeFollowsTheKindOfTheBuffer) {
     const std::vector<std::uint8_t> data{0xA0, 0xA1};
     const MergeCase cases[] = {
         {BufferKind::empty, false, BufferKind::singleFile, false, false},
-        {BufferKind::singleFile, true, BufferKind::singleFile, false, true},
+        // A single file's reload is a fresh load: nothing of the old stays.
+        {BufferKind::singleFile, true, BufferKind::singleFile, false, false},
         {BufferKind::singleFile, false, BufferKind::mixedFiles, true, true},
         {BufferKind::mixedFiles, true, BufferKind::mixedFiles, true, true},
         {BufferKind::targetDump, false, BufferKind::singleFile, false, false},
