@@ -50,11 +50,44 @@ configure_and_build_tests() {
         -DSCRIBA8_FUZZ="$6"
 }
 
-# Debian packages from the release build in build/, then their check.
+# copy_source_tree DIR: the files of the tree (what git tracks or would add;
+# without git, everything but build folders) into DIR
+copy_source_tree() {
+    mkdir -p "$1"
+    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        git ls-files -z --cached --others --exclude-standard |
+            while IFS= read -r -d '' file; do [[ -e "$file" ]] && printf '%s\0' "$file"; done |
+            tar -c --null -T - | tar -x -C "$1"
+    else
+        tar -c --exclude='./build*' --exclude=./.git . | tar -x -C "$1"
+    fi
+}
+
+# The Debian packages, built as Debian builds them (dpkg-buildpackage on
+# debian/, without tests: the test phases ran them) from a copy of the tree in
+# build/deb, so the tree stays clean; then their check. A ccache on this
+# machine serves the build; it is not needed.
 make_packages() {
-    rm -rf build/packages
-    (cd build && cpack -G DEB >cpack.log 2>&1) || { cat build/cpack.log >&2; return 1; }
-    bash tests/package/check_package.sh build .
+    local work=build/deb
+    rm -rf "$work" build/packages
+    copy_source_tree "$work/src"
+    echo "Building the Debian packages (log: $work/build.log)"
+    if ! (
+        cd "$work/src"
+        if command -v ccache >/dev/null && [[ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]]; then
+            export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+        fi
+        DEB_BUILD_OPTIONS="parallel=$jobs nocheck" dpkg-buildpackage -b -us -uc
+    ) >"$work/build.log" 2>&1; then
+        tail -n 40 "$work/build.log" >&2
+        return 1
+    fi
+    # The debug symbols apart, so that "apt install ./build/packages/*.deb"
+    # installs the four packages.
+    mkdir -p build/packages/debug
+    mv "$work"/*-dbgsym_*.deb build/packages/debug/
+    mv "$work"/*.deb build/packages/
+    bash tests/package/check_package.sh build/packages .
     ls build/packages/*.deb
 }
 
@@ -110,7 +143,6 @@ test)
     make_packages
     ;;
 package)
-    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     make_packages
     ;;
 *)

@@ -5,6 +5,7 @@
 #include "link/firmware_update.h"
 #include "interface/host_prompts.h"
 #include "link/transport.h"
+#include "link/udev_rules.h"
 #include "link/usb_ids.h"
 #include "resources/resources.h"
 
@@ -45,10 +46,8 @@ LinkCode powerDownResult(const StatusReply& reply) {
 void reportPermissionProblem(const S8HostCallbacks* host) {
     const std::string text =
         "The programmer was found at " + DeniedDevicePath() +
-        " but this user may not open it (permission denied).\n"
-        "The udev rules give the user at the seat access: the libscriba8-t3plus1 package "
-        "installs them; from a source build, see \"USB access (udev rules)\" in the README. "
-        "Then unplug the programmer and plug it in again.";
+        " but this user may not open it (permission denied).\n" +
+        UdevRulesAdvice(kInstalledUdevRulesFile);
     ShowError(host, text.c_str());
 }
 
