@@ -50,9 +50,9 @@ std::string stateText(const Listing& entry, const Say& say) {
     case Listing::State::busy: return say({"in use by another process", "正被另一个进程使用"});
     case Listing::State::denied:
         return say({"permission denied: the udev rules give access (installed by the "
-                    "libscriba8-t3plus1 package; from a source build see README, \"USB access (udev "
-                    "rules)\"), then unplug it and plug it in again",
-                    "没有访问权限：udev规则提供访问权限（由 libscriba8-t3plus1 软件包安装；"
+                    "libscriba8-t3plus-dll1 package; from a source build see README, \"USB "
+                    "access (udev rules)\"), then unplug it and plug it in again",
+                    "没有访问权限：udev规则提供访问权限（由 libscriba8-t3plus-dll1 软件包安装；"
                     "源码构建时见README的“USB access (udev rules)”一节），然后拔下后重新插入"});
     case Listing::State::unopened:
         return say({"could not be opened: was it unplugged?", "无法打开：是否已被拔下？"});
