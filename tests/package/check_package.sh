@@ -127,7 +127,8 @@ grep -q '^[0-9]* - Verify =>Pass' <<<"$run" || fail "scriba8 program did not ver
 
 # The window, offscreen: it stays up on a known chip and ends at once on an
 # unknown one, so it has read the library's chip table.
-export QT_QPA_PLATFORM=offscreen
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 timeout 5 "$root/usr/bin/Scriba8_T3Plus_AP" --programmer virtual --part VS8G132 >"$work/ap.log" 2>&1
 status=$?
 [[ $status -eq 124 ]] || fail "Scriba8_T3Plus_AP ended with $status: $(cat "$work/ap.log")"
