@@ -8,21 +8,8 @@ set -u
 page=$1
 program=$2
 source=$3
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-warnings=$(groff -man -ww -z "$page" 2>&1)
-[[ -z "$warnings" ]] || fail "groff warns about $page: $warnings"
-text=$(groff -man -Tascii -P-cbou "$page" 2>&1)
-section() {
-    awk -v name="$1" '/^[A-Z]/ { inside = ($0 == name); next } inside' <<<"$text"
-}
-for name in NAME SYNOPSIS DESCRIPTION OPTIONS FILES ENVIRONMENT "EXIT STATUS"; do
-    grep -qxF "$name" <<<"$text" || fail "no $name section"
-done
+source "$(dirname "$0")/../cli/man_page_checks.sh"
+expect_sections NAME SYNOPSIS DESCRIPTION OPTIONS FILES ENVIRONMENT "EXIT STATUS"
 
 help=$(QT_QPA_PLATFORM=offscreen "$program" --help) || fail "$program --help failed"
 program_options=$(sed -n 's/^ *\(-[^ ,]*, \)\?\(--[a-z][-a-z]*\).*/\2/p' <<<"$help" | sort -u)
@@ -33,9 +20,6 @@ if [[ "$program_options" != "$page_options" ]]; then
 fi
 grep -q 'Setting\.ini' <<<"$(section FILES)" || fail "FILES does not name Setting.ini"
 
-environment=$(section ENVIRONMENT)
-for name in $(grep -rhoE '"SCRIBA8_[A-Z0-9_]+"' "$source"/{library,sim,app} | tr -d '"' | sort -u); do
-    grep -qxF "       $name" <<<"$environment" || fail "ENVIRONMENT does not describe $name"
-done
+expect_environment "$source"/{library,sim,app}
 
 exit $((failures > 0))

@@ -7,28 +7,14 @@
 set -u
 page=$1
 source=$2
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/man_page_checks.sh"
 
-warnings=$(groff -man -ww -z "$page" 2>&1)
-[[ -z "$warnings" ]] || fail "groff warns about $page: $warnings"
-text=$(groff -man -Tascii -P-cbou "$page" 2>&1)
-
-# section NAME: the text under that heading
-section() {
-    awk -v name="$1" '/^[A-Z]/ { inside = ($0 == name); next } inside' <<<"$text"
-}
 # entry NAME: the text of that subcommand's entry under COMMANDS
 entry() {
     section COMMANDS | awk -v name="   $1" '/^   [^ ]/ { inside = ($0 == name); next } inside'
 }
 
-for name in NAME SYNOPSIS DESCRIPTION OPTIONS COMMANDS "EXIT STATUS" ENVIRONMENT EXAMPLES; do
-    grep -qxF "$name" <<<"$text" || fail "no $name section"
-done
+expect_sections NAME SYNOPSIS DESCRIPTION OPTIONS COMMANDS "EXIT STATUS" ENVIRONMENT EXAMPLES
 # expect COMMAND OPTION: the entry for COMMAND lists OPTION
 expect() {
     local options
@@ -42,9 +28,6 @@ expect "project save" --customer-string
 expect "offline download" --serial-address
 grep -q '^ *130 ' <<<"$(section "EXIT STATUS")" || fail "EXIT STATUS lacks 130"
 
-environment=$(section ENVIRONMENT)
-for name in $(grep -rhoE '"SCRIBA8_[A-Z0-9_]+"' "$source"/{library,sim,cli} | tr -d '"' | sort -u); do
-    grep -qxF "       $name" <<<"$environment" || fail "ENVIRONMENT does not describe $name"
-done
+expect_environment "$source"/{library,sim,cli}
 
 exit $((failures > 0))
