@@ -50,6 +50,14 @@ TextPair faultText(HexFault fault) {
     case HexFault::unknownType: return {"unknown record type", "未知的记录类型"};
     case HexFault::noEndRecord: return {"no end-of-file record", "缺少文件结束记录"};
     case HexFault::noData: return {"no data records", "没有数据记录"};
+    case HexFault::notARecord:
+        return {"not an Intel HEX record (a record line starts with ':')",
+                "不是 Intel HEX 记录（记录行应以 ':' 开头）"};
+    case HexFault::afterEnd:
+        return {"more after the end-of-file record (two files joined into one?)",
+                "文件结束记录之后还有内容（是否两个文件被合并成了一个？）"};
+    case HexFault::nulByte:
+        return {"NUL byte: this is not a text file", "含有 NUL 字节：这不是文本文件"};
     case HexFault::none: break;
     }
     return {"", ""};
@@ -80,6 +88,27 @@ std::string HexFaultReason(std::string_view path, HexFault fault, std::size_t li
         text += language == Language::english ? "line " + number + ": " : "第" + number + "行: ";
     }
     return text + std::string(faultText(fault).in(language));
+}
+
+std::string TooLargeReason(std::string_view path, std::uint64_t lowest, std::uint64_t end,
+                           std::uint64_t placedAt, std::uint64_t capacity, Language language) {
+    auto hexText = [](std::uint64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+    const std::string size = std::to_string(end - lowest);
+    const std::string buffer = std::to_string(capacity);
+    std::string text(path);
+    if (language == Language::english) {
+        text += ": highest address " + hexText(end - 1) + "; " + size + " bytes from " +
+                hexText(lowest) + " do not fit in the " + buffer + "-byte buffer";
+        if (placedAt != lowest) text += " from position " + hexText(placedAt);
+        return text;
+    }
+    text += ": 最高地址" + hexText(end - 1) + "; 从" + hexText(lowest) + "起的" + size + "字节";
+    if (placedAt != lowest) text += "从位置" + hexText(placedAt) + "起";
+    return text + "放不进" + buffer + "字节的缓冲区";
 }
 
 std::string OverlapWarning(std::string_view path, std::uint64_t address, std::uint64_t count,

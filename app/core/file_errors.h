@@ -34,8 +34,14 @@ std::string OverlapWarning(std::string_view path, std::uint64_t address, std::ui
 std::string LowestAddressWarning(std::string_view path, std::uint64_t lowest,
                                  std::uint64_t placedAt, Language language, FrontEnd frontEnd);
 
+// Data that do not fit where they go: "FILE: data from 0x... to 0x... (N
+// bytes) do not fit in the ... bytes from buffer position 0x...".
+std::string TooLargeReason(std::string_view path, std::uint64_t lowest, std::uint64_t end,
+                           std::uint64_t placedAt, std::uint64_t capacity, Language language);
+
 namespace reasons {
 inline constexpr TextPair kEmptyFile{"the file is empty", "文件是空的"};
+inline constexpr TextPair kHexTextTooLarge{"more than 256 MiB of HEX text", "HEX文本超过256 MiB"};
 inline constexpr TextPair kNoIspData{"the file holds no ISP code", "文件中没有ISP代码"};
 inline constexpr TextPair kSameAsInput{"the output would overwrite an input file",
                                        "输出文件与输入文件相同"};

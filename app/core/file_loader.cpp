@@ -12,6 +12,11 @@
 #include <new>
 
 namespace scriba8::app {
+namespace {
+
+constexpr std::uint64_t kLargestHexText = 256u << 20;
+
+} // namespace
 
 LoadOutcome FileLoader::load(const LoadRequest& request) {
     LoadOutcome outcome;
@@ -74,11 +79,20 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
                                                      : buffers_.loadOffset;
     if (offset > capacity) return S8_FILE_TOO_LARGE;
     // A binary file is its own image: too large is known before reading it.
-    // A HEX file takes at most about 13 characters a byte (one-byte records);
-    // anything far beyond that is not read into memory.
-    const std::uint64_t maxFileSize = hex ? (capacity - offset) * 16 + (1u << 20) : capacity - offset;
+    // A HEX file may repeat its records many times over (some tools write
+    // every pass of a build): what counts is the image it describes, checked
+    // after parsing. Only text beyond any sensible size is not read.
+    const std::uint64_t maxFileSize = hex ? kLargestHexText : capacity - offset;
     FileContents contents = ReadFileContents(path, maxFileSize);
-    if (contents.error == EFBIG) return S8_FILE_TOO_LARGE;
+    if (contents.error == EFBIG) {
+        if (!hex) {
+            const std::uint64_t size = ReadableFileSize(path).value_or(maxFileSize + 1);
+            outcome.reason = TooLargeReason(path, 0, size, offset, capacity, language);
+        } else {
+            outcome.reason = FileReason(path, reasons::kHexTextTooLarge, language);
+        }
+        return S8_FILE_TOO_LARGE;
+    }
     if (contents.error != 0) {
         outcome.reason = FileReason(path, contents.error, language);
         return S8_FILE_ERROR;
@@ -98,10 +112,12 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
             outcome.reason = HexFaultReason(path, parsed.fault, parsed.faultLine, language);
             return S8_FILE_ERROR;
         }
-        if (!parsed.fits) return S8_FILE_TOO_LARGE;
-        if (absolute) {
-            if (parsed.lowestAddress + parsed.span > capacity) return S8_FILE_TOO_LARGE;
-            placeAt = parsed.lowestAddress;
+        const std::uint64_t dataEnd = parsed.lowestAddress + parsed.span;
+        if (absolute) placeAt = parsed.lowestAddress;
+        if (!parsed.fits || placeAt + parsed.span > capacity) {
+            outcome.reason = TooLargeReason(path, parsed.lowestAddress, dataEnd, placeAt, capacity,
+                                            language);
+            return S8_FILE_TOO_LARGE;
         }
         if (parsed.firstOverlap)
             outcome.warnings.push_back(

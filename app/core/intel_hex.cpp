@@ -54,7 +54,11 @@ DecodedLine decodeLine(const char*& p, const char* end, std::uint8_t* kept) {
         const std::uint8_t low = end - p >= 2 ? digitOf(p[1]) : kLineEnd;
         if (((high | low) & kNotDigit) != 0) {
             const char* bad = (high & kNotDigit) != 0 ? p : p + 1;
-            if (!onlyBlanksToLineEnd(bad, end)) {
+            const char* lineEnd = bad;
+            while (lineEnd != end && !isLineEnd(*lineEnd)) ++lineEnd;
+            if (std::memchr(bad, '\0', static_cast<std::size_t>(lineEnd - bad)) != nullptr) {
+                line.fault = HexFault::nulByte;
+            } else if (!onlyBlanksToLineEnd(bad, end)) {
                 line.fault = HexFault::notHex;
             } else if (bad != p) {
                 line.fault = HexFault::oddDigits;
@@ -81,25 +85,55 @@ struct ScanResult {
     std::size_t line = 0;
 };
 
+// Old DOS tools end a text file with Ctrl-Z.
+constexpr char kDosEndOfFile = '\x1A';
+
+// Skips blanks; true when the rest of the line is empty.
+bool blankToLineEnd(const char*& p, const char* end) {
+    while (p != end && isBlank(*p)) ++p;
+    return p == end || isLineEnd(*p);
+}
+
+// Moves p past one line end, counting lines: CR LF is one line end, as are
+// a lone CR and a lone LF.
+void passLineEnd(const char*& p, const char* end, std::size_t& lineNumber) {
+    if (*p == '\r' && p + 1 != end && p[1] == '\n') ++p;
+    ++p;
+    ++lineNumber;
+}
+
+// After the end-of-file record only blank lines (and a final Ctrl-Z) may
+// follow: a second file appended to the first must not vanish unseen.
+ScanResult checkAfterEnd(const char* p, const char* end, std::size_t lineNumber) {
+    while (p != end) {
+        if (isLineEnd(*p)) {
+            passLineEnd(p, end, lineNumber);
+            continue;
+        }
+        if (isBlank(*p) || (*p == kDosEndOfFile && p + 1 == end)) {
+            ++p;
+            continue;
+        }
+        return {*p == '\0' ? HexFault::nulByte : HexFault::afterEnd, lineNumber};
+    }
+    return {};
+}
+
 // Runs over the records in file order up to the end-of-file record and hands
 // each data record to onData (absolute address, bytes, length). The first
-// damaged line ends the scan with its fault.
+// damaged or foreign line ends the scan with its fault.
 template <typename OnData>
 ScanResult scanRecords(const char* p, const char* end, OnData&& onData) {
     std::uint64_t base = 0;
     std::uint8_t kept[kMaxRecordBytes];
     std::size_t lineNumber = 1;
     while (p != end) {
-        if (isLineEnd(*p)) {
-            // CR LF is one line end, as are a lone CR and a lone LF.
-            if (*p == '\n' || p + 1 == end || p[1] != '\n') ++lineNumber;
-            ++p;
+        if (blankToLineEnd(p, end)) {
+            if (p != end) passLineEnd(p, end, lineNumber);
             continue;
         }
-        if (*p != ':') {
-            while (p != end && !isLineEnd(*p)) ++p;
-            continue;
-        }
+        if (*p == '\0') return {HexFault::nulByte, lineNumber};
+        if (*p != ':') return {HexFault::notARecord, lineNumber};
         ++p;
         const DecodedLine line = decodeLine(p, end, kept);
         if (line.fault != HexFault::none) return {line.fault, lineNumber};
@@ -114,7 +148,7 @@ ScanResult scanRecords(const char* p, const char* end, OnData&& onData) {
             onData(base + address, kept + 4, length);
             break;
         case 1:
-            return {};
+            return checkAfterEnd(p, end, lineNumber);
         case 2:
             if (length == 2 && address == 0) base = value << 4;
             break;
@@ -136,8 +170,6 @@ ScanResult scanRecords(const char* p, const char* end, OnData&& onData) {
 HexParseResult ParseIntelHex(std::string_view text, std::uint64_t sizeLimit) {
     const char* begin = text.data();
     const char* end = begin + text.size();
-    if (const void* nul = std::memchr(begin, '\0', text.size()))
-        end = static_cast<const char*>(nul);
 
     std::uint64_t lowest = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t highest = 0;

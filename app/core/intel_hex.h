@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Intel HEX text to a memory image. The image starts at the file's lowest
 // data address; gaps are 0xFF; a later record overwrites an earlier one.
-// Lines that do not start with ':' are skipped. Any damaged record refuses
-// the whole file: a partly loaded image would be programmed as if complete.
+// Every line that is not blank must be a record (blanks around it are
+// harmless), and nothing but blank lines may follow the end-of-file record.
+// Any damaged or foreign line refuses the whole file: a partly loaded image
+// would be programmed as if complete.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,9 @@ enum class HexFault {
     unknownType,    // a record type other than 0 to 5
     noEndRecord,    // the text ends without an end-of-file record
     noData,         // no data record at all
+    notARecord,     // a line that does not start with ':'
+    afterEnd,       // something other than blank lines after the end-of-file record
+    nulByte,        // a NUL character: the file is not text
 };
 
 struct HexParseResult {
@@ -42,7 +47,6 @@ struct HexParseResult {
     bool ok() const { return fault == HexFault::none && fits; }
 };
 
-// The text ends at its first NUL character, if it has one.
 HexParseResult ParseIntelHex(std::string_view text, std::uint64_t sizeLimit);
 
 } // namespace scriba8::app

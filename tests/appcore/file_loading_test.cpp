@@ -193,8 +193,12 @@ TEST_F(FileLoading, FailuresChangeNothingButTheLog) {
     EXPECT_EQ(log_.text(), "000 - Load File =>Pass   [0.000\"]\r\n"
                            "001 - Load File =>Open file error (" + (dir_ / "missing.hex").string() +
                                ": no such file or folder)   [0.000\"]\r\n"
-                           "002 - Load File =>File is too large !   [0.000\"]\r\n"
-                           "003 - Load File =>File is too large !   [0.000\"]\r\n"
+                           "002 - Load File =>File is too large ! (" + (dir_ / "big.bin").string() +
+                               ": highest address 0x2000; 8193 bytes from 0x0 do not fit in the "
+                               "8192-byte buffer)   [0.000\"]\r\n"
+                           "003 - Load File =>File is too large ! (" + (dir_ / "big.hex").string() +
+                               ": highest address 0x2000; 8193 bytes from 0x0 do not fit in the "
+                               "8192-byte buffer)   [0.000\"]\r\n"
                            "004 - Load File =>Cancel   [0.000\"]\r\n");
 }
 
@@ -219,6 +223,15 @@ TEST_F(FileLoading, DamagedOrEmptyFilesAreRefusedWithTheirReason) {
         {"none.ihex", test::EndRecord(), ": no data records"},
         {"empty.bin", "", ": the file is empty"},
         {"empty.hex", "", ": the file is empty"},
+        // A record whose ':' was lost, and two files joined with cat.
+        {"colon.hex", DataRecord(0, Bytes(16)) + DataRecord(0x10, Bytes(16)).substr(1) +
+                          test::EndRecord(),
+         ": line 2: not an Intel HEX record (a record line starts with ':')"},
+        {"joined.hex", DataRecord(0, Bytes(16)) + test::EndRecord() + DataRecord(0x10, Bytes(16)) +
+                           test::EndRecord(),
+         ": line 3: more after the end-of-file record (two files joined into one?)"},
+        {"nul.hex", DataRecord(0, Bytes(16)) + std::string(1, '\0') + test::EndRecord(),
+         ": line 2: NUL byte: this is not a text file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -280,7 +293,23 @@ TEST_F(FileLoading, AbsoluteHexLoadKeepsTheFilesAddresses) {
     EXPECT_EQ(buffers_.flash[0], 0xFF);
 
     request.path = write("out.hex", DataRecord(0x1FF8, Bytes(16)) + test::EndRecord());
-    EXPECT_EQ(loader_.load(request).result, S8_FILE_TOO_LARGE); // past the 0x2000-byte chip
+    const LoadOutcome beyond = loader_.load(request);
+    EXPECT_EQ(beyond.result, S8_FILE_TOO_LARGE); // past the 0x2000-byte chip
+    EXPECT_EQ(beyond.reason, request.path + ": highest address 0x2007; 16 bytes from 0x1FF8 do "
+                                            "not fit in the 8192-byte buffer");
+}
+
+// What counts is the image a HEX file describes, not the length of its text:
+// records written many times over still make a small image.
+TEST_F(FileLoading, ARedundantHexFileFarLongerThanItsImageLoads) {
+    std::string record = DataRecord(0, Bytes(16));
+    std::string text;
+    text.reserve(17u << 20);
+    while (text.size() < (16u << 20)) text += record;
+    text += test::EndRecord();
+    const LoadOutcome outcome = load(write("redundant.hex", text));
+    ASSERT_EQ(outcome.result, S8_PASS) << outcome.reason;
+    EXPECT_EQ(buffers_.flash, Bytes(16));
 }
 
 TEST_F(FileLoading, CapacityCountsTheLoadOffset) {

@@ -43,7 +43,7 @@ TEST(IntelHex, ImageStartsAtTheLowestAddress) {
 TEST(IntelHex, AddressRecordsMoveTheBaseAndGapsAreErased) {
     // Segment 0x0100 puts the second record at 0x1000.
     std::vector<std::uint8_t> image = Image(DataRecord(0, Bytes(16)) + SegmentRecord(0x0100) +
-                                            DataRecord(0, Bytes(16, 0x40)) + EndRecord());
+                                            DataRecord(0, Bytes(16, 0x40)));
     ASSERT_EQ(image.size(), 0x1010u);
     EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 16), Bytes(16));
     EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 0x1000, image.end()), Bytes(16, 0x40));
@@ -64,11 +64,40 @@ TEST(IntelHex, LaterRecordsOverwriteEarlierOnes) {
               (std::vector<std::uint8_t>{0, 1, 0xAA, 0xBB, 4, 5, 6, 7}));
 }
 
-TEST(IntelHex, LineEndsDigitCaseAndForeignLines) {
+TEST(IntelHex, LineEndsDigitCaseBlankLinesAndBlanksAroundRecords) {
     const std::string lf = ":0400000001020304F2\n";
-    const std::string lower = ":04000400deadbeefC0  \r"; // trailing blanks are harmless
-    EXPECT_EQ(Image("; comment\r\n\r\n\n" + lf + "junk line\n\r\r" + lower),
+    const std::string lower = "\t :04000400deadbeefC0  \r"; // blanks around it are harmless
+    EXPECT_EQ(Image("\r\n  \r\n\n" + lf + "\n\r\r" + lower),
               (std::vector<std::uint8_t>{1, 2, 3, 4, 0xDE, 0xAD, 0xBE, 0xEF}));
+}
+
+// A line that is not a record was once skipped: a record whose ':' was lost
+// vanished from the image, and the chip was programmed without it.
+TEST(IntelHex, EveryLineThatIsNotBlankMustBeARecord) {
+    const std::string first = DataRecord(0, Bytes(16));
+    const std::string second = DataRecord(16, Bytes(16, 16));
+    for (const std::string& foreign :
+         {second.substr(1), std::string("; comment\r\n"), std::string("junk\n"), std::string("x")}) {
+        SCOPED_TRACE(foreign);
+        const HexParseResult result = ParseIntelHex(first + "\r\n" + foreign + EndRecord(), kNoLimit);
+        EXPECT_EQ(result.fault, HexFault::notARecord);
+        EXPECT_EQ(result.faultLine, 3u);
+        EXPECT_TRUE(result.image.empty());
+    }
+}
+
+// cat a.hex b.hex: b was silently dropped.
+TEST(IntelHex, OnlyBlankLinesMayFollowTheEndOfFileRecord) {
+    const std::string a = DataRecord(0, Bytes(2)) + EndRecord();
+    const std::string b = DataRecord(0x100, Bytes(2)) + EndRecord();
+    const HexParseResult joined = ParseIntelHex(a + b, kNoLimit);
+    EXPECT_EQ(joined.fault, HexFault::afterEnd);
+    EXPECT_EQ(joined.faultLine, 3u);
+    EXPECT_EQ(ParseIntelHex(a + "\r\n  \n garbage", kNoLimit).faultLine, 5u);
+    EXPECT_EQ(ParseIntelHex(a + "\r\n \t\r\n\n", kNoLimit).image, Bytes(2));
+    // A DOS end-of-file mark at the very end is not content.
+    EXPECT_EQ(ParseIntelHex(a + "\x1A", kNoLimit).image, Bytes(2));
+    EXPECT_EQ(ParseIntelHex(a + "\x1A\r\n", kNoLimit).fault, HexFault::afterEnd);
 }
 
 TEST(IntelHex, AddressRecordsAreUsedOnlyInTheirStrictForm) {
@@ -89,7 +118,7 @@ TEST(IntelHex, StartAddressRecordsAreIgnored) {
 
 // A damaged line refuses the whole file, naming the line and the fault.
 TEST(IntelHex, DamagedLinesRefuseTheFileWithTheirLineNumber) {
-    const std::string before = "; header\r\n" + DataRecord(0, Bytes(4)); // lines 1 and 2
+    const std::string before = "  \r\n" + DataRecord(0, Bytes(4)); // lines 1 and 2
     const std::string after = DataRecord(0x100, Bytes(4)) + EndRecord();
     std::string badChecksum = DataRecord(4, Bytes(4));
     badChecksum[badChecksum.size() - 3] ^= 1;
@@ -118,7 +147,7 @@ TEST(IntelHex, DamagedLinesRefuseTheFileWithTheirLineNumber) {
     }
     // Lone CR and lone LF end lines as CR LF does.
     const std::string bad = badChecksum.substr(0, badChecksum.size() - 2);
-    EXPECT_EQ(ParseIntelHex("a\rb\nc\r\n\n" + bad, kNoLimit).faultLine, 5u);
+    EXPECT_EQ(ParseIntelHex(" \r\t\n \r\n\n" + bad, kNoLimit).faultLine, 5u);
 }
 
 TEST(IntelHex, FilesWithoutEndRecordOrDataAreRefused) {
@@ -127,12 +156,10 @@ TEST(IntelHex, FilesWithoutEndRecordOrDataAreRefused) {
     EXPECT_EQ(noEnd.faultLine, 0u);
     EXPECT_EQ(ParseIntelHex("", kNoLimit).fault, HexFault::noEndRecord);
     for (std::string text : {EndRecord(), LinearRecord(0x10) + EndRecord(),
-                             DataRecord(0, {}) + EndRecord(), "no hex here\n" + EndRecord()}) {
+                             DataRecord(0, {}) + EndRecord(), "\n\n" + EndRecord()}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseIntelHex(text, kNoLimit).fault, HexFault::noData);
     }
-    // What follows the end-of-file record is not read.
-    EXPECT_EQ(Image(DataRecord(0, Bytes(2)) + EndRecord() + "garbage :zz\r\n"), Bytes(2));
 }
 
 TEST(IntelHex, OverlapsWithDifferentBytesAreReported) {
@@ -147,12 +174,25 @@ TEST(IntelHex, OverlapsWithDifferentBytesAreReported) {
     EXPECT_FALSE(same.firstOverlap.has_value());
 }
 
-TEST(IntelHex, TextEndsAtItsFirstNul) {
-    const std::string text = DataRecord(0, Bytes(2)) + EndRecord() + std::string(1, '\0') + "\x1A";
-    EXPECT_EQ(ParseIntelHex(text, kNoLimit).image, Bytes(2));
-    EXPECT_EQ(ParseIntelHex(DataRecord(0, Bytes(2)) + std::string(1, '\0') + EndRecord(), kNoLimit)
-                  .fault,
-              HexFault::noEndRecord);
+// A NUL once ended the text: the rest of the file was never read, and a NUL
+// inside a record was called an odd number of digits.
+TEST(IntelHex, ANulByteIsNamedWhereverItIs) {
+    const std::string nul(1, '\0');
+    const std::string data = DataRecord(0, Bytes(2)); // line 1
+    const std::string record = DataRecord(2, Bytes(2));
+    const std::string cases[] = {
+        data + nul + EndRecord(),                                       // a line of its own
+        data + record.substr(0, 5) + nul + record.substr(5) + EndRecord(), // inside a record
+        data + record.substr(0, record.size() - 2) + " " + nul + "\r\n" + EndRecord(), // after one
+        data + EndRecord() + nul,                                       // after the end
+    };
+    const std::size_t lines[] = {2, 2, 2, 3};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const HexParseResult result = ParseIntelHex(cases[i], kNoLimit);
+        EXPECT_EQ(result.fault, HexFault::nulByte);
+        EXPECT_EQ(result.faultLine, lines[i]);
+    }
 }
 
 // Parses from an exactly sized heap copy, so a read past the end is caught.

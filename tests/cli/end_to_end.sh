@@ -251,6 +251,21 @@ damaged-files)
     [[ ! -e "$work/bad.vlx" ]] || fail "bad-project: a project was written"
     run bad-json 8 --json --part $part program "$work/bad.hex"
     json_check bad-json 'j["result"] == 114 and "line 3: checksum error" in j["message"]'
+    # A record whose ':' was lost, two files joined with cat, a NUL byte:
+    # refused with the line, never programmed without the missing bytes.
+    sed '3s/^://' "$hex" >"$work/colon.hex"
+    run colon 8 --part $part program "$work/colon.hex"
+    expect_line colon "colon.hex: line 3: not an Intel HEX record \\(a record line starts with ':'\\)"
+    refuse_line colon '(Program|Erase|Verify) =>'
+    cat "$hex" "$hex" >"$work/joined.hex"
+    run joined 8 --part $part program "$work/joined.hex"
+    expect_line joined "joined.hex: line $(($(wc -l <"$hex") + 1)): more after the end-of-file record"
+    { head -n 2 "$hex"; printf '\0'; tail -n +3 "$hex"; } >"$work/nul.hex"
+    run nul 8 --part $part program "$work/nul.hex"
+    expect_line nul 'nul.hex: line 3: NUL byte'
+    printf ':02800000AABB19\r\n:00000001FF\r\n' >"$work/beyond.hex"
+    run beyond 8 --part $part program --absolute "$work/beyond.hex"
+    expect_line beyond 'beyond.hex: highest address 0x8001; 2 bytes from 0x8000 do not fit in the 32768-byte buffer'
     head -n 5 "$hex" >"$work/no-end.ihx"
     run no-end 8 --part $part program "$work/no-end.ihx"
     expect_line no-end 'no-end.ihx: no end-of-file record'
