@@ -192,7 +192,9 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     const std::vector<std::uint8_t> before = session.buffers().flash;
     const app::IspInsertOutcome inserted = app::InsertIspCode(
         session.api(), session.record(), session.buffers(), session.log(), choice);
-    report.setResult(inserted.result, session.language(), invocation.command);
+    report.setResult(inserted.result, session.language(),
+                     inserted.damaged ? app::kDamagedFileKey : std::string_view(invocation.command),
+                     inserted.reason);
     if (inserted.result != S8_PASS) return report;
     // The boot loader must not silently replace the application's own code.
     if (const auto range = OverwrittenCode(before, session.buffers().flash); range && !invocation.force)

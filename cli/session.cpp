@@ -126,7 +126,8 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         const app::LoadOutcome loaded =
             loadFile(invocation.file, app::BufferTab::flash, 0, app::FillMode::none, false, report);
         if (loaded.result != S8_PASS) {
-            report.setResult(loaded.result, language(), "project load", loaded.reason);
+            report.setResult(loaded.result, language(),
+                             loaded.damaged ? app::kDamagedFileKey : "project load", loaded.reason);
             return false;
         }
         const BodyInfo& projectChip = *chip();
@@ -157,7 +158,8 @@ bool Session::prepare(const Invocation& invocation, const Inputs& inputs, Report
         const app::LoadOutcome loaded = loadFile(invocation.eepromFile, app::BufferTab::eeprom, 0,
                                                  app::FillMode::none, false, report);
         if (loaded.result != S8_PASS) {
-            report.setResult(loaded.result, language(), "load", loaded.reason);
+            report.setResult(loaded.result, language(), loaded.damaged ? app::kDamagedFileKey : "load",
+                         loaded.reason);
             return false;
         }
     }
@@ -220,7 +222,8 @@ bool Session::loadCodeFile(const Invocation& invocation, app::BufferTab tab, Rep
     const app::LoadOutcome loaded = loadFile(invocation.file, tab, static_cast<std::uint32_t>(*offset),
                                              fill, invocation.absolute, report);
     if (loaded.result != S8_PASS) {
-        report.setResult(loaded.result, language(), "load", loaded.reason);
+        report.setResult(loaded.result, language(), loaded.damaged ? app::kDamagedFileKey : "load",
+                         loaded.reason);
         return false;
     }
     if (!invocation.absolute && loaded.hexLowestAddress && *loaded.hexLowestAddress != 0)

@@ -2,6 +2,9 @@
 #include "failure_advice.h"
 
 #include "Scriba8_T3Plus_DLL.h"
+#include "files/environment.h"
+
+#include <string>
 
 namespace scriba8::app {
 namespace {
@@ -26,6 +29,22 @@ constexpr Advice kNoProgrammer{
      "or start the program with --programmer virtual.",
      "未找到编程器：请检查USB连接线和udev规则（见README的“USB access”一节），"
      "或使用 --programmer virtual 启动本程序。"}};
+constexpr Advice kVirtualUnusable{
+    {"The virtual programmer could not be used: the message above says why. A damaged state "
+     "file must be moved away (a new programmer starts without it); one left in its boot loader "
+     "by an interrupted firmware update finishes the update when the command runs again with "
+     "--yes.",
+     "无法使用虚拟编程器：原因见上面的信息。损坏的状态文件须移走（没有它时会启用一个新的编程器）；"
+     "因固件更新中断而停留在引导程序中的编程器，在用 --yes 重新运行命令时会完成更新。"},
+    {"The virtual programmer could not be used: the message before says why. A damaged state "
+     "file must be moved away (a new programmer starts without it); one left in its boot loader "
+     "by an interrupted firmware update finishes the update when the command is repeated and "
+     "the update is accepted.",
+     "无法使用虚拟编程器：原因见之前的信息。损坏的状态文件须移走（没有它时会启用一个新的编程器）；"
+     "因固件更新中断而停留在引导程序中的编程器，在重复此操作并接受更新时会完成更新。"}};
+constexpr Advice kDamagedFile{
+    {"The file is damaged: make it again from its source, or use a good copy.",
+     "文件已损坏：请从其源文件重新生成，或使用完好的副本。"}};
 constexpr Advice kTransfer{
     {"The USB transfer with the programmer failed: unplug the programmer, plug it in again and "
      "repeat the command.",
@@ -150,11 +169,18 @@ Advice failureAdvice(std::string_view command) {
     return kGeneric;
 }
 
+// The selection the library follows, as it reads it.
+bool virtualProgrammerSelected() {
+    const std::string selection = files::environmentValue("SCRIBA8_PROGRAMMER").value_or("");
+    return selection == "virtual" || selection.starts_with("virtual:");
+}
+
 Advice adviceFor(std::int32_t result, std::string_view command) {
     // "save" stands for writing an output file after any command.
     const bool writing = command == "save" || command == "project save";
+    if (command == kDamagedFileKey) return kDamagedFile;
     switch (result) {
-    case S8_NO_PROGRAMMER: return kNoProgrammer;
+    case S8_NO_PROGRAMMER: return virtualProgrammerSelected() ? kVirtualUnusable : kNoProgrammer;
     case S8_SEND_ERROR:
     case S8_RECEIVE_ERROR: return kTransfer;
     case S8_STATUS_TIMEOUT: return kEraseTimeout;

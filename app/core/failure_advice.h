@@ -13,8 +13,14 @@ namespace scriba8::app {
 
 enum class FrontEnd { commandLine, window };
 
+// The command key for a file refused for its contents (a damaged HEX line,
+// a damaged project or ISP file): the advice is to make a good file.
+inline constexpr std::string_view kDamagedFileKey = "damaged file";
+
 // For a result code of the named command ("verify", "project save", ...,
-// or "save" for writing an output file); empty texts for success.
+// "save" for writing an output file, or kDamagedFileKey); empty texts for
+// success. With the virtual programmer selected, "no programmer" means it
+// could not be used, which the advice says instead of pointing at USB.
 TextPair AdviceFor(std::int32_t result, std::string_view command,
                    FrontEnd frontEnd = FrontEnd::commandLine);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "file_errors.h"
 
+#include "Scriba8_T3Plus_DLL.h"
 #include "files/error_values.h"
 #include "files/file_reading.h"
 
@@ -109,6 +110,55 @@ std::string TooLargeReason(std::string_view path, std::uint64_t lowest, std::uin
     text += ": 最高地址" + hexText(end - 1) + "; 从" + hexText(lowest) + "起的" + size + "字节";
     if (placedAt != lowest) text += "从位置" + hexText(placedAt) + "起";
     return text + "放不进" + buffer + "字节的缓冲区";
+}
+
+std::string ProjectFailureReason(std::string_view path, std::int32_t result, Language language) {
+    TextPair why{"", ""};
+    switch (result) {
+    case S8_PROJECT_CHECKSUM_ERROR:
+        why = {"the file is damaged or cut short: its closing block does not hold together",
+               "文件已损坏或不完整：文件末尾的信息块不完整"};
+        break;
+    case S8_PROJECT_BUFFER_ERROR:
+        why = {"the file is damaged: its code does not match the checksum it was saved with",
+               "文件已损坏：其中的代码与保存时的检验和不符"};
+        break;
+    case S8_PROJECT_TOOL_ERROR:
+        why = {"written by a tool this program does not read", "由本程序不能读取的工具生成"};
+        break;
+    case S8_PROJECT_PART_ERROR:
+        why = {"made for a chip that is not in this program's chip table",
+               "所用的芯片不在本程序的芯片表中"};
+        break;
+    case S8_PROJECT_OPTION_ERROR:
+        why = {"the file is damaged: its option block does not hold together",
+               "文件已损坏：其中的选项块不完整"};
+        break;
+    default: return {};
+    }
+    return FileReason(path, why, language);
+}
+
+std::string IspFileFailureReason(std::string_view path, std::int32_t result, Language language) {
+    switch (result) {
+    case S8_FILE_ERROR:
+        return FileReason(path,
+                          TextPair{"the file is damaged: a line is not a sound Intel HEX record, "
+                                   "or it holds no code",
+                                   "文件已损坏：有一行不是完好的 Intel HEX 记录，或其中没有代码"},
+                          language);
+    case S8_FILE_TOO_LARGE:
+        return FileReason(path,
+                          TextPair{"the ISP code is larger than the chip's largest ISP area",
+                                   "ISP代码大于芯片最大的ISP区"},
+                          language);
+    default: return {};
+    }
+}
+
+bool IsDamagedFileResult(std::int32_t result) {
+    return result == S8_PROJECT_CHECKSUM_ERROR || result == S8_PROJECT_BUFFER_ERROR ||
+           result == S8_PROJECT_OPTION_ERROR;
 }
 
 std::string OverlapWarning(std::string_view path, std::uint64_t address, std::uint64_t count,

@@ -39,8 +39,18 @@ std::string LowestAddressWarning(std::string_view path, std::uint64_t lowest,
 std::string TooLargeReason(std::string_view path, std::uint64_t lowest, std::uint64_t end,
                            std::uint64_t placedAt, std::uint64_t capacity, Language language);
 
+// Why the library refused a project or ISP code file, by its result code,
+// naming the file; empty for codes that say it all.
+std::string ProjectFailureReason(std::string_view path, std::int32_t result, Language language);
+std::string IspFileFailureReason(std::string_view path, std::int32_t result, Language language);
+
+// A failure that lies in the file's contents, not in reaching it: the
+// advice is to make a good file, not to check its name.
+bool IsDamagedFileResult(std::int32_t result);
+
 namespace reasons {
 inline constexpr TextPair kEmptyFile{"the file is empty", "文件是空的"};
+inline constexpr TextPair kDamaged{"the file is damaged", "文件已损坏"};
 inline constexpr TextPair kHexTextTooLarge{"more than 256 MiB of HEX text", "HEX文本超过256 MiB"};
 inline constexpr TextPair kNoIspData{"the file holds no ISP code", "文件中没有ISP代码"};
 inline constexpr TextPair kSameAsInput{"the output would overwrite an input file",

@@ -99,6 +99,7 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
     }
     if (contents.bytes.empty()) {
         outcome.reason = FileReason(path, reasons::kEmptyFile, language);
+        outcome.damaged = true;
         return S8_FILE_ERROR;
     }
 
@@ -110,6 +111,7 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
         HexParseResult parsed = ParseIntelHex(text, capacity - offset);
         if (parsed.fault != HexFault::none) {
             outcome.reason = HexFaultReason(path, parsed.fault, parsed.faultLine, language);
+            outcome.damaged = true;
             return S8_FILE_ERROR;
         }
         const std::uint64_t dataEnd = parsed.lowestAddress + parsed.span;
@@ -153,8 +155,12 @@ std::int32_t FileLoader::loadCodeFile(const LoadRequest& request, const std::str
 }
 
 std::int32_t FileLoader::loadProjectFile(const std::string& path, LoadOutcome& outcome) {
-    LoadedProject project = LoadProject(api_, record_, path);
-    if (project.result != S8_PASS) return project.result;
+    LoadedProject project = LoadProject(api_, record_, path, log_.language());
+    if (project.result != S8_PASS) {
+        outcome.reason = std::move(project.reason);
+        outcome.damaged = project.damaged;
+        return project.result;
+    }
 
     // The project's chip becomes the selected chip, with fresh buffers.
     const ChipSizes chip = ChipSizesOf(api_, record_.partIndex).value_or(ChipSizes{});

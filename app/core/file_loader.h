@@ -57,6 +57,9 @@ struct LoadOutcome {
     // What loaded but deserves a look (overlapping HEX records), in the
     // log's language, for the front end to show.
     std::vector<std::string> warnings;
+    // The failure lies in the file's contents (a damaged HEX line, a
+    // damaged project), not in reaching the file.
+    bool damaged = false;
     // The lowest address of a loaded Intel HEX file.
     std::optional<std::uint64_t> hexLowestAddress;
 };

@@ -37,6 +37,11 @@ std::optional<std::uintmax_t> ReadableFileSize(const std::string& path) {
     return file.size();
 }
 
+int InputFileProblem(const std::string& path) {
+    files::ReadableFile file;
+    return file.open(path);
+}
+
 FileContents ReadFileContents(const std::string& path, std::uint64_t maxSize) {
     files::WholeFile whole = files::readWholeFile(path, maxSize);
     return {whole.error, std::move(whole.bytes)};

@@ -27,6 +27,10 @@ bool IsHexExtension(std::string_view upperExtension);
 // The size of a regular file that can be opened for reading, or nothing.
 std::optional<std::uintmax_t> ReadableFileSize(const std::string& path);
 
+// Why a file given as input cannot be read at all: 0, files::kNotRegularFile
+// or an errno value.
+int InputFileProblem(const std::string& path);
+
 struct FileContents {
     // 0, an errno value or files::kNotRegularFile; EFBIG when the file is
     // larger than the limit, found before reading it.

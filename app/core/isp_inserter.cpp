@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "isp_inserter.h"
 
+#include "file_errors.h"
 #include "file_paths.h"
 #include "texts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace scriba8::app {
@@ -17,7 +19,10 @@ std::int32_t insert(const LibraryApi& api, ContextRecord& record, CodeBuffers& b
     if (buffers.flash.size() > chip.flashSize) return S8_FILE_TOO_LARGE;
 
     const std::string fileName = choice.builtIn ? std::string("Default") : choice.userFile;
-    if (!CopyToField(fileName, record.ispCodeFile, sizeof record.ispCodeFile)) return S8_FILE_ERROR;
+    if (!CopyToField(fileName, record.ispCodeFile, sizeof record.ispCodeFile)) {
+        outcome.reason = FileReason(fileName, ENAMETOOLONG, Language::english);
+        return S8_FILE_ERROR;
+    }
     record.ispCodeSource = choice.builtIn ? 0 : 1;
 
     // The library may grow the image up to the chip's size.
@@ -59,8 +64,31 @@ IspInsertOutcome InsertIspCode(const LibraryApi& api, ContextRecord& record, Cod
                                std::uint32_t startTick) {
     const std::uint32_t start = startTick;
     IspInsertOutcome outcome;
-    outcome.result = insert(api, record, buffers, choice, outcome);
+    const Language language = log.language();
+    // A user file that cannot be read at all is said as such; the library
+    // would only call it an open error.
+    int problem = 0;
+    if (!choice.builtIn) {
+        problem = InputFileProblem(choice.userFile);
+        if (problem != 0) {
+            outcome.result = S8_FILE_ERROR;
+            outcome.reason = FileReason(choice.userFile, problem, language);
+        } else if (ReadableFileSize(choice.userFile) == std::uintmax_t{0}) {
+            problem = -1;
+            outcome.damaged = true;
+            outcome.result = S8_FILE_ERROR;
+            outcome.reason = FileReason(choice.userFile, reasons::kEmptyFile, language);
+        }
+    }
+    if (problem == 0) {
+        outcome.result = insert(api, record, buffers, choice, outcome);
+        if (outcome.result != S8_PASS && !choice.builtIn && outcome.reason.empty()) {
+            outcome.reason = IspFileFailureReason(choice.userFile, outcome.result, language);
+            outcome.damaged = outcome.result == S8_FILE_ERROR;
+        }
+    }
     log.result(outcome.result);
+    if (!outcome.reason.empty()) log.append(" (" + outcome.reason + ")");
     log.finishCommand(start);
     return outcome;
 }

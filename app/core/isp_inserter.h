@@ -23,6 +23,10 @@ struct IspInsertOutcome {
     std::int32_t result = S8_FAIL;
     std::string displayName; // the Flash page's file label
     FlashSummary summary;
+    // Why a user file was refused, naming it, in the log's language; the
+    // log shows it behind the result's message.
+    std::string reason;
+    bool damaged = false; // the file's contents, not reaching it
 };
 
 // Fills the Flash buffer to the chip's size first when its record's fill

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "project_loader.h"
 
+#include "file_errors.h"
 #include "file_paths.h"
 
 #include <algorithm>
@@ -21,16 +22,29 @@ std::int32_t lowWord(std::int32_t code) { return static_cast<std::uint16_t>(code
 
 } // namespace
 
-LoadedProject LoadProject(const LibraryApi& api, ContextRecord& record, const std::string& path) {
+LoadedProject LoadProject(const LibraryApi& api, ContextRecord& record, const std::string& path,
+                          Language language) {
     // A failing footer leaves the fields it wrote before the failure (the
     // chip row among them), so the whole record is put back on any failure.
     static_assert(std::is_trivially_copyable_v<ContextRecord>);
     auto saved = std::make_unique<ContextRecord>();
     std::memcpy(saved.get(), &record, sizeof record);
-    auto fail = [&](std::int32_t code) {
+    bool emptyFile = false;
+    auto fail = [&](std::int32_t code, std::string reason = {}) {
         std::memcpy(&record, saved.get(), sizeof record);
-        return failed(code);
+        LoadedProject project = failed(code);
+        project.reason = reason.empty() ? ProjectFailureReason(path, code, language) : reason;
+        project.damaged = IsDamagedFileResult(code) || emptyFile;
+        return project;
     };
+
+    // What keeps the library from reading the file at all is said as such:
+    // an empty file is not a damaged one.
+    if (const int problem = InputFileProblem(path); problem != 0)
+        return fail(S8_FILE_ERROR, FileReason(path, problem, language));
+    emptyFile = ReadableFileSize(path) == std::uintmax_t{0};
+    if (emptyFile)
+        return fail(S8_FILE_ERROR, FileReason(path, reasons::kEmptyFile, language));
 
     if (!CopyToField(path, record.projectFile, sizeof record.projectFile))
         return fail(S8_FILE_ERROR);
@@ -47,7 +61,11 @@ LoadedProject LoadProject(const LibraryApi& api, ContextRecord& record, const st
     const std::optional<std::uintmax_t> fileSize = ReadableFileSize(path);
     if (!fileSize) return fail(S8_FILE_ERROR);
     if (std::uintmax_t{record.flashLength} + record.eepromLength > *fileSize)
-        return fail(S8_PROJECT_BUFFER_ERROR);
+        return fail(S8_PROJECT_BUFFER_ERROR,
+                    FileReason(path,
+                               TextPair{"the file is cut short: it holds less code than it says",
+                                        "文件不完整：其中的代码少于文件所记录的长度"},
+                               language));
 
     LoadedProject project;
     project.codeFileName = record.codeFileName;

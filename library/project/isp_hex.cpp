@@ -9,7 +9,29 @@ namespace {
 
 constexpr std::uint64_t kSegment = 0x10000;
 
-enum RecordType : std::uint8_t { Data = 0, ExtendedSegment = 2, ExtendedLinear = 4 };
+enum RecordType : std::uint8_t {
+    Data = 0,
+    EndOfFile = 1,
+    ExtendedSegment = 2,
+    StartSegment = 3,
+    ExtendedLinear = 4,
+    StartLinear = 5
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view line) {
+    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+    return line;
+}
+
+// Nothing but blank lines (and a final DOS Ctrl-Z) after the end record: a
+// second file appended to the first must not vanish unseen.
+bool onlyBlankAfter(std::string_view rest) {
+    if (!rest.empty() && rest.back() == '\x1A') rest.remove_suffix(1);
+    return rest.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
 
 // Any character reads as a digit this way; the checksum catches strays.
 std::uint8_t digitValue(char c) {
@@ -53,9 +75,15 @@ IspHexImage readIspHex(std::string_view text, std::uint64_t limit) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-        const std::string_view line = text.substr(pos, end - pos);
+        const std::string_view line = trimmed(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.empty() || line.front() != ':') continue;
+        if (line.empty()) continue;
+        // A record whose ':' was lost would leave a hole in the boot loader.
+        if (line.front() != ':') {
+            image.damaged = true;
+            bytes.clear();
+            return image;
+        }
 
         const auto record = decodeDigits(line.substr(1));
         if (!recordIsSound(record)) {
@@ -88,8 +116,15 @@ IspHexImage readIspHex(std::string_view text, std::uint64_t limit) {
                 const std::uint64_t value = std::uint64_t{data[0]} << 8 | data[1];
                 base = type == ExtendedSegment ? value * 16 : value * kSegment;
             }
+        } else if (type == StartSegment || type == StartLinear) {
+            // A start address means nothing to a boot loader at a fixed place;
+            // stopping here would drop the records that follow.
+        } else if (type == EndOfFile && onlyBlankAfter(text.substr(std::min(pos, text.size())))) {
+            return image;
         } else {
-            break; // end of file, and any type this reader does not know
+            image.damaged = true; // an unknown type, or more after the end
+            bytes.clear();
+            return image;
         }
     }
     return image;

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 #include <memory>
 
 namespace scriba8::app {
@@ -175,14 +179,19 @@ TEST_F(FrontEnd, InsertedIspCodeExtendsTheBufferAndNamesIt) {
     buffers_.flash = {1, 2};
     buffers_.record(BufferTab::flash).kind = BufferKind::singleFile;
     buffers_.record(BufferTab::flash).fillMode = FillMode::zeros;
-    outcome = InsertIspCode(api_, *record_, buffers_, log_, IspCodeChoice{false, "/tmp/boot.hex"});
+    const std::string userFile =
+        ::testing::TempDir() + "boot-" + std::to_string(::getpid()) + ".hex";
+    std::ofstream(userFile) << ":00000001FF\r\n";
+    outcome = InsertIspCode(api_, *record_, buffers_, log_, IspCodeChoice{false, userFile});
+    std::remove(userFile.c_str());
     ASSERT_EQ(outcome.result, S8_PASS);
     EXPECT_EQ(Fake().calls[1].seen.ispCodeSource, 1);
     EXPECT_EQ(Fake().calls[1].seen.flashLength, 0x2000u); // filled before the call
     EXPECT_EQ(buffers_.flash.size(), 0x2000u);
     EXPECT_EQ(buffers_.flash[2], 0x00);
-    EXPECT_EQ(outcome.displayName, "boot.hex (Mixed file)");
-    EXPECT_STREQ(record_->ispCodeFile, "boot.hex");
+    const std::string name = userFile.substr(userFile.rfind('/') + 1);
+    EXPECT_EQ(outcome.displayName, name + " (Mixed file)");
+    EXPECT_EQ(record_->ispCodeFile, name);
 }
 
 TEST_F(FrontEnd, AFailedInsertionLeavesTheBufferAlone) {

@@ -83,7 +83,9 @@ auto-stops-at-failure)
 exit-status)
     SCRIBA8_VIRTUAL_FAULTS=absent run no-programmer 3 --part $part erase
     expect_line no-programmer '^000 - Erase =>Connect error'
-    expect_line no-programmer 'udev' err
+    # The virtual programmer is the one selected: the advice does not send
+    # the user to USB cables.
+    expect_line no-programmer 'The virtual programmer could not be used' err
     run unknown-part 2 --part VS8G13 erase
     expect_line unknown-part 'did you mean VS8G132' err
     run no-part 2 erase
@@ -176,7 +178,7 @@ json)
         and j["data"]["file"]["length"] == 99'
     SCRIBA8_VIRTUAL_FAULTS=absent run failed 3 --part $part erase --json
     json_check failed 'j["result"] == 105 and j["ok"] is False and j["exitStatus"] == 3
-        and "udev" in j["advice"] and j["message"] == "Connect error"'
+        and "virtual programmer" in j["advice"] and j["message"] == "Connect error"'
     run usage 2 --part NOPE erase --json
     json_check usage 'j["result"] is None and j["exitStatus"] == 2 and "NOPE" in j["message"]'
     # Mistakes CLI11 finds come as JSON too.
@@ -266,6 +268,39 @@ damaged-files)
     printf ':02800000AABB19\r\n:00000001FF\r\n' >"$work/beyond.hex"
     run beyond 8 --part $part program --absolute "$work/beyond.hex"
     expect_line beyond 'beyond.hex: highest address 0x8001; 2 bytes from 0x8000 do not fit in the 32768-byte buffer'
+    # Every project and ISP file problem names the file and its cause, and
+    # the advice fits the cause: a damaged file is not a matter of its name.
+    expect_line colon 'The file is damaged: make it again' err
+    : >"$work/empty.vlx"
+    run empty-project 8 project show "$work/empty.vlx"
+    expect_line empty-project 'empty.vlx: the file is empty\)'
+    expect_line empty-project 'The file is damaged' err
+    head -c 300 /dev/urandom >"$work/noise.vlx"
+    run noise-project 8 project show "$work/noise.vlx"
+    expect_line noise-project 'noise.vlx: the file is damaged or cut short'
+    run save-for-cut 0 --part $part project save "$hex" -o "$work/whole.vlx"
+    head -c 100 "$work/whole.vlx" >"$work/cut.vlx"
+    run cut-project 8 project show "$work/cut.vlx"
+    expect_line cut-project 'cut.vlx: the file is (damaged or )?cut short'
+    : >"$work/empty-isp.bin"
+    run empty-isp 8 --part $part isp-insert "$hex" --isp-file "$work/empty-isp.bin" -o "$work/isp.bin"
+    expect_line empty-isp 'empty-isp.bin: the file is empty\)'
+    sed '2s/^://' "$hex" >"$work/isp-colon.hex"
+    run damaged-isp 8 --part $part isp-insert "$hex" --isp-file "$work/isp-colon.hex" -o "$work/isp.bin"
+    expect_line damaged-isp 'isp-colon.hex: the file is damaged'
+    run missing-isp 8 --part $part isp-insert "$hex" --isp-file "$work/none.bin" -o "$work/isp.bin"
+    expect_line missing-isp 'none.bin: no such file or folder\)'
+    expect_line missing-isp 'check its name' err
+    [[ ! -e "$work/isp.bin" ]] || fail "a failed isp-insert wrote its output"
+    # The virtual programmer is already selected: its own trouble is not
+    # met with advice to select it.
+    cp "$SCRIBA8_VIRTUAL_STATE" "$work/good.state"
+    echo garbage >"$SCRIBA8_VIRTUAL_STATE"
+    run damaged-state 3 --part $part check-id
+    expect_line damaged-state 'state file .* is damaged' err
+    expect_line damaged-state 'The virtual programmer could not be used' err
+    refuse_line damaged-state 'run with --programmer virtual' err
+    cp "$work/good.state" "$SCRIBA8_VIRTUAL_STATE"
     head -n 5 "$hex" >"$work/no-end.ihx"
     run no-end 8 --part $part program "$work/no-end.ihx"
     expect_line no-end 'no-end.ihx: no end-of-file record'

@@ -33,6 +33,10 @@ run info "P1; B2 boot" 0 info
 expect_line info '^Programmer \(USB\): found$'
 run info-boot-only "B2 boot" 3 info
 expect_line info-boot-only '^Programmer \(USB\): not found$'
+# Nothing on the bus: the advice is about the cable and the udev rules.
+run none "" 3 --part $part erase --json
+json_check none 'j["result"] == 105 and j["exitStatus"] == 3 and "udev" in j["advice"]
+    and "--programmer virtual" in j["advice"]'
 
 # The image goes out and comes back through the USB code, in two processes.
 run program "P1" 0 --part $part program "$examples/blinky.hex"

@@ -40,14 +40,24 @@ Bytes read(const std::string& text) {
     return image.bytes;
 }
 
-TEST(IspHex, EndsAtTheEndRecordOrAnUnknownType) {
+// Nothing of the file may be dropped unseen: records after a start address
+// are read, and anything after the end record or an unknown type refuses
+// the file.
+TEST(IspHex, EndsAtTheEndRecordAndDropsNothing) {
     const std::string first = record(0, 0, {1, 2});
     const std::string second = record(4, 0, {3, 4});
     const std::string third = record(6, 0, {5, 6});
     EXPECT_EQ(read(first + second + third + kEnd), (Bytes{1, 2, 0xFF, 0xFF, 3, 4, 5, 6}));
-    EXPECT_EQ(read(first + kEnd + second), (Bytes{1, 2})) << "end of file";
-    EXPECT_EQ(read(first + record(0, 3, {0, 0, 0, 0}) + second), (Bytes{1, 2}))
-        << "start address record";
+    EXPECT_EQ(read(first + kEnd + "\r\n \n\x1A"), (Bytes{1, 2})) << "blank lines after the end";
+    EXPECT_EQ(read(first + record(0, 3, {0, 0, 0, 0}) + second + record(0, 5, {0, 0, 0, 0}) + kEnd),
+              (Bytes{1, 2, 0xFF, 0xFF, 3, 4}))
+        << "start address records";
+    for (const std::string& text : {first + kEnd + second, first + record(0, 6, {}) + second + kEnd}) {
+        SCOPED_TRACE(text);
+        const IspHexImage image = readIspHex(text, kLimit);
+        EXPECT_TRUE(image.damaged);
+        EXPECT_TRUE(image.bytes.empty());
+    }
 }
 
 // A boot loader cut short at a damaged line would be inserted as if whole.
@@ -67,8 +77,15 @@ TEST(IspHex, ADamagedRecordRefusesTheWholeFile) {
 
 TEST(IspHex, EndOfFileOnlyIsAnEmptyImage) { EXPECT_TRUE(read(kEnd).empty()); }
 
-TEST(IspHex, SkipsForeignLinesAndReadsLowerCaseAndBareCarriageReturns) {
-    EXPECT_EQ(read("; comment\n\n\r\n:02000000abcd86\r:00000001ff"), (Bytes{0xAB, 0xCD}));
+TEST(IspHex, ReadsBlankLinesLowerCaseAndBareCarriageReturnsButNoForeignLine) {
+    EXPECT_EQ(read(" \n\n\r\n\t:02000000abcd86  \r:00000001ff"), (Bytes{0xAB, 0xCD}));
+    // A record whose ':' was lost would leave a hole in the boot loader.
+    for (const std::string& foreign : {std::string("; comment\n"), record(2, 0, {3}).substr(1)}) {
+        SCOPED_TRACE(foreign);
+        const IspHexImage image = readIspHex(record(0, 0, {1, 2}) + foreign + kEnd, kLimit);
+        EXPECT_TRUE(image.damaged);
+        EXPECT_TRUE(image.bytes.empty());
+    }
 }
 
 TEST(IspHex, ExtendedAddresses) {
