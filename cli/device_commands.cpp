@@ -63,20 +63,21 @@ void saveDump(const Invocation& invocation, Session& session, Report& report) {
     if (session.chip()->eepromSize != 0)
         report.data["eeprom"] = imageJson(invocation.eepromOutput, buffers.eeprom);
 
+    // A line saying where the bytes went only once they are there.
     const app::Language language = session.language();
     const std::string colon = Say(language)({": ", "："});
+    if (session.saveImage(invocation.output, buffers.flash, report) != S8_PASS) return;
     report.lines.push_back("Flash" + colon +
                            SizeAndChecksums(buffers.flash.size(), app::Checksum16(buffers.flash),
                                             chipChecksum, language) +
                            " -> " + invocation.output);
-    if (!invocation.eepromOutput.empty())
-        report.lines.push_back("EEPROM" + colon +
-                               SizeAndChecksums(buffers.eeprom.size(), app::Checksum16(buffers.eeprom),
-                                                std::nullopt, language) +
-                               " -> " + invocation.eepromOutput);
-    const std::int32_t saved = session.saveImage(invocation.output, buffers.flash, report);
-    if (saved == S8_PASS && !invocation.eepromOutput.empty())
-        session.saveImage(invocation.eepromOutput, buffers.eeprom, report);
+    if (invocation.eepromOutput.empty() ||
+        session.saveImage(invocation.eepromOutput, buffers.eeprom, report) != S8_PASS)
+        return;
+    report.lines.push_back("EEPROM" + colon +
+                           SizeAndChecksums(buffers.eeprom.size(), app::Checksum16(buffers.eeprom),
+                                            std::nullopt, language) +
+                           " -> " + invocation.eepromOutput);
 }
 
 // A selection read from the chip, held in a command's outcome.
@@ -252,7 +253,11 @@ Report RunDeviceCommand(const Invocation& invocation, Session& session) {
                                    : std::string("从 ") + chip.partName + " 读出的选项：");
         AppendSelectionLines(read, report.lines);
     }
-    if (outcome.chipChecksum) report.data["chipChecksum"] = *outcome.chipChecksum;
+    if (outcome.chipChecksum) {
+        report.data["chipChecksum"] = *outcome.chipChecksum;
+        // The log line carries the value; without the log it still comes out.
+        if (session.quiet()) report.lines.push_back(HexText(*outcome.chipChecksum, 4));
+    }
     // An interrupted dump writes no file rather than one the user might
     // take for the whole chip.
     if (outcome.dump && !StopRequested()) {

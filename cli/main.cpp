@@ -46,6 +46,14 @@ bool SelectionUnderstood(const std::string& text) {
     return understood;
 }
 
+// Commands whose printed lines are what the user asked for.
+bool AnswersWithItsLines(std::string_view command) {
+    for (const std::string_view answering :
+         {"checksum", "read-options", "info", "programmers", "parts", "project show", "offline read"})
+        if (command == answering) return true;
+    return false;
+}
+
 // Seconds, whole or with up to three decimals, up to a day.
 std::optional<std::chrono::milliseconds> ParseWaitTimeout(const std::string& text) {
     std::uint64_t whole = 0;
@@ -191,6 +199,14 @@ void addFile(CLI::App* command, Invocation& invocation, bool required, const std
                            "而不是从 --offset 开始"}));
 }
 
+// Somebody made a file read-only on purpose: replacing it takes a word.
+void addForceOutputs(CLI::App* command, Invocation& invocation, const Say& say) {
+    command->add_flag("--force", invocation.force,
+                      say({"Replace an output file without write permission (even as root, a "
+                           "read-only output is refused without it)",
+                           "替换没有写权限的输出文件（没有此选项时，即使是 root 也不会覆盖只读的输出文件）"}));
+}
+
 void addSettings(CLI::App* command, Invocation& invocation, const Say& say) {
     command->add_option("--option", invocation.options,
                         say({"A hardware option, e.g. ISP_SIZE=2.0k or \"BOD1 level=Detect 4.2V\" "
@@ -311,6 +327,7 @@ void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
     dump->add_option("--eeprom-output", invocation.eepromOutput,
                      say({"File for the EEPROM contents", "保存 EEPROM 内容的文件"}))
         ->type_name("FILE");
+    addForceOutputs(dump, invocation, say);
 
     auto* autoRun = addCommand(app, invocation, "auto", "auto",
                                say({"Run the auto sequence on FILE: the steps in fixed order, stopping "
@@ -350,6 +367,7 @@ void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
                      say({"File for its Flash image", "保存其 Flash 映像的文件"}));
     load->add_option("--eeprom-output", invocation.eepromOutput,
                      say({"File for its EEPROM image", "保存其 EEPROM 映像的文件"}));
+    addForceOutputs(load, invocation, say);
     auto* show = addCommand(*project, invocation, "show", "project show",
                             say({"Show what a project holds", "显示项目的内容"}), say);
     show->add_option("FILE", invocation.file, say({"The project", "项目文件"}))->required();
@@ -368,8 +386,9 @@ void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
                          "自己的ISP代码（链接到地址 0 的 Intel HEX，或二进制文件）；"
                          "未给出时使用芯片内置的ISP代码"}));
     isp->add_flag("--force", invocation.force,
-                  say({"Overwrite code bytes under the ISP area that are not 0xFF",
-                       "覆盖ISP区内不是 0xFF 的代码字节"}));
+                  say({"Overwrite code bytes under the ISP area that are not 0xFF, and replace an "
+                       "output file without write permission",
+                       "覆盖ISP区内不是 0xFF 的代码字节，并替换没有写权限的输出文件"}));
 
     auto* offline = addGroup(app, "offline",
                              say({"Stand-alone (off-line) programming", "脱机（独立）编程"}), say);
@@ -493,7 +512,9 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
-        return app.exit(e);
+        // --help and --version are output like any other: a full disk or a
+        // closed stream is a failure.
+        return StandardOutputFailed(app.exit(e), say);
     } catch (const CLI::ParseError& e) {
         return usageFailure(app, e, language, argc, argv);
     }
@@ -525,6 +546,7 @@ int main(int argc, char** argv) {
     settings.logOnStderr = dataOnStdout;
     settings.answer = invocation.yes ? Answer::yes : invocation.no ? Answer::no : Answer::ask;
     if (!invocation.waitTimeout.empty()) settings.waitTimeout = ParseWaitTimeout(invocation.waitTimeout);
+    settings.replaceReadOnlyOutputs = invocation.force;
 
     WatchForInterruption(language);
     const auto start = std::chrono::steady_clock::now();
@@ -566,7 +588,8 @@ int main(int argc, char** argv) {
                                               "。请重复此命令以完成全部工作。"});
     }
     scriba8::app::PumpTransfers();
-    if (invocation.quiet) report.lines.clear();
+    // Quiet drops the log and the remarks, not the answer a command is run for.
+    if (invocation.quiet && !AnswersWithItsLines(invocation.command)) report.lines.clear();
     // With the data on standard output, the lines that describe it go to
     // standard error like the log.
     PrintReport(report, invocation.json, static_cast<std::uint64_t>(elapsed.count()),

@@ -226,7 +226,11 @@ Report insertIsp(const Invocation& invocation, Session& session) {
     report.lines.push_back(say({"Write them with: ", "写入命令："}) + "scriba8 --part " +
                            std::string(chip.partName) + " write-options" + settings);
 
-    session.saveImage(invocation.output, session.buffers().flash, report);
+    // What to do with the image makes sense only once the image exists.
+    if (session.saveImage(invocation.output, session.buffers().flash, report) != S8_PASS) {
+        report.lines.clear();
+        report.data.erase("flash");
+    }
     return report;
 }
 

@@ -311,8 +311,15 @@ std::int32_t Session::saveImage(const std::string& path, std::span<const std::ui
     const std::uint32_t start = log_.startCommand(app::texts::kSaveBuffer);
     std::optional<std::string> reason = overwritesInput(path);
     if (!reason) {
-        if (const int error = app::WriteImageFile(path, bytes); error != 0)
-            reason = app::FileReason(path, error, language());
+        const files::ReadOnlyTarget readOnly = settings_.replaceReadOnlyOutputs
+                                                   ? files::ReadOnlyTarget::replace
+                                                   : files::ReadOnlyTarget::refuse;
+        if (const int error = app::WriteImageFile(path, bytes, readOnly); error != 0) {
+            const std::string shown = path == files::kStandardOutput
+                                          ? Say(language())({"standard output", "标准输出"})
+                                          : path;
+            reason = app::FileReason(shown, error, language());
+        }
     }
     log_.outcome(reason ? app::texts::kSaveFileError : app::texts::kPass);
     if (reason) log_.append(" (" + *reason + ")");

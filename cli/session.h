@@ -55,6 +55,8 @@ struct SessionSettings {
     bool progress = true; // a bar on a terminal
     bool logOnStderr = false; // standard output carries data (JSON or "-o -")
     Answer answer = Answer::ask;
+    // --force: output files without write permission are replaced too.
+    bool replaceReadOnlyOutputs = false;
     // How long to wait for a programmer another process uses: nothing =
     // until it is free.
     std::optional<std::chrono::milliseconds> waitTimeout;
@@ -75,6 +77,7 @@ public:
     HostPrompts& host() { return host_; }
     const app::ProgressHooks& progress() const { return hooks_; }
     app::Language language() const { return settings_.language; }
+    bool quiet() const { return settings_.quiet; }
 
     std::span<const BodyInfo> chips() const;
     // The selected chip; null before one is chosen.

@@ -10,7 +10,9 @@
 # environment:   SCRIBA8 (default: scriba8 on PATH), GANG_LOGS (default:
 #                gang-logs, one NAME.log per programmer)
 # example:       scripts/gang.sh usb:T3P-0001 usb:T3P-0002 -- --part VS8G132 program fw.hex
-# Exit status 0 when every programmer passed, else 1.
+# Exit status 0 when every programmer passed, 1 when any failed, 2 for a
+# usage mistake (nothing runs then: a programmer named twice, or two names
+# that would share a log).
 set -uo pipefail
 
 programmers=()
@@ -19,7 +21,7 @@ while [[ $# -gt 0 && $1 != "--" ]]; do
     shift
 done
 if [[ $# -eq 0 || ${#programmers[@]} -eq 0 ]]; then
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '3,15p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
 fi
 shift # the "--"
@@ -27,18 +29,29 @@ scriba8=${SCRIBA8:-scriba8}
 logs=${GANG_LOGS:-gang-logs}
 mkdir -p "$logs"
 
-declare -A pids names
+# Every run needs its own programmer and its own log: two runs on one
+# programmer would wait for each other, and one log would lose a run.
+declare -A logOf ownerOf
 for programmer in "${programmers[@]}"; do
+    if [[ -n ${logOf[$programmer]+set} ]]; then
+        echo "gang.sh: $programmer is named twice" >&2
+        exit 2
+    fi
     name=$(printf '%s' "$programmer" | tr -c 'A-Za-z0-9._-' '_')
     log="$logs/$name.log"
-    if [[ $programmer == virtual:* ]]; then
-        SCRIBA8_VIRTUAL_STATE=${programmer#virtual:} \
-            "$scriba8" --programmer virtual --no-progress "$@" >"$log" 2>&1 </dev/null &
-    else
-        "$scriba8" --programmer "$programmer" --no-progress "$@" >"$log" 2>&1 </dev/null &
+    if [[ -n ${ownerOf[$log]+set} ]]; then
+        echo "gang.sh: $programmer and ${ownerOf[$log]} would share the log $log: name one of" \
+            "them another way (a device path instead of a serial number, say)" >&2
+        exit 2
     fi
+    logOf[$programmer]=$log
+    ownerOf[$log]=$programmer
+done
+
+declare -A pids
+for programmer in "${programmers[@]}"; do
+    "$scriba8" --programmer "$programmer" --no-progress "$@" >"${logOf[$programmer]}" 2>&1 </dev/null &
     pids[$programmer]=$!
-    names[$programmer]=$log
 done
 
 failed=0
@@ -51,7 +64,7 @@ for programmer in "${programmers[@]}"; do
         result="exit $status"
         failed=$((failed + 1))
     fi
-    printf '%-32s %-6s %s\n' "$programmer" "$result" "${names[$programmer]}"
+    printf '%-32s %-6s %s\n' "$programmer" "$result" "${logOf[$programmer]}"
 done
 echo "${#programmers[@]} programmer(s), $failed failed"
 [[ $failed -eq 0 ]]

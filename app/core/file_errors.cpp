@@ -2,6 +2,7 @@
 #include "file_errors.h"
 
 #include "Scriba8_T3Plus_DLL.h"
+#include "files/atomic_file.h"
 #include "files/error_values.h"
 #include "files/file_reading.h"
 
@@ -39,6 +40,9 @@ constexpr std::array kErrorTexts{
     ErrorText{EBUSY, {"device or resource busy", "设备或资源忙"}},
     ErrorText{ETXTBSY, {"file is busy", "文件正忙"}},
     ErrorText{EPIPE, {"broken pipe", "管道已断开"}},
+    ErrorText{files::kNoReader,
+              {"no process reads this pipe: start the reader first", "没有进程读取该管道：请先启动读取方"}},
+    ErrorText{EBADF, {"closed (the shell gave no such stream)", "已关闭（shell 没有提供该流）"}},
 };
 
 TextPair faultText(HexFault fault) {

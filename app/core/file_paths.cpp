@@ -53,8 +53,9 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     return std::move(contents.bytes);
 }
 
-int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return files::writeFileAtomically(path, bytes);
+int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
+                    files::ReadOnlyTarget readOnly) {
+    return files::writeFileAtomically(path, bytes, readOnly);
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -2,6 +2,8 @@
 // File names, extensions and whole-file reading and writing.
 #pragma once
 
+#include "files/atomic_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -49,7 +51,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 // existing file as it was; links are written through; devices, pipes and
 // "-" (standard output) are written directly. 0 or the errno value of the
 // failing step (EACCES for a file the user may not write).
-int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes);
+int WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
+                    files::ReadOnlyTarget readOnly = files::ReadOnlyTarget::refuse);
 
 // The same, for callers that only need to know whether it worked.
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);

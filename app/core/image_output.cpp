@@ -46,11 +46,12 @@ std::string IntelHexText(std::span<const std::uint8_t> image) {
 
 bool IsHexFileName(const std::string& path) { return IsHexExtension(ExtensionOf(path)); }
 
-int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image) {
-    if (!IsHexFileName(path)) return WriteFileSafely(path, image);
+int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image,
+                   files::ReadOnlyTarget readOnly) {
+    if (!IsHexFileName(path)) return WriteFileSafely(path, image, readOnly);
     const std::string text = IntelHexText(image);
     return WriteFileSafely(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), readOnly);
 }
 
 } // namespace scriba8::app

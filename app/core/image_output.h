@@ -3,6 +3,8 @@
 // .ihx or .ihex, raw binary otherwise.
 #pragma once
 
+#include "files/atomic_file.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,6 +20,7 @@ bool IsHexFileName(const std::string& path);
 
 // Writes through the safe file writer ("-" is standard output). 0 or the
 // errno value of the failure.
-int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image);
+int WriteImageFile(const std::string& path, std::span<const std::uint8_t> image,
+                   files::ReadOnlyTarget readOnly = files::ReadOnlyTarget::refuse);
 
 } // namespace scriba8::app

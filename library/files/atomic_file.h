@@ -20,14 +20,24 @@ namespace scriba8::files {
 
 inline constexpr const char* kStandardOutput = "-";
 
-// 0 on success, otherwise the errno value of the step that failed. A
-// regular file the user may not write is refused with EACCES, even where
-// the folder would allow replacing it.
-int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// Error value for a named pipe that no process reads: writing would block
+// until one does, so it is refused at once.
+inline constexpr int kNoReader = -2;
+
+// A regular file without any write permission is refused with EACCES, even
+// where the folder would allow replacing it and even for root, who may
+// write anything: somebody made it read-only on purpose. replace (the
+// user's --force) replaces it all the same.
+enum class ReadOnlyTarget { refuse, replace };
+
+// 0 on success, otherwise the errno value of the step that failed (or
+// kNoReader).
+int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                        ReadOnlyTarget readOnly = ReadOnlyTarget::refuse);
 
 // Why writing path would fail before any byte is written (missing folder,
 // permission, name too long, a folder in the way), or 0.
-int writeProblem(const std::string& path);
+int writeProblem(const std::string& path, ReadOnlyTarget readOnly = ReadOnlyTarget::refuse);
 
 // True when both paths name one existing file (links and different
 // spellings included).

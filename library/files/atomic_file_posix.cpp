@@ -123,9 +123,33 @@ int replaceRegularFile(const fs::path& target, const struct stat* existing,
     return 0;
 }
 
+
+// Opens what cannot be replaced for writing. A pipe is opened without
+// waiting: no reader means the write would wait for one forever.
+int openDirectTarget(const std::string& path, const struct stat& existing) {
+    const bool pipe = S_ISFIFO(existing.st_mode);
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (S_ISREG(existing.st_mode) ? O_TRUNC : 0);
+    const int fd = ::open(path.c_str(), flags | (pipe ? O_NONBLOCK : 0));
+    if (fd < 0) return errno == ENXIO && pipe ? kNoReader : -errno;
+    if (pipe) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// A file the user made read-only stays as it is, though the folder would
+// let a rename replace it; for root too, whom the system lets write it.
+int permissionProblem(const std::string& path, const struct stat& existing,
+                      ReadOnlyTarget readOnly) {
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    if (readOnly == ReadOnlyTarget::refuse && S_ISREG(existing.st_mode) &&
+        (existing.st_mode & 0222) == 0)
+        return EACCES;
+    return 0;
+}
+
 } // namespace
 
-int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                        ReadOnlyTarget readOnly) {
     ignoreFileSizeSignal();
     if (path.empty()) return ENOENT;
     if (path == kStandardOutput) return writeDirectly(STDOUT_FILENO, bytes);
@@ -135,28 +159,27 @@ int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> b
     if (!exists && errno != ENOENT) return errno;
     if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
     if (exists && (!S_ISREG(existing.st_mode) || namesDescriptor(path))) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY |
-                                                (S_ISREG(existing.st_mode) ? O_TRUNC : 0));
-        if (fd < 0) return errno;
+        const int fd = openDirectTarget(path, existing);
+        if (fd < 0) return fd == kNoReader ? kNoReader : -fd;
         int error = writeDirectly(fd, bytes);
         if (::close(fd) != 0 && error == 0) error = errno;
         return error;
     }
-    // A file the user made read-only stays as it is, though the folder
-    // would let a rename replace it.
-    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    if (exists) {
+        if (const int problem = permissionProblem(path, existing, readOnly); problem != 0)
+            return problem;
+    }
     const fs::path target = finalTarget(path);
     return replaceRegularFile(target, exists ? &existing : nullptr, bytes);
 }
 
-int writeProblem(const std::string& path) {
+int writeProblem(const std::string& path, ReadOnlyTarget readOnly) {
     if (path.empty()) return ENOENT;
     if (path == kStandardOutput) return 0;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) return EISDIR;
-        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-        return 0;
+        return permissionProblem(path, existing, readOnly);
     }
     if (errno != ENOENT) return errno;
     const fs::path target = finalTarget(path);

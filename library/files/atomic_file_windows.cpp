@@ -182,15 +182,9 @@ bool isFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-} // namespace
-
-int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty()) return ENOENT;
-    if (path == kStandardOutput) return writeDirectly(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
-
-    const std::wstring wide = wideFromUtf8(path);
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if (isFolder(attributes)) return EISDIR;
+// The writer proper, once a --force has made a read-only target writable.
+int writeUnlessReadOnly(const std::wstring& wide, DWORD attributes,
+                        std::span<const std::uint8_t> bytes) {
     // Opening for writing changes nothing yet, and says whether the user may
     // write the file at all: a read-only file stays as it is, though the
     // folder would let a rename replace it.
@@ -213,13 +207,38 @@ int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> b
     return replaceRegularFile(target, exists, bytes);
 }
 
-int writeProblem(const std::string& path) {
+
+} // namespace
+
+int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                        ReadOnlyTarget readOnly) {
+    if (path.empty()) return ENOENT;
+    if (path == kStandardOutput) return writeDirectly(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
+
+    const std::wstring wide = wideFromUtf8(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (isFolder(attributes)) return EISDIR;
+    // --force: a read-only file is replaced like any other and stays
+    // read-only, as the file it replaced was.
+    const bool clearedReadOnly = readOnly == ReadOnlyTarget::replace &&
+                                 attributes != INVALID_FILE_ATTRIBUTES &&
+                                 (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                                 ::SetFileAttributesW(wide.c_str(),
+                                                      attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
+    const int error = writeUnlessReadOnly(wide, attributes, bytes);
+    if (clearedReadOnly) ::SetFileAttributesW(wide.c_str(), attributes);
+    return error;
+}
+
+int writeProblem(const std::string& path, ReadOnlyTarget readOnly) {
     if (path.empty()) return ENOENT;
     if (path == kStandardOutput) return 0;
     const std::wstring wide = wideFromUtf8(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (isFolder(attributes)) return EISDIR;
+        if (readOnly == ReadOnlyTarget::replace && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return 0;
         const Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
         return file.valid() ? 0 : lastErrorAsErrno();

@@ -22,9 +22,13 @@ try "programmers program project" scriba8 pro
 try "save show" scriba8 project s
 try "VS8G132 VS8G132L" scriba8 --part VS8G13
 try "VS8G132 VS8G132L" scriba8 program x.hex --part VS8G13
-try "--no-erase --no-verify" scriba8 --part VS8G132 program --no-
+try "--no-erase --no-progress --no-verify" scriba8 --part VS8G132 program --no-
 try "--from-chip" scriba8 write-options --from
 try "en zh" scriba8 --lang ""
 try "programmers" scriba8 programm
 try "virtual" scriba8 --programmer vir
+# Global options after the subcommand.
+try "--programmer" scriba8 --part VS8G132 program x.hex --progr
+try "--wait-timeout" scriba8 erase --wait
+try "--quiet" scriba8 checksum --qu
 exit $((failures > 0))

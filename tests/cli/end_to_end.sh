@@ -356,6 +356,24 @@ gang)
             fail "gang: no verify in the log of programmer $n"
         SCRIBA8_VIRTUAL_STATE="$work/gang$n.state" run verify-gang$n 0 --part $part verify "$hex"
     done
+    # One programmer named twice, or two names for one log: nothing runs.
+    for pair in "virtual:$work/twice.state virtual:$work/twice.state" \
+                "usb:A/B usb:A_B"; do
+        SCRIBA8=$scriba8 GANG_LOGS="$work/logs2" timeout 60 bash "$scripts/gang.sh" $pair \
+            -- --part $part program "$hex" >"$work/gang-refused.out" 2>&1
+        [[ $? -eq 2 ]] || fail "gang $pair: not refused"
+        grep -Eq 'named twice|would share the log' "$work/gang-refused.out" || fail "gang $pair: no reason"
+    done
+    [[ ! -e "$work/twice.state" && ! -e "$work/logs2" || -z "$(ls "$work/logs2")" ]] ||
+        fail "gang: a refused gang ran something"
+    # Every run's status is its own.
+    printf 'bad' >"$work/gang-bad.state"
+    SCRIBA8=$scriba8 GANG_LOGS="$work/logs3" timeout 120 bash "$scripts/gang.sh" \
+        "virtual:$work/gang-good.state" "virtual:$work/gang-bad.state" \
+        -- --part $part check-id >"$work/gang-mixed.out" 2>&1
+    [[ $? -eq 1 ]] || fail "gang mixed: exit status 1 expected"
+    expect_line gang-mixed "gang-good.state +pass"
+    expect_line gang-mixed "gang-bad.state +exit 3"
     # Two processes on one programmer take turns export by export: the dump
     # sees the chip before or after the whole write, and the write is not lost.
     run erase-shared 0 --part $part erase
@@ -484,6 +502,46 @@ outputs-and-state)
     timeout 60 "$scriba8" parts VS8G132 >/dev/full 2>"$work/full-parts.err"
     [[ $? -eq 8 ]] || fail "parts >/dev/full: exit status 8 expected"
     grep -q 'cannot write to standard output' "$work/full-parts.err" || fail "/dev/full: no message"
+    for words in --help --version "program --help"; do
+        timeout 60 "$scriba8" $words >/dev/full 2>"$work/full-help.err"
+        [[ $? -ne 0 ]] || fail "$words >/dev/full: succeeded"
+        grep -q 'cannot write to standard output' "$work/full-help.err" || fail "$words: no message"
+    done
+    # A closed standard output is never taken for a file of the tool's own:
+    # the dump once went into the transfer trace and the run passed.
+    timeout 60 "$scriba8" --part $part dump -o - >&- 2>"$work/closed.err"
+    [[ $? -eq 8 ]] || fail "dump -o - >&-: exit status 8 expected"
+    grep -q 'standard output: closed' "$work/closed.err" || fail ">&-: no reason given"
+    timeout 60 "$scriba8" --part $part checksum >&- 2>"$work/closed-log.err"
+    [[ $? -eq 8 ]] || fail "checksum >&-: exit status 8 expected"
+    timeout 60 "$scriba8" --part $part -v checksum 2>&- >"$work/closed-err.out" ||
+        fail "checksum 2>&-: a closed standard error failed the run"
+    # A pipe nobody reads is refused at once instead of waiting for a reader.
+    mkfifo "$work/unread"
+    run unread 8 --part $part dump -o "$work/unread"
+    expect_line unread 'unread: no process reads this pipe'
+    refuse_line unread '^Flash'
+    # A read-only output stays as it was, even for root, unless --force.
+    printf 'keep' >"$work/read-only.bin"
+    chmod 444 "$work/read-only.bin"
+    run read-only 8 --part $part dump -o "$work/read-only.bin"
+    expect_line read-only 'read-only.bin: permission denied'
+    refuse_line read-only '^Flash'
+    [[ $(cat "$work/read-only.bin") == keep ]] || fail "read-only: the file changed"
+    run read-only-isp 8 --part $part isp-insert "$hex" -o "$work/read-only.bin"
+    refuse_line read-only-isp 'Write them with'
+    run read-only-forced 0 --part $part dump -o "$work/read-only.bin" --force
+    cmp -s "$work/dump.bin" "$work/read-only.bin" || fail "read-only --force: not replaced"
+    [[ ! -w "$work/read-only.bin" || $(id -u) -eq 0 ]] || fail "read-only --force: permissions lost"
+    [[ $(stat -c %a "$work/read-only.bin") == 444 ]] || fail "read-only --force: permissions changed"
+    # Quiet drops the log, not the answer.
+    run quiet-checksum 0 -q --part $part checksum
+    expect_line quiet-checksum '^0x[0-9A-F]{4}$'
+    run quiet-options 0 -q --part $part read-options
+    expect_line quiet-options '^  LOCK +o(n|ff)$'
+    refuse_line quiet-options ' - Read Options'
+    run quiet-program 0 -q --part $part program "$hex"
+    [[ ! -s "$work/quiet-program.out" ]] || fail "quiet program printed its log"
     # Devices are written, not replaced; links stay links.
     run dev-null 0 --part $part dump -o /dev/null
     [[ -c /dev/null ]] || fail "/dev/null is no longer a device"
