@@ -2,6 +2,8 @@
 // The virtual programmer's bus side and its normal firmware.
 #include "sim/virtual_programmer.h"
 
+#include "sim/real_pace.h"
+
 #include "link/clock.h"
 #include "link/usb_ids.h"
 
@@ -35,10 +37,6 @@ constexpr OpCode kEnterUpdate{0x01, 0x09};
 constexpr OpCode kAuxPoll{0x04, 0x0B};
 constexpr OpCode kAuxTransfer{0x03, 0x06};
 
-// How long the chip work takes at real pace.
-constexpr std::uint32_t kPageEraseMs = 20;
-constexpr std::uint32_t kPageWriteMs = 4;
-constexpr std::uint32_t kTrimMs = 100;
 
 std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
@@ -47,6 +45,9 @@ std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
 std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
+
+// The logs kept for tests and traces hold the recent past of a long run.
+constexpr std::size_t kCommandLogLimit = 1 << 16;
 
 std::uint16_t sum16(std::span<const std::uint8_t> bytes) {
     std::uint32_t sum = 0;
@@ -82,8 +83,14 @@ void VirtualProgrammer::reset() {
 std::uint64_t VirtualProgrammer::now() const { return programmerClock().nowMs(); }
 
 void VirtualProgrammer::pace(std::size_t bytes) {
-    // Full-speed USB moves one 64-byte packet per millisecond.
-    if (realPace_) programmerClock().sleepMs(static_cast<std::uint32_t>((bytes + 63) / 64));
+    if (!realPace_) return;
+    const auto ms = static_cast<std::uint32_t>((bytes + pace::kPacketBytes - 1) / pace::kPacketBytes *
+                                               pace::kPacketMs);
+    chargedMs_ += ms;
+    // Against a running deadline, so the oversleep of a thousand short
+    // sleeps does not add up to time the hardware would not take.
+    paceDeadline_ = std::max(paceDeadline_, now()) + ms;
+    programmerClock().sleepUntilMs(paceDeadline_);
 }
 
 // ---- Bus side ---------------------------------------------------------------
@@ -158,6 +165,11 @@ bool VirtualProgrammer::getFeature(std::uint64_t connection, std::span<std::uint
 
 std::size_t VirtualProgrammer::readInput(std::uint64_t connection, std::span<std::uint8_t> buffer,
                                          std::uint32_t timeoutMs) {
+    // Like the command log, these keep the recent past of a long run.
+    if (statusWaits_.size() >= kCommandLogLimit)
+        statusWaits_.erase(statusWaits_.begin(), statusWaits_.begin() + kCommandLogLimit / 2);
+    if (statusTimings_.size() >= kCommandLogLimit)
+        statusTimings_.erase(statusTimings_.begin(), statusTimings_.begin() + kCommandLogLimit / 2);
     statusWaits_.push_back(timeoutMs);
     Clock& clock = programmerClock();
     const std::uint64_t start = now();
@@ -168,7 +180,9 @@ std::size_t VirtualProgrammer::readInput(std::uint64_t connection, std::span<std
     }
     const InputReport next = input_.front();
     input_.pop_front();
-    if (next.readyAt > start) clock.sleepMs(static_cast<std::uint32_t>(next.readyAt - start));
+    const auto busy = static_cast<std::uint32_t>(next.readyAt > start ? next.readyAt - start : 0);
+    statusTimings_.push_back({timeoutMs, busy});
+    if (busy > 0) clock.sleepUntilMs(next.readyAt);
     if (buffer.empty()) return 0;
     buffer[0] = 0;
     const std::size_t n = std::min(buffer.size() - 1, next.data.size());
@@ -187,6 +201,7 @@ void VirtualProgrammer::reply(OpCode op, std::uint8_t tag, std::uint16_t status,
     report.data[2] = static_cast<std::uint8_t>(status);
     report.data[3] = static_cast<std::uint8_t>(status >> 8);
     report.readyAt = now() + (realPace_ ? busyMs : 0);
+    if (realPace_) chargedMs_ += busyMs;
     input_.push_back(report);
 }
 
@@ -209,7 +224,6 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
     const OpCode op{block[2], block[3]};
     const std::uint8_t tag = block[1];
     // Plenty for a test; a long manual session drops the oldest half.
-    constexpr std::size_t kCommandLogLimit = 1 << 16;
     if (commands_.size() >= kCommandLogLimit) {
         commands_.erase(commands_.begin(), commands_.begin() + kCommandLogLimit / 2);
     }
@@ -232,11 +246,11 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
         const std::uint16_t status = forced.value_or(powerOn(block));
         // The programmer powers the target even when it then dislikes it.
         powered_ = status == 0 || status == 5 || status == 6;
-        reply(op, tag, status);
+        reply(op, tag, status, pace::kPowerOnMs);
     } else if (op == kPowerDownOp) {
         const std::uint16_t status = forced.value_or(0);
         if (status == 0) powered_ = false;
-        reply(op, tag, status);
+        reply(op, tag, status, pace::kPowerDownMs);
     } else if (op == kReadIdentity) {
         std::array<std::uint8_t, 5> identity{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
         if (chipReady) identity = socket_->identity();
@@ -252,19 +266,17 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
             else if (socket_->eeprom.empty()) status = 2;
             else socket_->eraseEeprom(clamped);
         }
-        reply(op, tag, status, length * kPageEraseMs);
+        reply(op, tag, status, length * pace::kPageEraseMs);
     } else if (op == kEraseAll) {
         if (!forced && chipReady) socket_->eraseAll();
-        const std::uint32_t pages =
-            chipReady ? pagesOf(socket_->flash.size(), socket_->record().flashPageSize) : 0;
-        reply(op, tag, forced.value_or(chipReady ? 0 : 3), pages * kPageEraseMs);
+        reply(op, tag, forced.value_or(chipReady ? 0 : 3), chipReady ? pace::kChipEraseMs : 0);
     } else if (op == kTrim) {
         std::uint16_t status = forced.value_or(chipReady ? 0 : 3);
         if (!forced && chipReady) {
             if (socket_->canTrimTo(block[4])) socket_->trimmedFrequency = block[4];
             else status = 2; // the oscillator cannot reach that frequency
         }
-        reply(op, tag, status, kTrimMs);
+        reply(op, tag, status, pace::kTrimMs);
     } else if (op == kWriteFlash || op == kWriteEeprom || op == kWriteOptions ||
                op == kOffLineImage || op == kOffLineSettings) {
         const std::uint64_t prepare = op == kOffLineImage ? kOffLinePrepareMs : 0;
@@ -312,7 +324,10 @@ void VirtualProgrammer::finishData() {
     dataPhase_.reset();
     const std::uint16_t status = phase.forcedStatus ? *phase.forcedStatus : writeData(phase);
     const std::uint32_t pageSize = socket_ ? socket_->record().flashPageSize : 512;
-    reply(phase.op, phase.tag, status, pagesOf(phase.data.size(), pageSize) * kPageWriteMs);
+    const std::uint32_t busy = phase.op == kWriteOptions
+                                   ? pace::kOptionWriteMs
+                                   : pagesOf(phase.data.size(), pageSize) * pace::kPageWriteMs;
+    reply(phase.op, phase.tag, status, busy);
 }
 
 std::uint16_t VirtualProgrammer::writeData(const DataPhase& phase) {

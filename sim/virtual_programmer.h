@@ -12,6 +12,7 @@
 
 #include "chips/chip_table.h"
 #include "sim/faults.h"
+#include "sim/real_pace.h"
 #include "sim/virtual_chip.h"
 
 #include <array>
@@ -62,9 +63,9 @@ struct OffLineJob;
 class VirtualProgrammer {
 public:
     static constexpr std::size_t kInputReportLength = 1 + 64;
-    static constexpr std::uint32_t kBootLoaderStartMs = 1000; // after "enter boot loader"
-    static constexpr std::uint32_t kFirmwareStartMs = 500;    // after "start new firmware"
-    static constexpr std::uint32_t kOffLinePrepareMs = 1500;  // before off-line image data
+    static constexpr std::uint32_t kBootLoaderStartMs = pace::kBootLoaderStartMs;
+    static constexpr std::uint32_t kFirmwareStartMs = pace::kFirmwareStartMs;
+    static constexpr std::uint32_t kOffLinePrepareMs = pace::kOffLinePrepareMs;
 
     VirtualProgrammer();
 
@@ -106,6 +107,15 @@ public:
     void setRealPace(bool on) { realPace_ = on; }
     // The time-outs the host waited for status replies with, oldest first.
     const std::vector<std::uint32_t>& statusWaits() const { return statusWaits_; }
+    // Each status reply that arrived: how long the host was ready to wait and
+    // how long it had to (the programmer's work at real pace).
+    struct StatusTiming {
+        std::uint32_t waitedUpToMs;
+        std::uint32_t busyMs;
+    };
+    const std::vector<StatusTiming>& statusTimings() const { return statusTimings_; }
+    // The device time real pace has charged so far: transfers and chip work.
+    std::uint64_t chargedMs() const { return chargedMs_; }
     // The command blocks the normal firmware received, oldest first (the
     // most recent tens of thousands).
     using CommandBytes = std::array<std::uint8_t, 16>;
@@ -186,6 +196,9 @@ private:
     bool powered_ = false;
     bool realPace_ = false;
     std::vector<std::uint32_t> statusWaits_;
+    std::vector<StatusTiming> statusTimings_;
+    std::uint64_t chargedMs_ = 0;
+    std::uint64_t paceDeadline_ = 0;
     std::vector<CommandBytes> commands_;
     std::map<OpCode, int> commandCounts_; // since the link opened
 

@@ -13,6 +13,10 @@ public:
     void sleepMs(std::uint32_t ms) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+    void sleepUntilMs(std::uint64_t deadline) override {
+        std::this_thread::sleep_until(
+            std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadline)));
+    }
     std::uint64_t nowMs() override {
         return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                               std::chrono::steady_clock::now().time_since_epoch())

@@ -14,6 +14,12 @@ public:
     virtual void sleepMs(std::uint32_t ms) = 0;
     // Monotonic milliseconds from an arbitrary origin.
     virtual std::uint64_t nowMs() = 0;
+    // Until nowMs() reaches deadline; nothing when it has. Many short waits
+    // against deadlines do not add up their oversleep as sleepMs would.
+    virtual void sleepUntilMs(std::uint64_t deadline) {
+        const std::uint64_t current = nowMs();
+        if (deadline > current) sleepMs(static_cast<std::uint32_t>(deadline - current));
+    }
 };
 
 Clock& programmerClock();

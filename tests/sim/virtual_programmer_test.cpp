@@ -215,7 +215,7 @@ TEST_F(VirtualProgrammerTest, AtRealPaceALateReplyMeetsTheNextRead) {
     EXPECT_FALSE(bus_->status(100).has_value());
     EXPECT_EQ(clock_.clock.now - before, 3u + 100u); // three packets, then the whole wait
     EXPECT_THAT(bus_->status(1000), Optional(::testing::Field(&Status::tag, 0x61)));
-    EXPECT_GE(clock_.clock.now - before, 16u * 20u);
+    EXPECT_GE(clock_.clock.now - before, 16u * pace::kPageEraseMs);
 }
 
 TEST_F(VirtualProgrammerTest, StateSurvivesTheTripThroughText) {
