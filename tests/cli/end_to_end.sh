@@ -597,6 +597,20 @@ language)
     expect_line bad-bit-zh '^scriba8: LOCK 只能取 on 或 off（或 1 或 0），不能是 "maybe"$' err
     run empty-step-zh 2 --lang zh --part $part auto "$hex" --steps erase,,verify
     expect_line empty-step-zh '^scriba8: --steps: "erase,,verify" 中有空的步骤：请去掉多余的逗号$' err
+    # The tool's own lines around a run: the answer to a firmware question and
+    # the note of a first Ctrl-C.
+    SCRIBA8_VIRTUAL_STATE="$work/old-firmware.state" SCRIBA8_VIRTUAL_FAULTS=fw-main=0x00140001 \
+        run answered-zh 5 --lang zh --part $part check-id
+    expect_line answered-zh '^已回答否：没有可以提问的终端' err
+    export SCRIBA8_VIRTUAL_PACE=real
+    printf '\x3C%.0s' $(seq 1 30000) >"$work/zh.bin"
+    "$scriba8" --lang zh --part $part program "$work/zh.bin" >"$work/stopped-zh.out" 2>"$work/stopped-zh.err" &
+    stopped=$!
+    sleep 0.5
+    kill -INT $stopped
+    wait $stopped
+    unset SCRIBA8_VIRTUAL_PACE
+    expect_line stopped-zh '^scriba8：当前步骤完成后停止（再按一次立即停止）$' err
     run unknown-part-zh 2 --lang zh --part VS8G13 erase
     expect_line unknown-part-zh '^scriba8: 未知的型号 "VS8G13"；您是指 VS8G132.* 吗？' err
 
