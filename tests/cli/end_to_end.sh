@@ -28,6 +28,12 @@ run() {
     check_status "$name" $? "$expected" 'Sanitizer' "$@"
 }
 
+# traced NAME EXPECTED_STATUS ARGS...: run, with its transfer trace in $work/NAME.trace
+traced() {
+    rm -f "$work/$1.trace"
+    SCRIBA8_TRACE="$work/$1.trace" run "$@"
+}
+
 case "$scenario" in
 program-then-verify)
     run program 0 --part $part program "$hex"
@@ -61,16 +67,63 @@ program-then-verify)
     run verify-dump 0 --part $part verify "$work/dump.hex"
     run checksum-language 0 --part $part --lang zh verify "$hex"
     expect_line checksum-language '^001 - 校验 =>成功'
+    # The mismatch report of an erased chip: at most eight addresses, the
+    # first ones, and the count of all.
+    run erase-for-mismatch 0 --part $part erase
+    for count in 8 9 20; do
+        head -c $count /dev/zero >"$work/zeros$count.bin"
+        run mismatch-$count 1 --part $part verify "$work/zeros$count.bin"
+        shown=$((count < 8 ? count : 8))
+        [[ $(grep -Ec '^  0x[0-9A-F]{8}  expected 0x00, read 0xFF$' "$work/mismatch-$count.out") -eq $shown ]] ||
+            fail "mismatch-$count: not $shown addresses listed"
+        expect_line mismatch-$count "^  0x0000000$((shown - 1))  expected"
+        if [[ $count -gt 8 ]]; then
+            expect_line mismatch-$count "^$count bytes differ; the first 8:$"
+        else
+            expect_line mismatch-$count "^$count bytes differ:$"
+        fi
+        run mismatch-$count-json 1 --json --part $part verify "$work/zeros$count.bin"
+        json_check mismatch-$count-json "j['data']['mismatch']['count'] == $count
+            and [m['address'] for m in j['data']['mismatch']['first']] == list(range($shown))
+            and all(m['expected'] == 0 and m['read'] == 255 for m in j['data']['mismatch']['first'])"
+    done
     ;;
 
-auto-stops-at-failure)
-    SCRIBA8_VIRTUAL_FAULTS=status=05/01:1 run auto 7 --part $part auto "$hex"
+stops-at-first-failure)
+    # Every command of several steps ends at its first failed step: the
+    # trace shows that no later export ran, the log that none was reported.
+    # Erase is 02/01, Program 05/01, a Flash read 06/01, Write Options 05/02,
+    # Read Options 06/02, Whole-Chip Erase 02/02 with its option write.
+    SCRIBA8_VIRTUAL_FAULTS=status=02/01:1 traced program-erase-fails 1 --part $part program "$hex"
+    expect_exports program-erase-fails '02/01'
+    refuse_line program-erase-fails 'Program|Verify'
+    SCRIBA8_VIRTUAL_FAULTS=status=05/01:1 traced program-fails 7 --part $part program "$hex"
+    expect_exports program-fails '02/01 05/01'
+    refuse_line program-fails 'Verify'
+    traced program-passes 0 --part $part program "$hex"
+    expect_exports program-passes '02/01 05/01 06/01'
+    # The second report read is the options': refused, so nothing is written.
+    SCRIBA8_VIRTUAL_FAULTS=get-fail=2 traced from-chip-fails 4 --part $part write-options --from-chip --bit LOCK=off
+    expect_exports from-chip-fails '06/02'
+    refuse_line from-chip-fails 'Write Options|written'
+    traced from-chip-passes 0 --part $part write-options --from-chip --bit LOCK=off
+    expect_exports from-chip-passes '06/02 05/02'
+
+    SCRIBA8_VIRTUAL_FAULTS=status=05/01:1 traced auto 7 --part $part auto "$hex"
+    expect_exports auto '02/02+05/02 06/01 05/01'
     expect_line auto '^001 - Auto ======>Start$'
     expect_line auto '^       WholeChip Erase =>Pass'
     expect_line auto '^       Program =>Checksum error'
     refuse_line auto 'Verify'
     refuse_line auto 'Write Options'
     expect_line auto '^         Auto ======>End$'
+    # A failed verify ends it too: what follows is only the read-back that
+    # says where the chip differs, never the option write.
+    printf '\x02\x00\x31' >"$work/other.bin"
+    traced auto-verify-fails 1 --part $part auto "$work/other.bin" --steps verify,write-options
+    [[ $(trace_exports "$work/auto-verify-fails.trace") == '06/01 '* ]] || fail "auto-verify-fails: no verify"
+    grep -q '05/02' <(trace_exports "$work/auto-verify-fails.trace") && fail "auto-verify-fails: options written"
+    refuse_line auto-verify-fails 'Write Options'
     # The same sequence without the fault runs every default step.
     run auto-clean 0 --part $part auto "$hex" --steps default
     for step in 'WholeChip Erase' 'Blank Check' 'Program' 'Verify' 'Write Options'; do
@@ -452,6 +505,11 @@ one-programmer-one-command)
     SCRIBA8_PROGRAMMER=bogus run env-bogus 2 --part $part check-id
     expect_line env-bogus 'SCRIBA8_PROGRAMMER=bogus is not understood' err
     SCRIBA8_PROGRAMMER=bogus run option-wins 0 --programmer virtual --part $part check-id
+    # Both understood: the run takes the option's programmer, not the other.
+    SCRIBA8_PROGRAMMER="virtual:$work/from-environment.state" run option-over-environment 0 \
+        --programmer "virtual:$work/from-option.state" --part $part erase
+    [[ -e "$work/from-option.state" && ! -e "$work/from-environment.state" ]] ||
+        fail "option-over-environment: the environment's programmer was used"
     run wait-bogus 2 --part $part --wait-timeout soon check-id
     ;;
 interrupt)
@@ -472,6 +530,36 @@ interrupt)
     expect_line stopped 'interrupted' err
     unset SCRIBA8_VIRTUAL_PACE
     run consistent 0 --part $part verify "$work/c.bin"
+
+    # The same for auto: a signal while the program step runs lets that step
+    # finish and starts no other. A second signal ends the process at once,
+    # killed by that signal, before the step finishes.
+    export SCRIBA8_VIRTUAL_PACE=real
+    for signals in INT TERM "TERM TERM"; do
+        name=auto-${signals// /-}
+        rm -f "$work/$name.trace"
+        SCRIBA8_TRACE="$work/$name.trace" "$scriba8" --part $part --no-progress auto "$work/c.bin" \
+            --steps erase,program,verify,write-options >"$work/$name.out" 2>"$work/$name.err" &
+        auto=$!
+        # Once the program command is out, the step takes about a second.
+        for _ in $(seq 1 200); do
+            grep -Eq '^SET [0-9A-F]{4} 55 [0-9A-F]{2} 05 01 ' "$work/$name.trace" 2>/dev/null && break
+            sleep 0.02
+        done
+        for signal in $signals; do kill -$signal $auto; sleep 0.1; done
+        wait $auto
+        status=$?
+        expect_exports $name '02/01 05/01'
+        if [[ $signals == *" "* ]]; then
+            [[ $status -eq 143 ]] || fail "$name: exit status $status, expected 143 (killed by SIGTERM)"
+            refuse_line $name 'Program =>'
+        else
+            [[ $status -eq 130 ]] || fail "$name: exit status $status, expected 130"
+            expect_line $name '^       Program =>Pass'
+            refuse_line $name 'Verify|Write Options'
+        fi
+    done
+    unset SCRIBA8_VIRTUAL_PACE
     # A dump stopped midway leaves no output file.
     export SCRIBA8_VIRTUAL_PACE=real
     "$scriba8" --part $part dump -o "$work/half.hex" >"$work/dump.out" 2>&1 &

@@ -46,3 +46,26 @@ j = json.loads(lines[0])
 assert eval("(" + sys.argv[2] + ")"), json.dumps(j, ensure_ascii=False)
 PY
 }
+
+# trace_exports TRACE: per export, the commands it sent besides the firmware
+# query and the target's power-on and power-down ("-" for none), one word
+# each, e.g. "02/01 05/01 06/01" for an erase, a program and a verify.
+# Command blocks are the SET reports that start with 0x55 and hold nothing
+# after their 16 bytes; data reports are left out.
+trace_exports() {
+    awk '$1 == "SET" && $3 == "55" {
+        for (i = 19; i <= NF; ++i) if ($i != "00") next
+        op = $5 "/" $6
+        if (op == "04/0A") { if (n++) print (line == "" ? "-" : line); line = "" }
+        else if (op != "07/01" && op != "07/02") line = line (line == "" ? "" : "+") op
+    }
+    END { if (n) print (line == "" ? "-" : line) }' "$1" | paste -sd' '
+}
+
+# expect_exports NAME "OP/AREA ...": the exports the run NAME made, from its
+# trace $work/NAME.trace.
+expect_exports() {
+    local got
+    got=$(trace_exports "$work/$1.trace")
+    [[ $got == "$2" ]] || fail "$1: the exports sent '$got', expected '$2'"
+}
