@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -35,10 +36,28 @@ std::optional<std::vector<std::uint8_t>> unhex(std::string_view text) {
     return out;
 }
 
-template <typename T> std::optional<T> number(std::string_view text, int base = 16) {
+// A number of exactly digits hexadecimal digits, as saveState writes it.
+template <typename T> std::optional<T> fixedHex(std::string_view text, std::size_t digits) {
     T value{};
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (text.size() != digits) return std::nullopt;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> flag(std::string_view text) {
+    if (text == "0") return false;
+    if (text == "1") return true;
+    return std::nullopt;
+}
+
+// The index of the last trim, or -1 for none.
+std::optional<int> trimIndex(std::string_view text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < -1 ||
+        value > 0xFF)
+        return std::nullopt;
     return value;
 }
 
@@ -72,7 +91,15 @@ std::string VirtualProgrammer::saveState() const {
     return out;
 }
 
-bool VirtualProgrammer::loadState(std::string_view text) {
+bool VirtualProgrammer::loadState(std::string_view text, std::string* refused) {
+    std::string unused;
+    std::string& field = refused != nullptr ? *refused : unused;
+    field.clear();
+    const auto refuse = [&field](std::string_view name) {
+        field = name;
+        return false;
+    };
+
     std::map<std::string, std::string, std::less<>> values;
     bool first = true;
     while (!text.empty()) {
@@ -80,7 +107,7 @@ bool VirtualProgrammer::loadState(std::string_view text) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (first) {
-            if (line != kHeader) return false;
+            if (line != kHeader) return refuse(kHeader.substr(0, kHeader.find(' ')));
             first = false;
             continue;
         }
@@ -89,19 +116,32 @@ bool VirtualProgrammer::loadState(std::string_view text) {
         const std::string_view key = line.substr(0, space);
         values[std::string(key)] = space == std::string_view::npos ? "" : std::string(line.substr(space + 1));
     }
-    if (first) return false;
+    if (first) return refuse(kHeader.substr(0, kHeader.find(' ')));
+    // Every line saveState writes must be there.
+    const auto missing = [&values](std::initializer_list<std::string_view> keys) {
+        for (std::string_view key : keys)
+            if (!values.contains(key)) return key;
+        return std::string_view();
+    };
+    if (const auto key = missing({"personality", "firmware", "offline-address", "offline-image",
+                                  "offline-settings"});
+        !key.empty())
+        return refuse(key);
+    const auto value = [&values](std::string_view key) -> std::string_view {
+        return values.find(key)->second;
+    };
 
     // Build the new state aside and take it over only when all of it reads.
-    FirmwareVersions firmware;
-    const std::string& version = values["firmware"];
-    if (version.size() != 15) return false;
-    const auto main = number<std::uint32_t>(std::string_view(version).substr(0, 8));
-    const auto aux = number<std::uint16_t>(std::string_view(version).substr(9, 4));
-    if (!main || !aux || (version[14] != '0' && version[14] != '1')) return false;
-    firmware = {*main, *aux, version[14] == '1'};
+    const std::string_view version = value("firmware");
+    if (version.size() != 15 || version[8] != ' ' || version[13] != ' ') return refuse("firmware");
+    const auto main = fixedHex<std::uint32_t>(version.substr(0, 8), 8);
+    const auto aux = fixedHex<std::uint16_t>(version.substr(9, 4), 4);
+    const auto supports8051 = flag(version.substr(14));
+    if (!main || !aux || !supports8051) return refuse("firmware");
+    const FirmwareVersions firmware{*main, *aux, *supports8051};
 
-    const std::string& personality = values["personality"];
-    if (personality != "normal" && personality != "boot-loader") return false;
+    const std::string_view personality = value("personality");
+    if (personality != "normal" && personality != "boot-loader") return refuse("personality");
 
     std::optional<VirtualChip> chip;
     if (const auto it = values.find("chip"); it != values.end()) {
@@ -111,28 +151,36 @@ bool VirtualProgrammer::loadState(std::string_view text) {
                 break;
             }
         }
-        if (!chip) return false;
-        const auto flash = unhex(values["flash"]);
-        const auto eeprom = unhex(values["eeprom"]);
-        const auto options = unhex(values["options"]);
-        const auto trim = number<int>(values["trim"], 10);
-        if (!flash || flash->size() != chip->flash.size() || !eeprom ||
-            eeprom->size() != chip->eeprom.size() || !options ||
-            options->size() != chip->options.size() || !trim) {
-            return false;
-        }
+        if (!chip) return refuse("chip");
+        if (const auto key = missing({"locked", "scrambled", "trim", "flash", "eeprom", "options"});
+            !key.empty())
+            return refuse(key);
+        const auto locked = flag(value("locked"));
+        if (!locked) return refuse("locked");
+        const auto scrambled = flag(value("scrambled"));
+        if (!scrambled) return refuse("scrambled");
+        const auto trim = trimIndex(value("trim"));
+        if (!trim) return refuse("trim");
+        const auto flash = unhex(value("flash"));
+        if (!flash || flash->size() != chip->flash.size()) return refuse("flash");
+        const auto eeprom = unhex(value("eeprom"));
+        if (!eeprom || eeprom->size() != chip->eeprom.size()) return refuse("eeprom");
+        const auto options = unhex(value("options"));
+        if (!options || options->size() != chip->options.size()) return refuse("options");
         chip->flash = *flash;
         chip->eeprom = *eeprom;
         std::copy(options->begin(), options->end(), chip->options.begin());
-        chip->locked = values["locked"] == "1";
-        chip->scrambled = values["scrambled"] == "1";
+        chip->locked = *locked;
+        chip->scrambled = *scrambled;
         chip->trimmedFrequency = *trim;
     }
 
-    const auto address = number<std::uint32_t>(values["offline-address"]);
-    const auto image = unhex(values["offline-image"]);
-    const auto settings = unhex(values["offline-settings"]);
-    if (!address || !image || !settings) return false;
+    const auto address = fixedHex<std::uint32_t>(value("offline-address"), 8);
+    if (!address) return refuse("offline-address");
+    auto image = unhex(value("offline-image"));
+    if (!image) return refuse("offline-image");
+    auto settings = unhex(value("offline-settings"));
+    if (!settings) return refuse("offline-settings");
 
     firmware_ = firmware;
     if (const auto wanted = personality == "normal" ? Personality::Normal : Personality::BootLoader;
@@ -141,7 +189,7 @@ bool VirtualProgrammer::loadState(std::string_view text) {
         ++generation_;
     }
     if (!pinned_ || (chip && &chip->record() == pinned_)) socket_ = std::move(chip);
-    offLine_ = {*address, *image, *settings};
+    offLine_ = {*address, std::move(*image), std::move(*settings)};
     return true;
 }
 

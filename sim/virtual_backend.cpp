@@ -40,11 +40,11 @@ bool loadStateFile(VirtualProgrammer& programmer, const std::string& path) {
     }
     const std::string_view text(reinterpret_cast<const char*>(state.bytes.data()),
                                 state.bytes.size());
-    if (!programmer.loadState(text)) {
+    if (std::string line; !programmer.loadState(text, &line)) {
         std::fprintf(stderr,
-                     "Scriba8 virtual programmer: the state file %s is damaged; move it away to "
-                     "start with a new programmer\n",
-                     path.c_str());
+                     "Scriba8 virtual programmer: the state file %s is damaged (its \"%s\" line "
+                     "is missing or wrong); move it away to start with a new programmer\n",
+                     path.c_str(), line.c_str());
         return false;
     }
     return true;

@@ -123,9 +123,9 @@ public:
 
     // The state that outlives a process: firmware, personality, the chip and
     // the off-line store. load returns false (and changes nothing) on text it
-    // cannot read.
+    // cannot read; refused then names the line that was missing or wrong.
     std::string saveState() const;
-    bool loadState(std::string_view text);
+    bool loadState(std::string_view text, std::string* refused = nullptr);
 
     // Set once SCRIBA8_VIRTUAL_FAULTS and friends were applied; reset()
     // clears it.

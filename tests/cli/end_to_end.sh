@@ -662,6 +662,10 @@ outputs-and-state)
     SCRIBA8_VIRTUAL_STATE="$work/damaged.state" run damaged-state 3 --part $part erase
     expect_line damaged-state 'damaged.state is damaged' err
     [[ $(cat "$work/damaged.state") == garbage ]] || fail "damaged state: the file changed"
+    # One wrong line is named: here the chip's Flash, one byte short.
+    sed 's/^\(flash [0-9A-F]*\)[0-9A-F][0-9A-F]$/\1/' "$SCRIBA8_VIRTUAL_STATE" >"$work/short.state"
+    SCRIBA8_VIRTUAL_STATE="$work/short.state" run short-state 3 --part $part erase
+    expect_line short-state 'short.state is damaged \(its "flash" line is missing or wrong\)' err
     ln -s missing/programmer.state "$work/unsavable.state"
     SCRIBA8_VIRTUAL_STATE="$work/unsavable.state" run unsavable-state 1 --part $part erase
     expect_line unsavable-state 'cannot save the state file' err

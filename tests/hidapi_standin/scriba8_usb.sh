@@ -49,6 +49,10 @@ run verify-dump "P1" 0 --part $part verify "$work/dump.hex"
 
 run denied "D1 denied" 3 --part $part check-id
 expect_line denied '/dev/standin/hidraw0 but this user may not open it \(permission denied\)' err
+# Of several nodes refused, the first one tried is the one named.
+run denied-several "D1 denied; D2 denied; D3 denied" 3 --part $part check-id
+expect_line denied-several '/dev/standin/hidraw0 but this user may not open it' err
+refuse_line denied-several 'hidraw[12]' err
 run denied-then-free "D1 denied; P1" 0 --part $part check-id
 refuse_line denied-then-free 'permission denied' err
 
