@@ -47,7 +47,6 @@ void openWithBrowser(const UpdateSetup& setup, const std::string& url) {
 UpdateChecker::Request CheckRequest(const UpdateSetup& setup) {
     UpdateChecker::Request request;
     request.server = QString::fromStdString(UpdateServerFromSettings(setup.settingsPath));
-    request.versionFilePath = setup.versionFilePath;
     request.libraryVersion = setup.libraryVersion;
     request.edition = setup.edition;
     request.timeoutMs = setup.timeoutMs;

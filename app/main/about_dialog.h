@@ -20,7 +20,6 @@ namespace scriba8::app {
 // What both checks need to know.
 struct UpdateSetup {
     std::string settingsPath; // Setting.ini: UpdateTips and UpdateServer
-    QString versionFilePath;  // where the version file is kept during a check
     std::uint32_t libraryVersion = 0;
     std::uint32_t edition = 0;
     Language language = Language::english;

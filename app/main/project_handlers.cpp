@@ -21,7 +21,6 @@ using namespace scriba8;
 app::UpdateSetup UpdateSetupOf(const CScriba8_T3Plus_APDlg& window) {
     app::UpdateSetup setup;
     setup.settingsPath = window.SettingsFilePath();
-    setup.versionFilePath = app::VersionFileLocation(QString::fromStdString(window.moduleFolder));
     setup.libraryVersion = window.dllVersion;
     setup.edition = window.dllEdition;
     setup.language = window.CurrentLanguage();

@@ -3,14 +3,9 @@
 
 #include "private_profile.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -34,8 +29,8 @@ std::string VersionText(std::uint32_t version) {
     return text;
 }
 
-ServerRelease ReadVersionFile(const std::string& path, std::uint32_t edition) {
-    const PrivateProfile file = PrivateProfile::Load(path);
+ServerRelease ReadVersionFile(std::string_view text, std::uint32_t edition) {
+    const PrivateProfile file = PrivateProfile::FromText(text);
     const bool china = edition == kChinaEdition;
     ServerRelease release;
     // Values end up in 256-character areas on the original platform.
@@ -47,17 +42,6 @@ ServerRelease ReadVersionFile(const std::string& path, std::uint32_t edition) {
     release.version = read(china ? "China_Version" : "Universal_Version");
     release.url = read(china ? "China_URL" : "Universal_URL");
     return release;
-}
-
-QString VersionFileLocation(const QString& moduleFolder) {
-    const QFileInfo folder(moduleFolder);
-    if (!moduleFolder.isEmpty() && folder.isDir() && folder.isWritable())
-        return QDir(moduleFolder).filePath(QString::fromLatin1(kVersionFileName));
-    // Several programs may check at once from a shared installation.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-        .filePath(QStringLiteral("scriba8-%1-%2")
-                      .arg(QCoreApplication::applicationPid())
-                      .arg(QString::fromLatin1(kVersionFileName)));
 }
 
 bool IsWebAddress(const std::string& url) {
@@ -75,56 +59,59 @@ UpdateOutcome CompareRelease(const ServerRelease& release, const std::string& lo
 UpdateChecker::UpdateChecker(QObject* parent)
     : QObject(parent), network_(new QNetworkAccessManager(this)) {}
 
-UpdateChecker::~UpdateChecker() {
-    if (reply_ != nullptr) {
-        reply_->disconnect(this);
-        reply_->abort();
-        reply_->deleteLater();
-        QFile::remove(request_.versionFilePath);
-    }
-}
+UpdateChecker::~UpdateChecker() { abandon(); }
 
 void UpdateChecker::start(const Request& request) {
-    if (reply_ != nullptr) {
-        reply_->disconnect(this);
-        reply_->abort();
-        reply_->deleteLater();
-        reply_ = nullptr;
-    }
+    abandon();
     request_ = request;
+    body_.clear();
     QString server = request.server;
     while (server.endsWith(QLatin1Char('/')))
         server.chop(1);
     QNetworkRequest get(QUrl(server + QString::fromLatin1(kVersionFilePath)));
     get.setTransferTimeout(request.timeoutMs);
     reply_ = network_->get(get);
+    connect(reply_, &QNetworkReply::readyRead, this, &UpdateChecker::received);
     connect(reply_, &QNetworkReply::finished, this, &UpdateChecker::downloaded);
 }
 
+// Takes what arrived, one byte past the limit at most: a reply that reaches
+// it is given up at once rather than held in memory.
+void UpdateChecker::received() {
+    if (reply_->isReadable()) body_ += reply_->read(kLargestVersionFile + 1 - body_.size());
+    if (body_.size() <= kLargestVersionFile) return;
+    abandon();
+    UpdateCheckResult result;
+    result.outcome = UpdateOutcome::serverInfoError;
+    finish(result);
+}
+
 void UpdateChecker::downloaded() {
+    received();
+    if (reply_ == nullptr) return; // too large: already finished
     QNetworkReply* reply = reply_;
     reply_ = nullptr;
     reply->deleteLater();
-    const QString path = request_.versionFilePath;
 
     UpdateCheckResult result;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError || (status != 0 && status != 200)) {
-        QFile::remove(path);
-        finish(result);
-        return;
-    }
-    QFile file(path);
-    const QByteArray body = reply->readAll();
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(body) == body.size() && file.flush();
-    file.close();
-    if (written) {
-        result.release = ReadVersionFile(path.toStdString(), request_.edition);
+    if (reply->error() == QNetworkReply::NoError && (status == 0 || status == 200)) {
+        result.release = ReadVersionFile(
+            std::string_view(body_.constData(), static_cast<std::size_t>(body_.size())),
+            request_.edition);
         result.outcome = CompareRelease(result.release, VersionText(request_.libraryVersion));
     }
-    QFile::remove(path);
+    body_.clear();
     finish(result);
+}
+
+void UpdateChecker::abandon() {
+    if (reply_ == nullptr) return;
+    reply_->disconnect(this);
+    reply_->abort();
+    reply_->deleteLater();
+    reply_ = nullptr;
+    body_.clear();
 }
 
 void UpdateChecker::finish(UpdateCheckResult result) { emit finished(result); }

@@ -5,12 +5,14 @@
 
 #include "language.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QUrl>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -22,7 +24,8 @@ namespace scriba8::app {
 // kVersionFilePath on it.
 inline constexpr const char* kDefaultUpdateServer = "https://update.vorlane.com";
 inline constexpr const char* kVersionFilePath = "/files/Download/Tools/tools_version.ini";
-inline constexpr const char* kVersionFileName = "tools_version.ini";
+// The version file is a few hundred bytes; a longer reply is not one.
+inline constexpr qint64 kLargestVersionFile = 64 * 1024;
 // What a missing key reads as.
 inline constexpr const char* kMissingValue = "Fail";
 
@@ -39,18 +42,14 @@ struct ServerRelease {
     std::string version = kMissingValue;
     std::string url = kMissingValue;
 };
-ServerRelease ReadVersionFile(const std::string& path, std::uint32_t edition);
-
-// Where the downloaded version file goes: the program's folder when it may
-// be written, else the temporary folder.
-QString VersionFileLocation(const QString& moduleFolder);
+ServerRelease ReadVersionFile(std::string_view text, std::uint32_t edition);
 
 // Only web addresses are handed to the browser.
 bool IsWebAddress(const std::string& url);
 
 enum class UpdateOutcome {
     cannotConnect,   // the download failed or timed out
-    serverInfoError, // the version key is missing
+    serverInfoError, // the version key is missing, or the reply is too large
     newVersion,      // the server's version differs (older counts too)
     upToDate,        // the same text
 };
@@ -63,15 +62,15 @@ struct UpdateCheckResult {
 // The plain text comparison of the server's version with the local one.
 UpdateOutcome CompareRelease(const ServerRelease& release, const std::string& localVersion);
 
-// One asynchronous check: download, read, delete, compare. finished() is
-// emitted once, from the event loop, also when the server cannot be
-// reached or never answers.
+// One asynchronous check: download, read, compare. The reply is read in
+// memory, never written to a file another user could have put a link in
+// the place of. finished() is emitted once, from the event loop, also when
+// the server cannot be reached or never answers.
 class UpdateChecker : public QObject {
     Q_OBJECT
   public:
     struct Request {
-        QString server;          // scheme and host, e.g. https://update.example.com
-        QString versionFilePath; // where the file is kept during the check
+        QString server; // scheme and host, e.g. https://update.example.com
         std::uint32_t libraryVersion = 0;
         std::uint32_t edition = 0;
         int timeoutMs = 10000;
@@ -88,11 +87,14 @@ class UpdateChecker : public QObject {
     void finished(const scriba8::app::UpdateCheckResult& result);
 
   private:
+    void received();
     void downloaded();
+    void abandon();
     void finish(UpdateCheckResult result);
 
     QNetworkAccessManager* network_;
     QNetworkReply* reply_ = nullptr;
+    QByteArray body_;
     Request request_;
 };
 

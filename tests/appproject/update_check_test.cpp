@@ -8,9 +8,12 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -34,6 +37,8 @@ class UpdateCheckTest : public QObject {
     void missingKeysAreServerErrors();
     void fileAddressIsNeverOpened();
     void unreachableServer();
+    void aReplyPastTheLimitIsAServerError();
+    void plantedLinksAreNeverFollowed();
     void silentServerTimesOutWhileTheBoxResponds();
     void tipsSwitchIsWrittenAtOnce();
     void startUpCheckAsksOnlyForAnotherVersion();
@@ -63,7 +68,6 @@ void UpdateCheckTest::init() {
 UpdateSetup UpdateCheckTest::setup(Language language) {
     UpdateSetup s;
     s.settingsPath = dir_.filePath("Setting.ini").toStdString();
-    s.versionFilePath = VersionFileLocation(dir_.path());
     s.libraryVersion = kLibraryVersion;
     s.edition = 1;
     s.language = language;
@@ -75,7 +79,7 @@ QString UpdateCheckTest::check(CAboutDlg& about) {
     about.checkButton()->click();
     if (!QTest::qWaitFor([&] { return about.checkButton()->isEnabled(); }, 20000))
         return "<no answer>";
-    // The version file is gone after every check.
+    // The version file is read in memory, never kept in a file.
     if (QFile::exists(dir_.filePath("tools_version.ini"))) return "<file left>";
     return about.resultLabel()->text();
 }
@@ -89,11 +93,6 @@ void UpdateCheckTest::versionTextsAndAddresses() {
     QVERIFY(!IsWebAddress("file:///etc/passwd"));
     QVERIFY(!IsWebAddress("javascript:alert(1)"));
     QVERIFY(!IsWebAddress("Fail"));
-    QCOMPARE(VersionFileLocation(dir_.path()), dir_.filePath("tools_version.ini"));
-    // A program folder that cannot take the file: the temporary folder.
-    const QString elsewhere = VersionFileLocation(dir_.filePath("no/such/folder"));
-    QVERIFY(!elsewhere.startsWith(dir_.path()));
-    QVERIFY(elsewhere.endsWith("tools_version.ini"));
     // No server in the settings: the default one.
     QCOMPARE(UpdateServerFromSettings(dir_.filePath("none.ini").toStdString()),
              std::string(kDefaultUpdateServer));
@@ -166,6 +165,62 @@ void UpdateCheckTest::unreachableServer() {
     CAboutDlg about(setup());
     QCOMPARE(check(about), QStringLiteral("Can't connect server !"));
     QVERIFY(!about.downloadButton()->isEnabled());
+}
+
+// A version file is a few hundred bytes: a reply of more than 64 KiB is
+// given up as soon as that much has come.
+void UpdateCheckTest::aReplyPastTheLimitIsAServerError() {
+    const QByteArray file = versionFile("1.6.0.0", "https://example.com/t3plus");
+    const auto padded = [&file](qsizetype size) {
+        return file + "; " + QByteArray(size - file.size() - 4, 'x') + "\r\n";
+    };
+    server_.body = padded(kLargestVersionFile);
+    QCOMPARE(server_.body.size(), kLargestVersionFile);
+    CAboutDlg atTheLimit(setup());
+    QVERIFY(check(atTheLimit).startsWith("Have new version(v1.6.0.0)"));
+
+    for (qsizetype size : {kLargestVersionFile + 1, qsizetype{8} << 20}) {
+        server_.body = padded(size);
+        CAboutDlg about(setup());
+        QCOMPARE(check(about), QStringLiteral("Server information error !"));
+        QVERIFY(!about.downloadButton()->isEnabled());
+    }
+}
+
+// Links another user could plant where a version file would be kept, in the
+// program's folder or the temporary folder, lead nowhere: the check writes
+// no file.
+void UpdateCheckTest::plantedLinksAreNeverFollowed() {
+    const QString victim = dir_.filePath("victim.txt");
+    {
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    }
+    const QString temporary = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const QStringList links{
+        dir_.filePath("tools_version.ini"),
+        QCoreApplication::applicationDirPath() + "/tools_version.ini",
+        temporary +
+            QStringLiteral("/scriba8-%1-tools_version.ini").arg(QCoreApplication::applicationPid()),
+    };
+    for (const QString& link : links)
+        QVERIFY2(QFile::link(victim, link), qPrintable(link));
+    const auto removeLinks = qScopeGuard([&links] {
+        for (const QString& link : links)
+            QFile::remove(link);
+    });
+
+    server_.body = versionFile("1.6.0.0", "https://example.com/t3plus");
+    CAboutDlg about(setup());
+    about.checkButton()->click();
+    QVERIFY(QTest::qWaitFor([&] { return about.checkButton()->isEnabled(); }, 20000));
+    QVERIFY(about.resultLabel()->text().startsWith("Have new version(v1.6.0.0)"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep"));
+    for (const QString& link : links)
+        QVERIFY2(QFileInfo(link).isSymLink(), qPrintable(link));
 }
 
 void UpdateCheckTest::silentServerTimesOutWhileTheBoxResponds() {
