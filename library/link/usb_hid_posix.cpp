@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The USB backend: the only file that talks to hidapi.
+// USB device nodes through hidapi: the only file that talks to it.
 #include "link/usb_hid.h"
-#include "link/usb_ids.h"
 
 #include <hidapi.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <mutex>
-#include <optional>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace scriba8 {
 namespace {
@@ -20,7 +17,7 @@ namespace {
 constexpr std::size_t kInputReportLength = 1 + 64;
 
 class UsbPort final : public HidPort {
-public:
+  public:
     explicit UsbPort(hid_device* device) : device_(device) {}
     ~UsbPort() override { hid_close(device_); }
     UsbPort(const UsbPort&) = delete;
@@ -40,13 +37,14 @@ public:
         if (buffer.size() < 2) return 0;
         buffer[0] = 0;
         const int milliseconds = timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeoutMs);
-        const int got = hid_read_timeout(device_, buffer.data() + 1, buffer.size() - 1, milliseconds);
+        const int got =
+            hid_read_timeout(device_, buffer.data() + 1, buffer.size() - 1, milliseconds);
         return got > 0 ? static_cast<std::size_t>(got) + 1 : 0;
     }
 
     std::size_t inputReportLength() const override { return kInputReportLength; }
 
-private:
+  private:
     hid_device* device_;
 };
 
@@ -65,41 +63,6 @@ std::string narrow(const wchar_t* text) {
     return out;
 }
 
-class UsbBackend final : public HidBackend {
-public:
-    OpenResult open(std::uint16_t vendorId, std::uint16_t productId) override {
-        OpenResult result;
-        const std::optional<ProgrammerSelection> selection =
-            ParseProgrammerSelection(ProgrammerEnvironment());
-        if (!selection) {
-            result.problem = UnknownSelectionText(ProgrammerEnvironment());
-            return result;
-        }
-        const std::vector<HidDeviceEntry> devices = EnumerateUsbDevices(vendorId, productId);
-        const bool bootLoader = productId == BootLoaderProductId();
-        std::vector<std::size_t> candidates;
-        if (selection->kind == ProgrammerSelection::Kind::firstUsb) {
-            for (std::size_t i = 0; i < devices.size(); ++i) candidates.push_back(i);
-        } else if (const auto chosen = ChooseDevice(devices, *selection, bootLoader)) {
-            candidates.push_back(*chosen);
-        }
-        // A programmer this process holds is the one its exports use.
-        std::stable_partition(candidates.begin(), candidates.end(), [&](std::size_t i) {
-            return DeviceLock::isHeld(devices[i].path);
-        });
-        for (std::size_t i : candidates) {
-            OpenResult attempt = OpenUsbDevice(devices[i].path, LockWait::wait);
-            if (attempt.port) return attempt;
-            // The first node we may not open is the one the user is told about.
-            if (attempt.permissionDenied && !result.permissionDenied) {
-                result.permissionDenied = true;
-                result.devicePath = attempt.devicePath;
-            }
-        }
-        return result;
-    }
-};
-
 } // namespace
 
 std::vector<HidDeviceEntry> EnumerateUsbDevices(std::uint16_t vendorId, std::uint16_t productId) {
@@ -116,35 +79,21 @@ std::vector<HidDeviceEntry> EnumerateUsbDevices(std::uint16_t vendorId, std::uin
     return devices;
 }
 
-OpenResult OpenUsbDevice(const std::string& path, LockWait wait) {
-    OpenResult result;
-    if (!hidapiReady()) return result;
-    DeviceLock::Attempt lock = DeviceLock::acquire(path, false, wait);
-    if (lock.busy) {
-        result.busy = true;
-        result.devicePath = path;
-        return result;
-    }
+UsbPortOpening OpenUsbPort(const std::string& path) {
+    UsbPortOpening opened;
+    if (!hidapiReady()) return opened;
     errno = 0;
     if (hid_device* device = hid_open_path(path.c_str())) {
-        result.port = std::make_unique<UsbPort>(device);
-        result.lock = std::move(lock.lock);
-        return result;
+        opened.port = std::make_unique<UsbPort>(device);
+        return opened;
     }
     // A device node we may not open usually means the udev rules are not
     // installed; the user is told so. The failed open's own errno counts
     // first: access() says yes to root.
     const bool openDenied = errno == EACCES || errno == EPERM;
-    if (openDenied || (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)) {
-        result.permissionDenied = true;
-        result.devicePath = path;
-    }
-    return result;
-}
-
-HidBackend& usbBackend() {
-    static UsbBackend backend;
-    return backend;
+    opened.permissionDenied =
+        openDenied || (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES);
+    return opened;
 }
 
 } // namespace scriba8
