@@ -26,7 +26,7 @@ void parseDefaults(const char* text, std::span<std::uint8_t> out) {
     std::size_t i = 0;
     for (const char* p = text; p != nullptr && *p != '\0' && i < out.size(); ++i) {
         char* end = nullptr;
-        out[i] = static_cast<std::uint8_t>(std::strtoul(p, &end, 0));
+        out[i] = static_cast<std::uint8_t>(std::strtoull(p, &end, 0));
         if (end == p) break;
         p = std::strchr(end, ',');
         if (p != nullptr) ++p;

@@ -52,18 +52,19 @@ inline int pieceCount(std::string_view list) {
     return count;
 }
 
-// Unsigned base-16 conversion as std::strtoul does it (64-bit on this
-// platform): leading blanks and an optional "0x" are accepted, parsing stops at
-// the first other character, nothing valid gives 0. Callers truncate.
+// Unsigned base-16 conversion as std::strtoull does it (64 bits on every
+// system; long is 32 bits on Windows): leading blanks and an optional "0x"
+// are accepted, parsing stops at the first other character, nothing valid
+// gives 0. Callers truncate.
 inline std::uint64_t parseHex(std::string_view text) {
     const std::string copy(text);
-    return std::strtoul(copy.c_str(), nullptr, 16);
+    return std::strtoull(copy.c_str(), nullptr, 16);
 }
 
-// Decimal conversion as std::strtol does it; nothing valid gives 0.
+// Decimal conversion as std::strtoll does it; nothing valid gives 0.
 inline std::int64_t parseDecimal(std::string_view text) {
     const std::string copy(text);
-    return std::strtol(copy.c_str(), nullptr, 10);
+    return std::strtoll(copy.c_str(), nullptr, 10);
 }
 
 // lb(m): position of the lowest set bit of an 8-bit mask, 8 for a mask of 0.
