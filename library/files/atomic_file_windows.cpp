@@ -166,6 +166,15 @@ int replaceRegularFile(const std::wstring& target, bool exists,
     error = writeAll(file.get(), bytes);
     if (error == 0 && !::FlushFileBuffers(file.get())) error = lastErrorAsErrno();
     if (!file.close() && error == 0) error = lastErrorAsErrno();
+    // The new file has the old one's attributes (hidden, system) whichever
+    // way it takes the old one's place.
+    if (error == 0 && exists) {
+        const DWORD kept = ::GetFileAttributesW(target.c_str());
+        constexpr DWORD kCarried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (kept != INVALID_FILE_ATTRIBUTES && (kept & kCarried) != 0)
+            ::SetFileAttributesW(temporary.c_str(), kept & kCarried);
+    }
     if (error == 0) {
         // A target made by someone else meanwhile is replaced: the user asked for this file.
         error = exists ? replaceExisting(target, temporary)
@@ -180,6 +189,20 @@ int replaceRegularFile(const std::wstring& target, bool exists,
 
 bool isFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Refused without --force even where the user could write it anyway (an
+// administrator, or Wine's root).
+bool isReadOnly(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// The folder part as the system names the folder itself: without its
+// separator, except for a root ("C:\", "\\").
+std::wstring folderItself(const std::wstring& folder) {
+    if (folder.empty()) return L".";
+    if (folder.size() == 1 || folder[folder.size() - 2] == L':') return folder;
+    return folder.substr(0, folder.size() - 1);
 }
 
 // The writer proper, once a --force has made a read-only target writable.
@@ -207,7 +230,6 @@ int writeUnlessReadOnly(const std::wstring& wide, DWORD attributes,
     return replaceRegularFile(target, exists, bytes);
 }
 
-
 } // namespace
 
 int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
@@ -218,13 +240,12 @@ int writeFileAtomically(const std::string& path, std::span<const std::uint8_t> b
     const std::wstring wide = wideFromUtf8(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (isFolder(attributes)) return EISDIR;
+    if (readOnly == ReadOnlyTarget::refuse && isReadOnly(attributes)) return EACCES;
     // --force: a read-only file is replaced like any other and stays
     // read-only, as the file it replaced was.
-    const bool clearedReadOnly = readOnly == ReadOnlyTarget::replace &&
-                                 attributes != INVALID_FILE_ATTRIBUTES &&
-                                 (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-                                 ::SetFileAttributesW(wide.c_str(),
-                                                      attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
+    const bool clearedReadOnly =
+        readOnly == ReadOnlyTarget::replace && isReadOnly(attributes) &&
+        ::SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
     const int error = writeUnlessReadOnly(wide, attributes, bytes);
     if (clearedReadOnly) ::SetFileAttributesW(wide.c_str(), attributes);
     return error;
@@ -237,8 +258,7 @@ int writeProblem(const std::string& path, ReadOnlyTarget readOnly) {
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (isFolder(attributes)) return EISDIR;
-        if (readOnly == ReadOnlyTarget::replace && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-            return 0;
+        if (isReadOnly(attributes)) return readOnly == ReadOnlyTarget::replace ? 0 : EACCES;
         const Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
         return file.valid() ? 0 : lastErrorAsErrno();
@@ -246,7 +266,7 @@ int writeProblem(const std::string& path, ReadOnlyTarget readOnly) {
     if (const DWORD error = ::GetLastError(); !notFound(error)) return errnoFromWindowsError(error);
     const std::wstring folder = folderOf(wide);
     if (wide.size() - folder.size() > MAX_PATH - 5) return ENAMETOOLONG;
-    const DWORD folderAttributes = ::GetFileAttributesW(folder.empty() ? L"." : folder.c_str());
+    const DWORD folderAttributes = ::GetFileAttributesW(folderItself(folder).c_str());
     if (folderAttributes == INVALID_FILE_ATTRIBUTES) return lastErrorAsErrno();
     if (!isFolder(folderAttributes)) return ENOTDIR;
     // Whether the folder takes a new file: one that vanishes as it is closed.
