@@ -13,7 +13,9 @@ std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view tex
         return ProgrammerSelection{Kind::virtualProgrammer, std::string(text.substr(8))};
     if (text.starts_with("usb:") && text.size() > 4) {
         const std::string value(text.substr(4));
-        return ProgrammerSelection{value.starts_with('/') ? Kind::usbPath : Kind::usbSerial, value};
+        // A device path is absolute: /dev/hidraw3, or \\?\hid#... on Windows.
+        const bool path = value.starts_with('/') || value.starts_with("\\\\");
+        return ProgrammerSelection{path ? Kind::usbPath : Kind::usbSerial, value};
     }
     return std::nullopt;
 }

@@ -20,6 +20,10 @@ TEST(ProgrammerSelection, ValuesAndMistakes) {
               (ProgrammerSelection{Kind::virtualProgrammer, ""}));
     EXPECT_EQ(ParseProgrammerSelection("usb:/dev/hidraw3"),
               (ProgrammerSelection{Kind::usbPath, "/dev/hidraw3"}));
+    // Windows device paths, as the programmer listing shows them.
+    EXPECT_EQ(
+        ParseProgrammerSelection("usb:\\\\?\\hid#vid_1234&pid_5678#7&1a&0&0000#{4d1e}"),
+        (ProgrammerSelection{Kind::usbPath, "\\\\?\\hid#vid_1234&pid_5678#7&1a&0&0000#{4d1e}"}));
     EXPECT_EQ(ParseProgrammerSelection("usb:T3P-0042"),
               (ProgrammerSelection{Kind::usbSerial, "T3P-0042"}));
     EXPECT_EQ(ParseProgrammerSelection("virtual:/tmp/p1.state"),
