@@ -244,6 +244,76 @@ SCRIBA8_API void S8ReleaseProgrammer(S8ProgrammerHold* hold);
  * a value that is not understood. */
 SCRIBA8_API int32_t S8SelectProgrammer(const char* selection);
 
+/* ---- Layout ----------------------------------------------------------------
+ * The records cross the library boundary, so every compiler that includes
+ * this header must lay them out alike. Pinned for 64-bit targets, the only
+ * ones the library is built for; any C or C++ compiler checks them.
+ */
+#define S8_LAYOUT_CHECK(name, condition) \
+    typedef char s8_layout_check_##name[(sizeof(void*) != 8 || (condition)) ? 1 : -1]
+#define S8_PIN_OFFSET(type, field, offset) \
+    S8_LAYOUT_CHECK(type##_##field, offsetof(type, field) == (offset))
+
+S8_LAYOUT_CHECK(ContextRecord_size, sizeof(ContextRecord) == 17376);
+S8_PIN_OFFSET(ContextRecord, partIndex, 0);
+S8_PIN_OFFSET(ContextRecord, itemValue, 4);
+S8_PIN_OFFSET(ContextRecord, bitValue, 28);
+S8_PIN_OFFSET(ContextRecord, flashData, 88);
+S8_PIN_OFFSET(ContextRecord, flashStart, 96);
+S8_PIN_OFFSET(ContextRecord, flashLength, 100);
+S8_PIN_OFFSET(ContextRecord, flashChecksum, 104);
+S8_PIN_OFFSET(ContextRecord, flashFullChecksum, 106);
+S8_PIN_OFFSET(ContextRecord, eepromData, 112);
+S8_PIN_OFFSET(ContextRecord, eepromStart, 120);
+S8_PIN_OFFSET(ContextRecord, eepromLength, 124);
+S8_PIN_OFFSET(ContextRecord, eepromChecksum, 128);
+S8_PIN_OFFSET(ContextRecord, autoProcess, 130);
+S8_PIN_OFFSET(ContextRecord, projectFile, 132);
+S8_PIN_OFFSET(ContextRecord, codeFileName, 4228);
+S8_PIN_OFFSET(ContextRecord, ispCodeFile, 8324);
+S8_PIN_OFFSET(ContextRecord, projectFolder, 12420);
+S8_PIN_OFFSET(ContextRecord, requestTo, 16516);
+S8_PIN_OFFSET(ContextRecord, requestFrom, 16772);
+S8_PIN_OFFSET(ContextRecord, requestPartNo, 17028);
+S8_PIN_OFFSET(ContextRecord, projectMark, 17284);
+S8_PIN_OFFSET(ContextRecord, customerString, 17285);
+S8_PIN_OFFSET(ContextRecord, ispCodeSource, 17301);
+S8_PIN_OFFSET(ContextRecord, projectChecksum, 17302);
+S8_PIN_OFFSET(ContextRecord, projectFamilyCode, 17304);
+S8_PIN_OFFSET(ContextRecord, toolVersion, 17306);
+S8_PIN_OFFSET(ContextRecord, saveTime, 17308);
+S8_PIN_OFFSET(ContextRecord, projectId, 17316);
+S8_PIN_OFFSET(ContextRecord, projectTag, 17320);
+S8_PIN_OFFSET(ContextRecord, serialFlags, 17322);
+S8_PIN_OFFSET(ContextRecord, serialAddress, 17324);
+S8_PIN_OFFSET(ContextRecord, serialString, 17328);
+S8_PIN_OFFSET(ContextRecord, serialNumber, 17340);
+S8_PIN_OFFSET(ContextRecord, currentSerialNumber, 17344);
+S8_PIN_OFFSET(ContextRecord, maxCounter, 17348);
+S8_PIN_OFFSET(ContextRecord, currentCounter, 17350);
+S8_PIN_OFFSET(ContextRecord, trimWord, 17352);
+S8_PIN_OFFSET(ContextRecord, status, 17360);
+S8_PIN_OFFSET(ContextRecord, host, 17368);
+
+S8_LAYOUT_CHECK(BodyInfo_size, sizeof(BodyInfo) == 624);
+S8_PIN_OFFSET(BodyInfo, partName, 0);
+S8_PIN_OFFSET(BodyInfo, seriesMask, 8);
+S8_PIN_OFFSET(BodyInfo, flashSize, 12);
+S8_PIN_OFFSET(BodyInfo, eepromSize, 16);
+S8_PIN_OFFSET(BodyInfo, customerStringSupported, 20);
+S8_PIN_OFFSET(BodyInfo, chipChecksumSupported, 24);
+S8_PIN_OFFSET(BodyInfo, familyCode, 28);
+S8_PIN_OFFSET(BodyInfo, items, 32);
+S8_PIN_OFFSET(BodyInfo, bits, 176);
+S8_LAYOUT_CHECK(OptionItem_size, sizeof(OptionItem) == 24);
+S8_PIN_OFFSET(OptionItem, choices, 8);
+S8_PIN_OFFSET(OptionItem, value, 16);
+S8_LAYOUT_CHECK(OptionBit_size, sizeof(OptionBit) == 32);
+S8_PIN_OFFSET(OptionBit, linkedItem, 8);
+S8_PIN_OFFSET(OptionBit, description, 16);
+S8_PIN_OFFSET(OptionBit, value, 24);
+S8_LAYOUT_CHECK(S8HostCallbacks_size, sizeof(S8HostCallbacks) == 32);
+
 #ifdef __cplusplus
 }
 #endif
