@@ -7,8 +7,12 @@
 
 #include <windows.h>
 
-#include <hidsdi.h>
 #include <setupapi.h>
+
+// MinGW's HID headers declare C functions without saying so to C++.
+extern "C" {
+#include <hidsdi.h>
+}
 
 namespace scriba8 {
 
