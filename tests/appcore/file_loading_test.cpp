@@ -6,6 +6,7 @@
 #include "file_paths.h"
 #include "hex_text.h"
 #include "project_loader.h"
+#include "special_file.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace scriba8::app {
 namespace {
@@ -254,9 +253,7 @@ TEST_F(FileLoading, DamagedOrEmptyFilesAreRefusedWithTheirReason) {
 
 // A pipe, a device or a folder is refused at once, never waited on.
 TEST_F(FileLoading, OnlyRegularFilesAreRead) {
-    const std::string fifo = (dir_ / "pipe.hex").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {fifo, std::string("/dev/zero"), dir_.string()}) {
+    for (const std::string& path : {test::MakeSpecialFile(dir_), dir_.string()}) {
         SCOPED_TRACE(path);
         const LoadOutcome outcome = load(path);
         EXPECT_EQ(outcome.result, S8_FILE_ERROR);

@@ -55,7 +55,7 @@ TEST_P(ProjectRoundTrip, SavedProjectLoadsBackIntoTheBuffers) {
     saved->eepromChecksum = Checksum16(eeprom);
     std::strcpy(saved->codeFileName, "app.hex");
     std::strcpy(saved->projectFile, "roundtrip.vlx");
-    std::strcpy(saved->projectFolder, dir_.c_str());
+    std::strcpy(saved->projectFolder, dir_.string().c_str());
     ASSERT_EQ(DeviceLibrary().SaveVLX(saved.get()), S8_PASS);
 
     // Loaded into a window whose chip and EEPROM length are something else.

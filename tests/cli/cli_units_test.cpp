@@ -4,6 +4,7 @@
 #include "chip_lookup.h"
 #include "console.h"
 #include "exit_codes.h"
+#include "files/append_file.h"
 #include "image_output.h"
 #include "intel_hex.h"
 #include "json.h"
@@ -210,9 +211,12 @@ TEST(TransferWatch, FindsTheFaultInLinesThatArriveInPieces) {
     scriba8::app::WatchTransfers(false);
     const char* path = std::getenv("SCRIBA8_TRACE");
     ASSERT_NE(path, nullptr);
+    // As the library opens it: on Windows the trace vanishes with scriba8.
     auto append = [path](const std::string& text) {
-        std::ofstream file(path, std::ios::app);
-        file << text << std::flush;
+        std::FILE* file = scriba8::files::openForAppending(path);
+        ASSERT_NE(file, nullptr);
+        std::fputs(text.c_str(), file);
+        std::fclose(file);
     };
     append("SET 0001 55\nTIME");
     scriba8::app::PumpTransfers();

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The one writer every file goes through, and reading that never blocks.
+// The one writer every file goes through, and reading that never blocks:
+// what POSIX systems have of their own (modes, links, devices, pipes,
+// limits, users).
 #include "files/atomic_file.h"
 #include "files/file_reading.h"
+#include "file_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +13,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,37 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-class AtomicFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "scriba8-files-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-        ::chmod(dir_.c_str(), 0777); // a dropped privilege may still create files here
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static Bytes read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static void put(const std::string& file, const Bytes& bytes) {
-        std::ofstream(file, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    // Only the named entries are in the folder: no temporary file was left.
-    void expectOnly(std::vector<std::string> names) const {
-        std::vector<std::string> present;
-        for (const auto& entry : fs::directory_iterator(dir_)) present.push_back(entry.path().filename());
-        std::sort(present.begin(), present.end());
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(present, names);
-    }
-
-    fs::path dir_;
-    const Bytes old_ = Bytes(100, 0x11);
-    const Bytes new_ = Bytes{1, 2, 3};
-};
+using AtomicFile = FileFixture;
 
 TEST_F(AtomicFile, ReplacesAFileKeepingItsPermissions) {
     put(path("a.bin"), old_);

@@ -4,10 +4,10 @@
 #include "project/isp_insert.h"
 #include "project_test_support.h"
 #include "resources/resources.h"
+#include "special_file.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 #include <cstring>
 
@@ -133,7 +133,7 @@ TEST_F(IspInsert, UserFilesAsHexOrBinary) {
     test::writeBytes(dir / "damaged.hex", Bytes(damaged.begin(), damaged.end()));
     // Far more text than any HEX file of a Flash-sized image: refused unread.
     test::writeBytes(dir / "huge.hex", Bytes(std::size_t{chip_->flashSize} * 16 + (1u << 20) + 1, ';'));
-    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
+    const std::string pipe = test::MakeSpecialFile(dir.path());
     struct Case {
         const char* file;
         std::int32_t result;
@@ -146,7 +146,7 @@ TEST_F(IspInsert, UserFilesAsHexOrBinary) {
         {"noise.hex", S8_FILE_ERROR, 0},
         {"damaged.hex", S8_FILE_ERROR, 0}, // bad checksum in its second record
         {"huge.hex", S8_FILE_TOO_LARGE, 0},
-        {"pipe.bin", S8_FILE_ERROR, 0}, // refused at once, not waited on
+        {pipe.c_str(), S8_FILE_ERROR, 0}, // refused at once, not waited on
         {"loader.bin", S8_PASS, chip_->flashSize - 1024 + 700},
         {"loader", S8_PASS, chip_->flashSize - 1024 + 3}, // no extension: raw bytes
         {"huge.bin", S8_FILE_TOO_LARGE, 0},
@@ -157,7 +157,7 @@ TEST_F(IspInsert, UserFilesAsHexOrBinary) {
         Context c;
         prepare(c, row_, 0);
         c->ispCodeSource = 1;
-        std::strcpy(c->ispCodeFile, (dir / k.file).c_str());
+        std::strcpy(c->ispCodeFile, (dir / k.file).string().c_str());
         EXPECT_EQ(insertIspCode(c.ctx.get()), k.result);
         EXPECT_EQ(c.status, k.result);
         EXPECT_EQ(c->flashLength, k.length);

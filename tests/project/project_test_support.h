@@ -4,6 +4,7 @@
 
 #include "Scriba8_T3Plus_DLL.h"
 #include "chips/chip_table.h"
+#include "temp_folder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,11 +22,7 @@ namespace scriba8::test {
 // A folder of its own for each test, removed afterwards.
 class TempDir {
   public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "scriba8-project-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
+    TempDir() : path_(MakeTempFolder("scriba8-project")) {}
     ~TempDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);

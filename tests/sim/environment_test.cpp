@@ -111,7 +111,9 @@ TEST_F(EnvironmentTest, ADamagedStateFileIsRefusedNotReplaced) {
 TEST_F(EnvironmentTest, AStateThatCannotBeSavedFailsTheClose) {
     const std::filesystem::path link = statePath_.string() + "-link";
     std::filesystem::remove(link);
-    std::filesystem::create_symlink(statePath_.string() + "-missing/state", link);
+    std::error_code noLinks;
+    std::filesystem::create_symlink(statePath_.string() + "-missing/state", link, noLinks);
+    if (noLinks) GTEST_SKIP() << "no symbolic links on this system: " << noLinks.message();
     ::setenv("SCRIBA8_VIRTUAL_STATE", link.c_str(), 1);
     auto port = open();
     ASSERT_NE(port, nullptr);
