@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -189,7 +190,7 @@ TEST_F(FrontEnd, InsertedIspCodeExtendsTheBufferAndNamesIt) {
     EXPECT_EQ(Fake().calls[1].seen.flashLength, 0x2000u); // filled before the call
     EXPECT_EQ(buffers_.flash.size(), 0x2000u);
     EXPECT_EQ(buffers_.flash[2], 0x00);
-    const std::string name = userFile.substr(userFile.rfind('/') + 1);
+    const std::string name = std::filesystem::path(userFile).filename().string();
     EXPECT_EQ(outcome.displayName, name + " (Mixed file)");
     EXPECT_EQ(record_->ispCodeFile, name);
 }
