@@ -505,6 +505,9 @@ int main(int argc, char** argv) {
                       "scriba8：驱动 Scriba8 T3Plus 编程器，为 8051 系列单片机编程"}),
                  "scriba8"};
     app.formatter(std::make_shared<HelpFormatter>(language));
+    // On Windows CLI11 would take /NAME for an option: a path such as
+    // /dev/null or one of Wine's would be lost.
+    app.allow_windows_style_options(false);
     app.set_help_flag("-h,--help", say({"Print this help message and exit", "显示本帮助信息并退出"}));
     app.set_version_flag("--version", std::string("scriba8 ") + SCRIBA8_CLI_VERSION,
                          say({"Display program version information and exit", "显示程序版本信息并退出"}));
