@@ -4,6 +4,8 @@
 // library path). Each case describes the programmers on the bus.
 #include <Scriba8_T3Plus_DLL.h>
 
+#include "answering_host.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -19,25 +21,7 @@
 
 namespace {
 
-struct Host {
-    bool answer = false;
-    int questions = 0;
-    std::string errors;
-
-    S8HostCallbacks callbacks() {
-        S8HostCallbacks table{};
-        table.user = this;
-        table.askYesNo = [](void* user, const char*) {
-            auto* self = static_cast<Host*>(user);
-            ++self->questions;
-            return self->answer ? 1 : 0;
-        };
-        table.showError = [](void* user, const char* text) {
-            static_cast<Host*>(user)->errors += text;
-        };
-        return table;
-    }
-};
+using Host = scriba8::test::AnsweringHost;
 
 int partIndex(const char* name) {
     const BodyInfo* chips = nullptr;

@@ -5,6 +5,8 @@
 // coming back under another device path after a firmware update.
 #include "standin_hid_services.h"
 
+#include "answering_host.h"
+
 #include "export_impl.h"
 #include "link/usb_hid.h"
 #include "link/usb_ids.h"
@@ -23,25 +25,7 @@
 namespace scriba8 {
 namespace {
 
-struct Host {
-    bool answer = false;
-    int questions = 0;
-    std::string errors;
-
-    S8HostCallbacks callbacks() {
-        S8HostCallbacks table{};
-        table.user = this;
-        table.askYesNo = [](void* user, const char*) {
-            auto* self = static_cast<Host*>(user);
-            ++self->questions;
-            return self->answer ? 1 : 0;
-        };
-        table.showError = [](void* user, const char* text) {
-            static_cast<Host*>(user)->errors += text;
-        };
-        return table;
-    }
-};
+using Host = test::AnsweringHost;
 
 std::int32_t partIndex(const char* name) {
     const BodyInfo* chips = nullptr;
