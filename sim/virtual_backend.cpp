@@ -2,6 +2,7 @@
 #include "sim/virtual_backend.h"
 
 #include "files/atomic_file.h"
+#include "files/environment.h"
 #include "files/file_reading.h"
 #include "link/programmer_selection.h"
 #include "sim/offline_run.h"
@@ -24,8 +25,7 @@ std::string reasonText(int error) {
 }
 
 std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
+    return files::environmentValue(name).value_or("");
 }
 
 // A missing file is a new programmer; one that cannot be read or understood

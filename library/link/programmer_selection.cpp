@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "link/programmer_selection.h"
 
+#include "files/environment.h"
+
 #include <cstdlib>
 
 namespace scriba8 {
@@ -26,8 +28,7 @@ thread_local std::optional<std::string> threadSelection;
 
 std::string ProgrammerEnvironment() {
     if (threadSelection) return *threadSelection;
-    const char* text = std::getenv("SCRIBA8_PROGRAMMER");
-    return text != nullptr ? text : "";
+    return files::environmentValue("SCRIBA8_PROGRAMMER").value_or("");
 }
 
 bool SelectProgrammerForThread(const std::optional<std::string>& text) {
