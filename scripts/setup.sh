@@ -4,7 +4,8 @@
 #   scripts/setup.sh run    runs the main job on the virtual programmer
 #   scripts/setup.sh test   runs every test (plain, ASan+UBSan, TSan, fuzz)
 #   scripts/setup.sh build  only builds
-#   scripts/setup.sh package  builds the Debian packages into build/packages and checks them
+#   scripts/setup.sh package  builds the Debian packages into build/packages and checks them,
+#                             and the Windows zip beside them
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-run}
@@ -91,6 +92,33 @@ make_packages() {
     ls build/packages/*.deb
 }
 
+# The Windows build (MinGW-w64) in build-windows/: configure_and_build_windows
+# TESTS [LINUX_SCRIBA8]. Its tests run under Wine; scriba8.exe is compared
+# byte for byte with LINUX_SCRIBA8 when given.
+configure_and_build_windows() {
+    configure_and_build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIBA8_BUILD_TESTS="$1" -DSCRIBA8_WERROR=ON \
+        -DSCRIBA8_BUILD_APP=OFF -DSCRIBA8_BUILD_BENCHMARKS=OFF -DSCRIBA8_FUZZ=OFF \
+        -DSCRIBA8_NATIVE_SCRIBA8="${2:-}"
+}
+
+# build/packages/scriba8-t3plus-windows-x64.zip from build-windows/: the DLL,
+# its import library and header, scriba8.exe, the README and the licence.
+make_windows_zip() {
+    local name=scriba8-t3plus-windows-x64
+    local stage=build-windows/zip/$name
+    rm -rf build-windows/zip
+    mkdir -p "$stage" build/packages
+    cp build-windows/bin/scriba8.exe build-windows/bin/Scriba8_T3Plus_DLL.dll \
+        build-windows/library/Scriba8_T3Plus_DLL.lib library/interface/Scriba8_T3Plus_DLL.h \
+        README.md "$stage/"
+    [[ -f LICENSE ]] && cp LICENSE "$stage/"
+    x86_64-w64-mingw32-strip --strip-unneeded "$stage/scriba8.exe" "$stage/Scriba8_T3Plus_DLL.dll"
+    rm -f "build/packages/$name.zip"
+    (cd build-windows/zip && zip -qr "../../build/packages/$name.zip" "$name")
+    echo "build/packages/$name.zip"
+}
+
 # With a display, the desktop application opens on the virtual programmer
 # that the main job left behind, so the operator sees its result.
 start_application_on_the_job() {
@@ -139,11 +167,17 @@ test)
     echo "== Release build, every test =="
     configure_and_build_tests build      RelWithDebInfo ""       ON  ON         OFF
     run_tests build -LE fuzz
+    echo "== Windows (MinGW-w64 under Wine) =="
+    configure_and_build_windows ON "$PWD/build/cli/scriba8"
+    run_tests build-windows
     echo "== Debian packages =="
     make_packages
+    make_windows_zip
     ;;
 package)
     make_packages
+    configure_and_build_windows OFF
+    make_windows_zip
     ;;
 *)
     echo "usage: $0 [run|test|build|package]" >&2
