@@ -314,6 +314,37 @@ private slots:
         QCOMPARE(sheet2.WriteImage(), expected);
     }
 
+    // The rows of sheets 0 and 1 are one-byte registers: a wider Size in the
+    // file still gives a one-byte field, and Write puts only that byte, so
+    // the register after it keeps its value.
+    void bitSheetItemsAreOneByteWide() {
+        Entries entries{{"Main/SheetCount", "2"}};
+        for (const std::string sheet : {"Sheet0/", "Sheet1/"}) {
+            entries[sheet + "WriteOfBytes"] = "4";
+            entries[sheet + "ItemCount"] = "2";
+            entries[sheet + "Item00_Name"] = "NEXT";
+            entries[sheet + "Item00_AddrOffset"] = "1";
+            entries[sheet + "Item00_Size"] = "1";
+            entries[sheet + "Item01_Name"] = "WIDE";
+            entries[sheet + "Item01_AddrOffset"] = "0";
+            entries[sheet + "Item01_Size"] = "2";
+        }
+        Open(entries);
+        for (int index : {0, 1}) {
+            Select(index);
+            CEngineerSheet& sheet = *dialog_->Sheet(index);
+            CHexEditBase* next = sheet.Items()[0].write;
+            CHexEditBase* wide = sheet.Items()[1].write;
+            QCOMPARE(wide->Length(), 1u);
+            next->setFocus();
+            QTest::keyClicks(next, QStringLiteral("5A"));
+            wide->setFocus();
+            QTest::keyClicks(wide, QStringLiteral("12"));
+            QTest::mouseClick(sheet.WriteButton(), Qt::LeftButton);
+            QCOMPARE(sheet.WriteImage(), (Bytes{0x12, 0x5A, 0xFF, 0xFF}));
+        }
+    }
+
     void readKeepsTheImageInTheDataFile() {
         Open(OptionSheets());
         Select(2);
