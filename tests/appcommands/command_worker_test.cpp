@@ -9,14 +9,19 @@
 #include "virtual_programmer_fixture.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -35,6 +40,22 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+// What a progress bar showed each time it appeared.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    std::vector<int> values;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) values.push_back(bar_->value());
+        return false;
+    }
+
+private:
+    QProgressBar* bar_;
 };
 
 // A stand-in main window: progress bar, log box, one other button.
@@ -126,6 +147,7 @@ private slots:
     void programAndVerifyShowProgressAndTheOutcome() {
         Window window("VS8K116");
         window.buffers.flash = test::SomeCode(0x3000);
+        const ShowWatch shown(window.bar);
         auto outcome = window.run(DeviceCommand::program);
         QVERIFY(outcome);
         QCOMPARE(outcome->result, S8_PASS);
@@ -135,12 +157,53 @@ private slots:
         QVERIFY(window.logText().startsWith(QStringLiteral("000 - Program =>Pass   [")));
         QVERIFY(window.logText().contains(QStringLiteral("001 - Verify =>Pass   [")));
         for (int value : window.barValues) QVERIFY2(value != 0, "the bar showed 0");
+        // Each command starts from an empty bar, not from the last one's 100 %.
+        QCOMPARE(*std::max_element(window.barValues.begin(), window.barValues.end()), 100);
+        QCOMPARE(shown.values.size(), std::size_t{2});
+        for (int value : shown.values) QVERIFY2(value < window.bar->minimum(), "the bar did not start empty");
         QCOMPARE(window.barVisibleAt("Pass"), std::optional<bool>(false));
         QVERIFY(!window.bar->isVisible());
         QCOMPARE(window.otherClicks, 0);
         // The window's input works again.
         QTest::mouseClick(window.other, Qt::LeftButton);
         QCOMPARE(window.otherClicks, 1);
+    }
+
+    // The save dialog's path goes to the library with its terminating NUL:
+    // a path as long as the library's buffer, or longer, is refused and
+    // nothing is written into the buffer.
+    void aSavePathMustFitTheBufferWithItsNul() {
+        QWidget owner;
+        HostBridge host(&owner);
+        const S8HostCallbacks& table = *host.table();
+        QTemporaryDir folder;
+        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("project.vlx")));
+        const auto choose = [&](std::size_t size) -> std::optional<std::string> {
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, [&] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                            ->setText(QFile::decodeName(path));
+                        static_cast<QDialog*>(dialog)->accept(); // as its Save button does
+                    }
+            });
+            answer.start(10);
+            // Exactly size bytes on the heap: one byte more would be seen.
+            const auto buffer = std::make_unique<char[]>(size);
+            std::fill_n(buffer.get(), size, '#');
+            if (table.chooseSaveFile(table.user, "vorlane Project File", "*.vlx", "vlx",
+                                     folder.path().toUtf8().constData(), buffer.get(), size) == 0) {
+                if (std::count(buffer.get(), buffer.get() + size, '#') != static_cast<std::ptrdiff_t>(size))
+                    return "<written though refused>";
+                return std::nullopt;
+            }
+            return std::string(buffer.get(), strnlen(buffer.get(), size));
+        };
+        const auto length = static_cast<std::size_t>(path.size());
+        QCOMPARE(choose(length - 1), std::optional<std::string>());
+        QCOMPARE(choose(length), std::optional<std::string>());
+        QCOMPARE(choose(length + 1), std::optional<std::string>(path.toStdString()));
     }
 
     void aSecondCommandCannotStartWhileOneRuns() {

@@ -214,6 +214,14 @@ private slots:
         QVERIFY(std::equal(data.begin(), data.end(), dumped.begin()));
         QCOMPARE(f.eepromBox(ids::kEepromChecksum),
                  QStringLiteral("%1").arg(app::Checksum16(dumped), 4, 16, QLatin1Char('0')).toUpper());
+
+        // Started from the EEPROM page, the dump ends on the Flash page with
+        // the Flash page's buttons.
+        QCOMPARE(f.window->tabs->currentIndex(), 0);
+        QVERIFY(f.window->tabs->widget(0)->isVisible());
+        for (const int id : {ids::kErase, ids::kBlankCheck, ids::kProgram, ids::kVerify})
+            QVERIFY2(f.window->Control(id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY(!f.window->Control(ids::kEepromProgram)->isEnabled());
     }
 
     void readOptionsChangesOnlyTheNowColumn() {
