@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The settings file where POSIX permissions decide what the program may do.
 #include "private_profile.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,7 @@ namespace fs = std::filesystem;
 // from the little it knows: the write fails and the file keeps every line.
 // Root reads everything, so the write runs as an ordinary user.
 TEST(ProfilePermissions, AFileThatCannotBeReadIsNotRewritten) {
-    std::string pattern = (fs::temp_directory_path() / "profile-posix-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path folder = pattern;
+    const fs::path folder = test::MakeTempFolder("scriba8-profile");
     const fs::path path = folder / "Setting.ini";
     const std::string text = "; kept by hand\r\n[Setting]\r\nLastPartNo=7\r\n";
     std::ofstream(path, std::ios::binary) << text;

@@ -3,17 +3,11 @@
 // moment must leave the old file or the whole new one, never an empty file
 // under the target's name. The test executable is linked with
 // --wrap=fsync,--wrap=rename, so the calls the writer makes come here first.
+#include "file_fixture.h"
 #include "files/atomic_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
-#include <climits>
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -50,61 +44,43 @@ namespace scriba8::files {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
-class AtomicFileOrder : public ::testing::Test {
+class AtomicFileOrder : public FileFixture {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "scriba8-order-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::canonical(pattern);
-    }
     void TearDown() override {
         recording = false;
-        fs::remove_all(dir_);
+        FileFixture::TearDown();
     }
 
     // The calls one write makes.
-    std::vector<std::string> record(const fs::path& path, int expected = 0) {
+    std::vector<std::string> record(const fs::path& target, int expected = 0) {
         calls.clear();
         recording = true;
-        EXPECT_EQ(writeFileAtomically(path.string(), bytes_), expected) << path;
+        EXPECT_EQ(writeFileAtomically(target.string(), new_), expected) << target;
         recording = false;
         return calls;
     }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    static Bytes read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path dir_;
-    const Bytes bytes_ = Bytes{1, 2, 3};
 };
 
 // The temporary file is on disk before it takes the target's name, and the
 // folder holding the new name is on disk after the rename: a new file, a
 // file replaced, and a file written through a link in another folder.
 TEST_F(AtomicFileOrder, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt) {
-    fs::create_directory(dir_ / "real");
-    std::ofstream(dir_ / "old.bin") << "old";
-    fs::create_symlink("real/target.bin", dir_ / "link.bin");
+    const fs::path dir = fs::canonical(dir_); // as /proc names the open files
+    fs::create_directory(dir / "real");
+    put(path("old.bin"), old_);
+    fs::create_symlink("real/target.bin", dir / "link.bin");
     const struct {
         const char* name;
         fs::path target;
     } cases[] = {
-        {"new.bin", dir_ / "new.bin"},
-        {"old.bin", dir_ / "old.bin"},
-        {"link.bin", dir_ / "real" / "target.bin"},
+        {"new.bin", dir / "new.bin"},
+        {"old.bin", dir / "old.bin"},
+        {"link.bin", dir / "real" / "target.bin"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<std::string> got = record(dir_ / c.name);
+        const std::vector<std::string> got = record(dir / c.name);
         ASSERT_EQ(got.size(), 3u) << ::testing::PrintToString(got);
         const std::string suffix = " -> " + c.target.string();
         ASSERT_TRUE(got[1].starts_with("rename ") && got[1].ends_with(suffix)) << got[1];
@@ -112,7 +88,7 @@ TEST_F(AtomicFileOrder, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt) {
         EXPECT_EQ(fs::path(temporary).parent_path(), c.target.parent_path());
         EXPECT_EQ(got[0], "fsync " + temporary);
         EXPECT_EQ(got[2], "fsync " + c.target.parent_path().string());
-        EXPECT_EQ(read(c.target), bytes_);
+        EXPECT_EQ(read(c.target.string()), new_);
     }
 }
 
@@ -123,12 +99,12 @@ TEST_F(AtomicFileOrder, TheLongestNameIsWrittenAndOneMoreIsRefused) {
     ASSERT_GT(longest, 0);
     const std::string name(static_cast<std::size_t>(longest), 'n');
     record(dir_ / name);
-    EXPECT_EQ(read(dir_ / name), bytes_);
-    EXPECT_EQ(writeProblem((dir_ / name).string()), 0);
+    EXPECT_EQ(read(path(name)), new_);
+    EXPECT_EQ(writeProblem(path(name)), 0);
 
     record(dir_ / (name + "x"), ENAMETOOLONG);
-    EXPECT_EQ(writeProblem((dir_ / (name + "x")).string()), ENAMETOOLONG);
-    EXPECT_EQ(entries(), std::vector<std::string>{name});
+    EXPECT_EQ(writeProblem(path(name + "x")), ENAMETOOLONG);
+    expectOnly({name});
 }
 
 } // namespace
