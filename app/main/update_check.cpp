@@ -76,9 +76,16 @@ void UpdateChecker::start(const Request& request) {
 }
 
 // Takes what arrived, one byte past the limit at most: a reply that reaches
-// it is given up at once rather than held in memory.
+// it is given up at once rather than held in memory. An error page is no
+// version file, whatever its length: it is read past and not kept.
 void UpdateChecker::received() {
-    if (reply_->isReadable()) body_ += reply_->read(kLargestVersionFile + 1 - body_.size());
+    if (!reply_->isReadable()) return;
+    if (const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        status != 0 && status != 200) {
+        reply_->skip(reply_->bytesAvailable());
+        return;
+    }
+    body_ += reply_->read(kLargestVersionFile + 1 - body_.size());
     if (body_.size() <= kLargestVersionFile) return;
     abandon();
     UpdateCheckResult result;

@@ -185,6 +185,11 @@ void UpdateCheckTest::aReplyPastTheLimitIsAServerError() {
         QCOMPARE(check(about), QStringLiteral("Server information error !"));
         QVERIFY(!about.downloadButton()->isEnabled());
     }
+
+    // A long error page is still a failed download.
+    server_.mode = test::VersionServer::Mode::notFound;
+    CAboutDlg missing(setup());
+    QCOMPARE(check(missing), QStringLiteral("Can't connect server !"));
 }
 
 // Links another user could plant where a version file would be kept, in the

@@ -54,10 +54,9 @@ class VersionServer : public QObject {
         request_.clear();
         if (mode == Mode::silent) return; // keeps the connection open, says nothing
         const QByteArray status = mode == Mode::serve ? "200 OK" : "404 Not Found";
-        const QByteArray content = mode == Mode::serve ? body : QByteArray("missing");
+        // The error page carries the body too: it must not be read as the file.
         socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                      QByteArray::number(content.size()) + "\r\nConnection: close\r\n\r\n" +
-                      content);
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
