@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engineer_dlg.h"
 
+#include "screen_fit.h"
 #include "sheets.h"
 
 #include <QStyle>
@@ -9,6 +10,8 @@
 
 namespace scriba8::engineer {
 namespace {
+
+using appmain::FitIntoScreen;
 
 constexpr int kWheelNotch = 120;
 
@@ -70,6 +73,7 @@ CEngineerDlg* CEngineerDlg::Open(QWidget* owner, const PrivateProfile& profile,
                                  const SheetHost& host) {
     auto* dialog = new CEngineerDlg(owner, profile, host);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    FitIntoScreen(*dialog);
     dialog->show();
     return dialog;
 }

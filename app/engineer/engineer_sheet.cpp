@@ -62,6 +62,9 @@ CEngineerSheet::CEngineerSheet(int number, const SheetDefinition& definition,
     canvas_->resize(units.X(designWidth), designHeight_);
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this] { ApplyScroll(); });
+    sidewaysBar_ = new QScrollBar(Qt::Horizontal, this);
+    sidewaysBar_->hide();
+    connect(sidewaysBar_, &QScrollBar::valueChanged, this, [this] { ApplyScroll(); });
 }
 
 void CEngineerSheet::ConfigureValueField(CHexEditBase& field, std::int32_t size, bool readField) {
@@ -230,8 +233,21 @@ void CEngineerSheet::ScrollLine(int direction) {
 void CEngineerSheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int barWidth = scrollBar_->sizeHint().width();
-    scrollBar_->setGeometry(width() - barWidth, 0, barWidth, height());
-    scroll_ = SheetScroll(designHeight_, height());
+    // A sheet narrower than its columns scrolls sideways instead of cutting
+    // the right-hand columns off.
+    const int shownWidth = width() - barWidth;
+    const bool narrow = shownWidth < canvas_->width();
+    const int barHeight = narrow ? sidewaysBar_->sizeHint().height() : 0;
+    sidewaysBar_->setGeometry(0, height() - barHeight, shownWidth, barHeight);
+    sidewaysBar_->setVisible(narrow);
+    {
+        const QSignalBlocker quiet(sidewaysBar_);
+        sidewaysBar_->setRange(0, std::max(0, canvas_->width() - shownWidth));
+        sidewaysBar_->setPageStep(std::max(1, shownWidth));
+        sidewaysBar_->setSingleStep(units_.X(8));
+    }
+    scrollBar_->setGeometry(width() - barWidth, 0, barWidth, height() - barHeight);
+    scroll_ = SheetScroll(designHeight_, height() - barHeight);
     const QSignalBlocker quiet(scrollBar_);
     scrollBar_->setRange(0, scroll_.maximum());
     scrollBar_->setPageStep(scroll_.page());
@@ -242,7 +258,7 @@ void CEngineerSheet::resizeEvent(QResizeEvent* event) {
 }
 
 void CEngineerSheet::ApplyScroll() {
-    canvas_->move(0, -scroll_.contentOffset(scrollBar_->value()));
+    canvas_->move(-sidewaysBar_->value(), -scroll_.contentOffset(scrollBar_->value()));
 }
 
 } // namespace scriba8::engineer

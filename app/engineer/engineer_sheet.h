@@ -63,6 +63,8 @@ public:
     QPushButton* ReadButton() const { return readButton_; }
     QPushButton* SyncButton() const { return syncButton_; } // null on the last sheet
     QScrollBar* ScrollBar() const { return scrollBar_; }
+    // Shown while the sheet is narrower than its columns.
+    QScrollBar* SidewaysBar() const { return sidewaysBar_; }
     QWidget* Canvas() const { return canvas_; }
     // Set by the first Read: from then on the bit frames compare.
     bool Compared() const { return compared_; }
@@ -127,6 +129,7 @@ private:
     int designHeight_;
     QWidget* canvas_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
+    QScrollBar* sidewaysBar_ = nullptr;
     SheetScroll scroll_;
     QPushButton* writeButton_ = nullptr;
     QPushButton* readButton_ = nullptr;

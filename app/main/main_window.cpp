@@ -6,6 +6,7 @@
 #include "dialog_units.h"
 #include "hex_edit_base.h"
 #include "options_panel.h"
+#include "screen_fit.h"
 #include "tab_pages.h"
 #include "window_texts.h"
 #include "message_title.h"
@@ -38,7 +39,8 @@ CScriba8_T3Plus_APDlg::CScriba8_T3Plus_APDlg(WindowEnvironment environment, QWid
     context.status = &statusWord;
     setFont(InterfaceFont());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(texts::kTemplateCaption.data()));
     appIcon = QIcon(QStringLiteral(":/scriba8/icon.png"));
     options_ = std::make_unique<OptionsPanel>(*this);
@@ -142,6 +144,13 @@ void CScriba8_T3Plus_APDlg::reject() {
         SaveSettingsOnClose();
     }
     QDialog::reject();
+}
+
+void CScriba8_T3Plus_APDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    FitIntoScreen(*this);
 }
 
 void CScriba8_T3Plus_APDlg::changeEvent(QEvent* event) {

@@ -33,6 +33,7 @@
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -60,6 +61,7 @@ class QTabWidget;
 
 namespace scriba8::appmain {
 class DialogUnits;
+class ElasticArea;
 class OptionsPanel;
 struct CommandState;
 struct ProjectState;
@@ -228,6 +230,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
@@ -250,7 +253,9 @@ private:
     std::string settingsFile_;
     std::unique_ptr<scriba8::appmain::DialogUnits> units_;
     QHash<int, QWidget*> controls_;
-    QWidget* client_ = nullptr;
+    scriba8::appmain::ElasticArea* client_ = nullptr;
+    QSize designSize_; // the window at its designed size, menu included
+    bool placed_ = false;
     QMenuBar* menuBar_ = nullptr;
     std::unique_ptr<scriba8::appmain::OptionsPanel> options_;
     bool saved_ = false;

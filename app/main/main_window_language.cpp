@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "options_panel.h"
 #include "private_profile.h"
+#include "qt_translations.h"
 #include "tab_pages.h"
 #include "window_texts.h"
 
@@ -112,6 +113,7 @@ void CScriba8_T3Plus_APDlg::ApplyLanguage(int newLanguage) {
     language = newLanguage;
     const app::Language shown = CurrentLanguage();
     operationLog.setLanguage(shown);
+    UseQtTranslations(shown);
     // Other values (a hand-edited file) show Chinese and change no marks.
     if (newLanguage == 0 || newLanguage == 1) {
         englishAction->setChecked(newLanguage == 0);

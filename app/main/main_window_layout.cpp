@@ -3,6 +3,7 @@
 // dialog units converted with the interface font.
 #include "control_ids.h"
 #include "dialog_units.h"
+#include "elastic_layout.h"
 #include "hex_edit_base.h"
 #include "main_window.h"
 #include "options_panel.h"
@@ -10,6 +11,7 @@
 #include "window_texts.h"
 
 #include <QAction>
+#include <cmath>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,8 +23,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 using namespace scriba8::appmain;
 
@@ -35,12 +39,48 @@ struct ButtonSpec {
 
 QString Latin(const char* text) { return QString::fromLatin1(text); }
 
+// Room beyond the design size goes to the hex editor (upper half) and the
+// log (lower half); the columns of buttons keep to the window's edges.
+Follow FollowOf(int id) {
+    constexpr double half = 0.5;
+    switch (id) {
+    case ids::kBanner: return {half, 0, 0, 0};
+    case ids::kChipList: return {0, 1, 0, 0};
+    case ids::kCheckId:
+    case ids::kErase:
+    case ids::kBlankCheck:
+    case ids::kProgram:
+    case ids::kEepromProgram:
+    case ids::kVerify:
+    case ids::kAuto: return {1, 0, 0, 0};
+    case ids::kCodeBufferGroup:
+    case ids::kTabs: return {0, 1, 0, half};
+    case ids::kAutoReload:
+    case ids::kEnableModifyBuffer: return {1, 0, half, 0};
+    case ids::kProgress: return {0, 1, half, 0};
+    case ids::kMessageGroup:
+    case ids::kLog: return {0, 1, half, half};
+    case ids::kReadChipChecksum: return {0, 0, 1, 0};
+    case ids::kClearLog: return {1, 0, 1, 0};
+    case ids::kLoadFile:
+    case ids::kSaveBuffer:
+    case ids::kSaveVlx:
+    case ids::kDumpTarget:
+    case ids::kInsertIsp:
+    case ids::kOffLineMode:
+    case ids::kPartNoLabel:
+    case ids::kSeriesList: return {};
+    default: return {0, 0, half, 0}; // the option panel, under the editor
+    }
+}
+
 } // namespace
 
 void CScriba8_T3Plus_APDlg::CreateControls() {
     const DialogUnits& u = *units_;
-    client_ = new QWidget(this);
+    client_ = new ElasticArea(this);
     client_->resize(u.X(574), u.Y(400));
+    client_->setDesignSize(client_->size());
 
     const auto place = [&](int id, QWidget* widget, int x, int y, int w, int h) {
         widget->setGeometry(u.Rect(x, y, w, h));
@@ -153,6 +193,16 @@ void CScriba8_T3Plus_APDlg::CreateControls() {
     place(ids::kLog, logEdit, 385, 229, 176, 137);
     button(ids::kReadChipChecksum, "Read Chip CheckSum", 385, 372, 76, 14);
     button(ids::kClearLog, "Clear", 485, 372, 76, 14);
+
+    for (auto control = controls_.cbegin(); control != controls_.cend(); ++control)
+        client_->layout().add(control.value(), FollowOf(control.key()));
+    // The pages follow the tab control, which takes the upper half of the
+    // extra height.
+    connect(client_, &ElasticArea::extraRoomChanged, this, [this](int extraWidth, int extraHeight) {
+        const int tabsHeight = static_cast<int>(std::lround(0.5 * extraHeight));
+        flashPage->Elastic().apply(extraWidth, tabsHeight);
+        eepromPage->Elastic().apply(extraWidth, tabsHeight);
+    });
 }
 
 void CScriba8_T3Plus_APDlg::CreateMenu() {
@@ -165,10 +215,22 @@ void CScriba8_T3Plus_APDlg::CreateMenu() {
     englishAction->setChecked(true);
     updateAction = menuBar_->addAction(QString::fromUtf8(texts::kUpdateItem.data()));
 
+    // The design size as before; larger gives the editor and the log more
+    // room, smaller scrolls, so every control stays reachable.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("clientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(client_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menuBar_);
+    layout->addWidget(scroll);
     const int menuHeight = menuBar_->sizeHint().height();
-    menuBar_->setGeometry(0, 0, client_->width(), menuHeight);
-    client_->move(0, menuHeight);
-    setFixedSize(client_->width(), menuHeight + client_->height());
+    designSize_ = QSize(client_->width(), menuHeight + client_->height());
+    setMinimumSize(QSize(160, 120).boundedTo(designSize_));
+    resize(designSize_);
 }
 
 void CScriba8_T3Plus_APDlg::ConnectControls() {

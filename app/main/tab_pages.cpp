@@ -77,6 +77,12 @@ CTabDlg_Flash::CTabDlg_Flash(const DialogUnits& units, QWidget* parent) : Buffer
     AddLabel(units, ids::kChecksumLabel, QStringLiteral("Chip Checksum : "), QRect(206, 86, 56, 8));
     AddBox(units, ids::kFlashChipChecksum, QRect(263, 85, 40, 14));
     resize(units.X(400), units.Y(106));
+    Elastic().add(Editor(), {0, 1, 0, 1});
+    Elastic().add(Control(ids::kFlashFilePath), {0, 1, 1, 0});
+    for (const int id : {ids::kFilePathLabel, ids::kBufferSizeLabel, ids::kFlashBufferSize,
+                         ids::kBufferChecksumLabel, ids::kFlashBufferChecksum, ids::kChecksumLabel,
+                         ids::kFlashChipChecksum})
+        Elastic().add(Control(id), {0, 0, 1, 0});
 }
 
 void CTabDlg_Flash::ApplyLanguage(scriba8::app::Language language) {
@@ -105,6 +111,10 @@ CTabDlg_EEPROM::CTabDlg_EEPROM(const DialogUnits& units, QWidget* parent)
     AddLabel(units, ids::kChecksumLabel, QStringLiteral("CheckSum : "), QRect(312, 87, 40, 8));
     AddBox(units, ids::kEepromChecksum, QRect(355, 85, 40, 14));
     resize(units.X(402), units.Y(106));
+    Elastic().add(Editor(), {0, 1, 0, 1});
+    Elastic().add(Control(ids::kEepromFilePath), {0, 1, 1, 0});
+    for (const int id : {ids::kChecksumLabel, ids::kEepromChecksum})
+        Elastic().add(Control(id), {1, 0, 1, 0});
     connect(Editor(), &CHexEditBase::Changed, this, &CTabDlg_EEPROM::RefreshChecksum);
 }
 

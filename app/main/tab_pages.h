@@ -4,6 +4,7 @@
 // name and checksums (filled by the commands that change the buffer).
 #pragma once
 
+#include "elastic_layout.h"
 #include "language.h"
 
 #include <QHash>
@@ -27,6 +28,9 @@ public:
     CHexEditBase* Editor() const { return editor_; }
     void SetBoxText(int id, const QString& text);
     QString BoxText(int id) const;
+    // The page's controls follow the room its tab control is given beyond
+    // the design size: the editor grows, the boxes under it move down.
+    ElasticLayout& Elastic() { return elastic_; }
 
 protected:
     BufferPage(const DialogUnits& units, QWidget* parent);
@@ -40,6 +44,7 @@ protected:
 private:
     CHexEditBase* editor_ = nullptr;
     QHash<int, QWidget*> controls_;
+    ElasticLayout elastic_;
 };
 
 } // namespace scriba8::appmain

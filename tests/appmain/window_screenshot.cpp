@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Renders the main window offscreen into PNG files, one per language:
-//   window_screenshot OUTPUT_FOLDER [PART_NAME [TAB]]
-// TAB 1 shows the EEPROM page of a chip that has one.
+//   window_screenshot OUTPUT_FOLDER [PART_NAME [TAB [SCREEN_NAME]]]
+// TAB 1 shows the EEPROM page of a chip that has one. With SCREEN_NAME (on
+// an X server, see tests/appcommands/with_xvfb.sh) the whole screen is
+// taken, as the operator sees the window on it, into SCREEN_NAME-en.png and
+// SCREEN_NAME-zh.png.
 // The settings live in a temporary folder, so no settings file is touched.
 #include "application.h"
 #include "control_ids.h"
@@ -10,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -38,17 +42,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (argc > 3) window.tabs->setCurrentIndex(QString::fromLocal8Bit(argv[3]).toInt());
+    const QString screenName = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
     window.show();
     QApplication::processEvents();
     const struct {
         int language;
-        const char* name;
-    } shots[] = {{0, "main-window-en.png"}, {1, "main-window-zh.png"}};
+        const char* suffix;
+    } shots[] = {{0, "-en.png"}, {1, "-zh.png"}};
     for (const auto& shot : shots) {
         window.ApplyLanguage(shot.language);
         QApplication::processEvents();
-        const QString path = QDir(output).filePath(QString::fromLatin1(shot.name));
-        if (!window.grab().save(path)) {
+        const QString name = (screenName.isEmpty() ? QStringLiteral("main-window") : screenName) +
+                             QString::fromLatin1(shot.suffix);
+        const QString path = QDir(output).filePath(name);
+        const QPixmap picture =
+            screenName.isEmpty() ? window.grab() : window.screen()->grabWindow(0);
+        if (!picture.save(path)) {
             std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
             return 1;
         }

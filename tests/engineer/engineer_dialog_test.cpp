@@ -401,6 +401,33 @@ private slots:
         QCOMPARE(QFileInfo(QString::fromStdString(sheet3.DataFilePath())).size(), 64);
     }
 
+    // A window narrower than the sheet's columns (a small screen, a large
+    // scale factor) reaches the last column by scrolling sideways.
+    void narrowWindowScrollsSidewaysToTheLastColumn() {
+        Open(OptionSheets());
+        Select(0);
+        CEngineerSheet* sheet = dialog_->Sheet(0);
+        QScrollBar* sideways = sheet->SidewaysBar();
+        QVERIFY(!sideways->isVisible() || dialog_->width() < sheet->Canvas()->width());
+        dialog_->resize(dialog_->width() / 2, dialog_->height());
+        QApplication::processEvents();
+        QVERIFY(sideways->isVisible());
+        const QWidget* rightmost = nullptr;
+        for (const QWidget* child : sheet->Canvas()->findChildren<QWidget*>())
+            if (child->isVisible() && (rightmost == nullptr || child->geometry().right() >
+                                                                    rightmost->geometry().right()))
+                rightmost = child;
+        QVERIFY(rightmost != nullptr);
+        const auto shownInSheet = [&] {
+            const QRect where(rightmost->mapTo(sheet, QPoint(0, 0)), rightmost->size());
+            return where.right() < sideways->width();
+        };
+        QVERIFY(!shownInSheet());
+        sideways->setValue(sideways->maximum());
+        QVERIFY(shownInSheet());
+        QVERIFY(sideways->geometry().bottom() < sheet->height());
+    }
+
     void wheelNotchesScrollTheShownSheet() {
         Open(OptionSheets());
         Select(1);
@@ -419,8 +446,13 @@ private slots:
         };
         turn(-120);
         QCOMPARE(bar->value(), bar->singleStep());
-        QCOMPARE(sheet->Canvas()->y(), -SheetScroll(sheet->Canvas()->height(), sheet->height())
-                                             .contentOffset(bar->value()));
+        // The sideways bar, when the sheet is narrower than its columns,
+        // takes its height from the shown part.
+        const int shown = sheet->height() - (sheet->SidewaysBar()->isVisible()
+                                                 ? sheet->SidewaysBar()->height()
+                                                 : 0);
+        QCOMPARE(sheet->Canvas()->y(),
+                 -SheetScroll(sheet->Canvas()->height(), shown).contentOffset(bar->value()));
         turn(-240);
         turn(60);
         QCOMPARE(bar->value(), bar->singleStep()); // only single notches scroll
