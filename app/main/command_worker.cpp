@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QWidget>
+#include <QWindow>
 
 #include <exception>
 
@@ -47,6 +48,19 @@ bool isUserInput(QEvent::Type type) {
 
 bool allowed(const QWidget* window) {
     return window != nullptr && window->property(kAllowedProperty).toBool();
+}
+
+// The window an input event is for. The window system hands it first to the
+// native window (a QWindow), and only then to a widget: it belongs to that
+// window's widget, whichever window is active.
+const QWidget* windowOf(QObject* receiver) {
+    if (const auto* widget = qobject_cast<const QWidget*>(receiver)) return widget->window();
+    if (const auto* native = qobject_cast<const QWindow*>(receiver)) {
+        for (const QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == native) return top;
+        return nullptr;
+    }
+    return QApplication::activeWindow();
 }
 
 QString toQString(std::string_view text) {
@@ -189,8 +203,7 @@ bool CommandWorker::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (!isUserInput(event->type())) return QObject::eventFilter(watched, event);
-    const QWidget* target = widget != nullptr ? widget->window() : QApplication::activeWindow();
-    if (allowed(target)) return QObject::eventFilter(watched, event);
+    if (allowed(windowOf(watched))) return QObject::eventFilter(watched, event);
     event->ignore();
     return true;
 }
