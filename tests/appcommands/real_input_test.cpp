@@ -42,15 +42,6 @@ app::COffLineModeDlg* OffLineDialog() {
     return dialog != nullptr && dialog->isVisible() ? dialog : nullptr;
 }
 
-// Loads a file into the Flash buffer (setting up, so QTest's clicks do).
-void LoadFlash(WindowFixture& f, const QString& path) {
-    DialogAnswers answers;
-    f.files.push_back(path);
-    answers.dialog<app::CSelectAreaDlg>(true);
-    f.click(ids::kLoadFile);
-    QVERIFY(answers.allAnswered());
-}
-
 QString Blinky() { return QStringLiteral(SCRIBA8_SOURCE_DIR "/examples/blinky.hex"); }
 
 } // namespace
@@ -69,7 +60,7 @@ private slots:
     void offLineDownloadAsksAndIgnoresEverythingElse() {
         WindowFixture f("VS8G132");
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        LoadFlash(f, Blinky());
+        f.load(Blinky());
         auto* checkId = f.window->Control(ids::kCheckId);
         QProgressBar* bar = f.window->progress;
 
@@ -122,7 +113,7 @@ private slots:
     void autoReloadWaitsForTheWindowToBeFree() {
         WindowFixture f("VS8G132");
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        LoadFlash(f, f.writeFile(QStringLiteral("code.bin"), QByteArray(64, '\x5A')));
+        f.load(f.writeFile(QStringLiteral("code.bin"), QByteArray(64, '\x5A')));
         f.click(ids::kAutoReload);
         const ForeignWindow other;
         const auto reloads = [&] { return f.log().count(QStringLiteral("Auto Reload =>")); };
@@ -228,7 +219,7 @@ private slots:
         WindowFixture f("VS8G132");
         f.window->SwitchLanguage(1);
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        LoadFlash(f, Blinky());
+        f.load(Blinky());
         InputScript script(kScriptLimitMs);
         script.then(QStringLiteral("the Off-Line Mode dialog"), [] { return OffLineDialog() != nullptr; },
                     [] { RealClick(OffLineDialog()->okButton()); });

@@ -4,7 +4,6 @@
 #include "checksums.h"
 #include "command_auto_dialog.h"
 #include "hex_edit_base.h"
-#include "hex_text.h"
 #include "insert_isp_dialog.h"
 #include "select_area_dialog.h"
 #include "tab_pages.h"
@@ -19,33 +18,6 @@
 using namespace scriba8;
 using namespace scriba8::test;
 namespace ids = scriba8::appmain::ids;
-
-namespace {
-
-QByteArray HexFile(const std::vector<std::uint8_t>& code) {
-    std::string text;
-    for (std::size_t at = 0; at < code.size(); at += 16) {
-        const std::size_t end = std::min(code.size(), at + 16);
-        text += DataRecord(static_cast<std::uint16_t>(at),
-                           std::vector<std::uint8_t>(code.begin() + static_cast<std::ptrdiff_t>(at),
-                                                     code.begin() + static_cast<std::ptrdiff_t>(end)));
-    }
-    text += EndRecord();
-    return QByteArray::fromStdString(text);
-}
-
-QByteArray Bytes(const std::vector<std::uint8_t>& code) {
-    return QByteArray(reinterpret_cast<const char*>(code.data()), static_cast<qsizetype>(code.size()));
-}
-
-// Ticks "Fill unused bytes" with 0xFF in the select-area dialog.
-void FillWithOnes(app::CSelectAreaDlg& dialog) {
-    auto* fill = Control<QCheckBox>(dialog, 1832);
-    if (!fill->isChecked()) Click(fill);
-    Click(Control<QRadioButton>(dialog, 1831));
-}
-
-} // namespace
 
 class WindowCommandsTest : public QObject {
     Q_OBJECT

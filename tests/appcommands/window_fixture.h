@@ -5,9 +5,15 @@
 #pragma once
 
 #include "control_ids.h"
+#include "hex_edit_base.h"
+#include "hex_text.h"
 #include "main_window.h"
+#include "select_area_dialog.h"
 #include "tab_pages.h"
 #include "virtual_programmer_fixture.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
 
 #include <QApplication>
 #include <QComboBox>
@@ -72,6 +78,35 @@ private:
     QPointer<QDialog> seen_;
 };
 
+inline QByteArray HexFile(const std::vector<std::uint8_t>& code, std::uint16_t start = 0) {
+    std::string text;
+    for (std::size_t at = 0; at < code.size(); at += 16) {
+        const std::size_t end = std::min(code.size(), at + 16);
+        text += DataRecord(static_cast<std::uint16_t>(start + at),
+                           std::vector<std::uint8_t>(code.begin() + static_cast<std::ptrdiff_t>(at),
+                                                     code.begin() + static_cast<std::ptrdiff_t>(end)));
+    }
+    text += EndRecord();
+    return QByteArray::fromStdString(text);
+}
+
+inline QByteArray Bytes(const std::vector<std::uint8_t>& code) {
+    return QByteArray(reinterpret_cast<const char*>(code.data()), static_cast<qsizetype>(code.size()));
+}
+
+inline std::vector<std::uint8_t> EditorContents(const CHexEditBase& editor) {
+    std::vector<std::uint8_t> bytes(editor.Length());
+    if (!bytes.empty()) editor.GetData(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    return bytes;
+}
+
+// Ticks "Fill unused bytes" with 0xFF in the select-area dialog.
+inline void FillWithOnes(app::CSelectAreaDlg& dialog) {
+    auto* fill = Control<QCheckBox>(dialog, 1832);
+    if (!fill->isChecked()) Click(fill);
+    Click(Control<QRadioButton>(dialog, 1831));
+}
+
 class WindowFixture {
 public:
     explicit WindowFixture(const char* part) {
@@ -105,6 +140,16 @@ public:
         auto* button = window->ControlAs<QAbstractButton>(id);
         QVERIFY2(button != nullptr && button->isEnabled(), qPrintable(QString::number(id)));
         Click(button);
+    }
+
+    // Load File into the shown tab: the file chosen, and for the Flash tab
+    // the area dialog answered OK after area (if any) set it up.
+    void load(const QString& path, std::function<void(app::CSelectAreaDlg&)> area = {}) {
+        DialogAnswers answers;
+        files.push_back(path);
+        if (window->tabs->currentIndex() == 0) answers.dialog<app::CSelectAreaDlg>(true, area);
+        click(appmain::ids::kLoadFile);
+        QVERIFY(answers.allAnswered());
     }
 
     // Clicks a device button and waits until its line is finished.
