@@ -57,6 +57,40 @@ TEST_F(Log, CommandsAreNumberedFromZeroAfterAClear) {
     EXPECT_EQ(log_.text(), "000 - Program =>Connect error   [1.234\"]\r\n");
 }
 
+// A firmware update inside a command: its own step line, ended by data that
+// move or by the command's result; the command's result then gets a line.
+TEST_F(Log, ANoteInsideACommandGetsItsOwnLine) {
+    const auto updateResult = [](std::int32_t command) {
+        return command == S8_UPDATE_FAILED ? command : std::int32_t{S8_PASS};
+    };
+    std::uint32_t start = log_.startCommand(texts::kErase);
+    log_.startNote(texts::kFirmwareUpdate, updateResult);
+    tick_ += 5000;
+    log_.finishNote(S8_PASS);
+    log_.finishNote(S8_PASS); // once only
+    tick_ += 20;
+    log_.result(S8_PASS);
+    log_.finishCommand(start);
+    EXPECT_EQ(log_.text(), "000 - Erase =>\r\n"
+                           "       Update Programmer Firmware =>Pass   [5.000\"]\r\n"
+                           "       Erase =>Pass   [5.020\"]\r\n");
+    EXPECT_FALSE(log_.noteOpen());
+
+    log_.clear();
+    start = log_.startCommand(texts::kProgram);
+    log_.startNote(texts::kFirmwareUpdate, updateResult);
+    tick_ += 100;
+    log_.result(S8_UPDATE_FAILED);
+    log_.finishCommand(start);
+    EXPECT_EQ(log_.text(), "001 - Program =>\r\n"
+                           "       Update Programmer Firmware =>Update FW fail   [0.100\"]\r\n"
+                           "       Program =>Update FW fail   [0.100\"]\r\n");
+    // The next command is a line of its own again.
+    log_.clear();
+    command(texts::kVerify, S8_PASS, 0);
+    EXPECT_EQ(log_.text(), "002 - Verify =>Pass   [0.000\"]\r\n");
+}
+
 TEST_F(Log, AutoSequenceStepsAreUnnumbered) {
     for (int i = 0; i < 4; ++i) command(texts::kCheckId, S8_PASS, 0);
     log_.clear();
