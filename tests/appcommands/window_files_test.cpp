@@ -192,6 +192,11 @@ private slots:
         QCOMPARE(f.window->tabs->count(), 1); // no EEPROM on this chip
         QCOMPARE(f.window->context.itemValue[iap], 3);
         QCOMPARE(f.flashBox(ids::kFlashBufferSize), QStringLiteral("300"));
+        // The numbering goes on from the last line, not from 000.
+        f.runCommand(ids::kCheckId);
+        log = f.log();
+        QVERIFY2(log.startsWith(QStringLiteral("000 - Load File =>Pass")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("\n002 - Check ID =>")), qPrintable(log));
     }
 
     // A dump that fails changes nothing the operator sees.
