@@ -99,7 +99,7 @@ configure_and_build_windows() {
     configure_and_build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIBA8_BUILD_TESTS="$1" -DSCRIBA8_WERROR=ON \
         -DSCRIBA8_BUILD_APP=OFF -DSCRIBA8_BUILD_BENCHMARKS=OFF -DSCRIBA8_FUZZ=OFF \
-        -DSCRIBA8_NATIVE_SCRIBA8="${2:-}"
+        ${2:+"-DSCRIBA8_NATIVE_SCRIBA8=$2"}
 }
 
 # build/packages/scriba8-t3plus-windows-x64.zip from build-windows/: the DLL,
