@@ -199,6 +199,15 @@ private slots:
         QVERIFY2(log.contains(QStringLiteral("\n002 - Check ID =>")), qPrintable(log));
     }
 
+    // An empty project file is said to be empty, not damaged.
+    void anEmptyProjectSaysSo() {
+        WindowFixture f("VS8K116");
+        f.files.push_back(f.writeFile(QStringLiteral("empty.vlx"), QByteArray()));
+        f.click(ids::kLoadFile);
+        QVERIFY2(f.log().contains(QStringLiteral("empty.vlx: the file is empty")), qPrintable(f.log()));
+        QVERIFY2(!f.log().contains(QStringLiteral("checksum")), qPrintable(f.log()));
+    }
+
     // A dump that fails changes nothing the operator sees.
     void failedDumpLeavesBuffersLabelsAndTheNowColumn() {
         WindowFixture f("VS8K116");
