@@ -63,7 +63,7 @@ CEngineerDlg::CEngineerDlg(QWidget* owner, const PrivateProfile& profile, const 
     sheets_[3] = new CSheet3Dlg(ReadSheetDefinition(profile, 3), host, units_, tabControl_);
     for (CEngineerSheet* sheet : sheets_) sheet->hide();
 
-    resize(units_.X(684), units_.Y(570));
+    resize(DesignSize());
     PlaceControls();
     ShowSheet(0);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { ShowSheet(index); });

@@ -31,6 +31,9 @@ public:
     CEngineerSheet* CurrentSheet() const { return Sheet(current_); }
     // Where the sheets are shown, in the tab control's coordinates.
     QRect PageRect() const;
+    // The size the window is designed for; it opens at it unless the screen
+    // is smaller.
+    QSize DesignSize() const { return QSize(units_.X(684), units_.Y(570)); }
 
 protected:
     void wheelEvent(QWheelEvent* event) override;

@@ -236,13 +236,15 @@ void CEngineerSheet::resizeEvent(QResizeEvent* event) {
     // A sheet narrower than its columns scrolls sideways instead of cutting
     // the right-hand columns off.
     const int shownWidth = width() - barWidth;
-    const bool narrow = shownWidth < canvas_->width();
+    const int columnsWidth =
+        std::min(canvas_->width(), canvas_->childrenRect().right() + 1 + units_.X(4));
+    const bool narrow = shownWidth < columnsWidth;
     const int barHeight = narrow ? sidewaysBar_->sizeHint().height() : 0;
     sidewaysBar_->setGeometry(0, height() - barHeight, shownWidth, barHeight);
     sidewaysBar_->setVisible(narrow);
     {
         const QSignalBlocker quiet(sidewaysBar_);
-        sidewaysBar_->setRange(0, std::max(0, canvas_->width() - shownWidth));
+        sidewaysBar_->setRange(0, std::max(0, columnsWidth - shownWidth));
         sidewaysBar_->setPageStep(std::max(1, shownWidth));
         sidewaysBar_->setSingleStep(units_.X(8));
     }

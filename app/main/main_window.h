@@ -143,6 +143,10 @@ public:
     void ApplyTabRules();
     void OnTabChanged(int index);
 
+    // The size the window is designed for, menu included; it opens at it
+    // unless the screen is smaller.
+    QSize DesignSize() const { return designSize_; }
+
     // --- paths ---
     std::string SettingsFilePath() const { return settingsFile_; }
 

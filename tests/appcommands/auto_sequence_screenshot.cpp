@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
 
     test::WindowFixture fixture(argc > 3 ? argv[3] : "VS8G132");
     CScriba8_T3Plus_APDlg& window = *fixture.window;
+    window.resize(window.DesignSize()); // whatever the (offscreen) screen
     test::DialogAnswers answers;
     fixture.files.push_back(hex);
     answers.dialog<app::CSelectAreaDlg>(true);

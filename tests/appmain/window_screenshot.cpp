@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
     if (argc > 3) window.tabs->setCurrentIndex(QString::fromLocal8Bit(argv[3]).toInt());
     const QString screenName = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
     window.show();
+    // The picture of the window itself is its design size, whatever the
+    // (offscreen) screen.
+    if (screenName.isEmpty()) window.resize(window.DesignSize());
     QApplication::processEvents();
     const struct {
         int language;

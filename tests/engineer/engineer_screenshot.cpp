@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     window.OnEngineer();
     auto* engineer = window.findChild<CEngineerDlg*>();
     if (engineer == nullptr) return 1;
+    engineer->resize(engineer->DesignSize()); // whatever the (offscreen) screen
 
     const int tab = argc > 3 ? std::atoi(argv[3]) : 0;
     engineer->Tabs()->setCurrentIndex(tab);
