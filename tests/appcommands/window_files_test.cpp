@@ -273,6 +273,59 @@ private slots:
         QVERIFY2(f.log().startsWith(QStringLiteral("000 - Insert ISP-code =>Pass   [")), qPrintable(f.log()));
     }
 
+    // The file dialogs name each filter once; Save Buffer offers binary and
+    // Intel HEX, and a name typed without an extension takes the filter's.
+    void fileDialogsNameEachFilterOnce() {
+        WindowFixture f("VS8K116");
+        appmain::WindowEnvironment plain = f.environment_;
+        plain.chooseFileToLoad = nullptr;
+        plain.chooseFileToSave = nullptr;
+        CScriba8_T3Plus_APDlg window(plain);
+        QVERIFY(window.Initialise());
+        window.show();
+        const auto filters = [](QFileDialog& dialog) {
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QStringList shown;
+            for (int i = 0; types != nullptr && i < types->count(); ++i) shown << types->itemText(i);
+            return shown;
+        };
+        QStringList loadFilters;
+        DialogAnswers answers;
+        answers.then([&](QDialog& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            if (files == nullptr) return false;
+            loadFilters = filters(*files);
+            files->reject();
+            return true;
+        });
+        qobject_cast<QPushButton*>(window.Control(ids::kLoadFile))->click();
+        QCOMPARE(loadFilters, (QStringList{QStringLiteral("Intel Hex/Binary (*.hex; *.bin)"),
+                                           QStringLiteral("vorlane Project File (*.vlx)"),
+                                           QStringLiteral("All Files (*.*)")}));
+
+        const std::vector<std::uint8_t> code = SomeCode(32, 8);
+        window.FlashEditor()->SetData(code.data(), static_cast<std::uint32_t>(code.size()));
+        window.Control(ids::kSaveBuffer)->setEnabled(true);
+        QStringList saveFilters;
+        answers.then([&](QDialog& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            if (files == nullptr) return false;
+            saveFilters = filters(*files);
+            files->selectNameFilter(files->nameFilters().at(1));
+            emit files->filterSelected(files->nameFilters().at(1));
+            files->setDirectory(f.state_.folder());
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("typed"));
+            QMetaObject::invokeMethod(files, "accept");
+            return true;
+        });
+        qobject_cast<QPushButton*>(window.Control(ids::kSaveBuffer))->click();
+        QCOMPARE(saveFilters, (QStringList{QStringLiteral("Binary (*.bin)"),
+                                           QStringLiteral("Intel HEX (*.hex)")}));
+        QFile saved(f.state_.path(QStringLiteral("typed.hex")));
+        QVERIFY2(saved.open(QIODevice::ReadOnly), qPrintable(window.LogText()));
+        QVERIFY(saved.readAll().startsWith(":10000000"));
+    }
+
     // In Chinese, Qt's own texts are Chinese too; back in English, English.
     void qtTextsFollowTheLanguage() {
         WindowFixture f("VS8K116");
