@@ -8,7 +8,10 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace scriba8::app {
 namespace {

@@ -6,8 +6,10 @@
 //
 // Where the code lives (each file fills its own part, nobody edits another's):
 //   main_window.cpp        construction, start-up, close, tab switch, enabling
-//   main_window_layout.cpp controls at their dialog-unit positions, id table
-//   main_window_language.cpp  ApplyLanguage, language menu, settings keys
+//   main_window_layout.cpp controls at their dialog-unit positions, how they
+//                          follow a larger window, the scrolling client
+//   main_window_language.cpp  ApplyLanguage (with Qt's own texts), language menu,
+//                          settings keys
 //   main_window_chip.cpp   OnSeriesChanged / OnPartChanged / ReselectChip
 //   options_panel.cpp      the H/W option panel (fill, notifications, ShowSelection)
 //   main_window_log.cpp    AppendLog / LogResult / Clear
@@ -15,8 +17,9 @@
 //                          Auto, Insert ISP, Enable Modify Buffer, Auto Reload,
 //                          reload on activation; keeps its own state in
 //                          CommandState (defined there)
-//   project_handlers.cpp   Save VLX, Off-Line Mode, About box and update check;
-//                          its own state in ProjectState
+//   project_handlers.cpp   Save VLX, About box and update check; its own state
+//                          in ProjectState
+//   offline_handler.cpp    Off-Line Mode and its Read Info, on the command worker
 //   engineer_handler.cpp   the engineer window; its own state in EngineerState
 // Handlers reach every control through Control(id) (ids in control_ids.h) or
 // the typed members below, write the log with AppendLog/LogResult or through

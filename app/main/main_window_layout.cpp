@@ -11,7 +11,6 @@
 #include "window_texts.h"
 
 #include <QAction>
-#include <cmath>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -27,6 +26,8 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 using namespace scriba8::appmain;
 
