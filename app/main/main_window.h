@@ -16,7 +16,7 @@
 //   command_handlers.cpp   Load File, Save Buffer, the eleven device buttons,
 //                          Auto, Insert ISP, Enable Modify Buffer, Auto Reload,
 //                          reload on activation; keeps its own state in
-//                          CommandState (defined there)
+//                          CommandState (command_state.h)
 //   project_handlers.cpp   Save VLX, About box and update check; its own state
 //                          in ProjectState
 //   offline_handler.cpp    Off-Line Mode and its Read Info, on the command worker
