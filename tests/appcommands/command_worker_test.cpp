@@ -273,6 +273,32 @@ private slots:
                  qPrintable(window.logText()));
     }
 
+    // Yes to the question: the update is a step of the log while the command
+    // waits on the worker, with a moving bar, and the data follow.
+    void firmwareUpdateOnTheWorkerIsAStepOfTheLog() {
+        if (qgetenv("SCRIBA8_VIRTUAL_FAULTS").isEmpty())
+            QSKIP("runs with an out-of-date programmer firmware (SCRIBA8_VIRTUAL_FAULTS=fw-main=...)");
+        Window window("VS8K116");
+        window.buffers.flash = test::SomeCode(0x800);
+        std::optional<CommandOutcome> outcome;
+        QVERIFY(StartDeviceCommand(window.worker, window.context(), DeviceCommand::program,
+                                   window.buffers, [&](const CommandOutcome& done) { outcome = done; }));
+        QMessageBox* box = nullptr;
+        waitForMessageBox(box);
+        QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window.bar->isVisible() && window.bar->maximum() == 0,
+                                 kCommandTimeoutMs);
+        window.waitForWorker();
+        QVERIFY(outcome && outcome->result == S8_PASS);
+        QVERIFY2(window.logText().startsWith(QStringLiteral(
+                     "000 - Program =>\n       Update Programmer Firmware =>Pass   [")),
+                 qPrintable(window.logText()));
+        QVERIFY2(window.logText().contains(QStringLiteral("\"]\n       Program =>Pass   [")),
+                 qPrintable(window.logText()));
+        QCOMPARE(window.bar->maximum(), 100);
+        QVERIFY(!window.bar->isVisible());
+    }
+
     void slowProgramKeepsTheWindowPaintedAndIgnoresInput() {
         if (qgetenv("SCRIBA8_VIRTUAL_PACE") != "real")
             QSKIP("runs with a paced programmer (SCRIBA8_VIRTUAL_PACE=real)");
