@@ -2,7 +2,11 @@
 // The subcommands. Each fills a report; usage errors throw UsageError.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "invocation.h"
+#include "production_run.h"
 #include "report.h"
 #include "session.h"
 
@@ -19,8 +23,20 @@ Report RunOffLineCommand(const Invocation& invocation, Session& session);
 Report RunPartsCommand(const Invocation& invocation, Session& session);
 Report RunInfoCommand(const Invocation& invocation, Session& session);
 
+// The USB programmers connected now, with path and serial number (what
+// "--programmer all" of produce takes); empty where the executable cannot
+// enumerate them.
+using ProgrammerResolver = std::function<std::vector<app::ProgrammerSpec>()>;
+
+// A production run on one or more programmers.
+Report RunProduceCommand(const Invocation& invocation, Session& session, const ProgrammerResolver& resolve);
+
+// What production logs add up to.
+Report RunReportCommand(const Invocation& invocation, Session& session);
+
 // Lists the programmers. Built into the scriba8 executable only, since it
 // links the library's core directly (see CMakeLists.txt).
 Report RunProgrammersCommand(const Invocation& invocation, Session& session);
+std::vector<app::ProgrammerSpec> ConnectedUsbProgrammers();
 
 } // namespace scriba8::cli

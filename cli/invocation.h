@@ -57,6 +57,21 @@ struct Invocation {
     std::string serialNumber;
     std::string serialAddress;
 
+    // produce
+    std::vector<std::string> programmers; // --programmer given to produce, repeated
+    std::string serialSpec;               // --serial start=N,step=N,...
+    std::string serialList;
+    std::string journal;
+    std::string logFile;
+    std::string csvFile;
+    std::string count;
+    bool continuous = false;
+    bool reuseFailed = false;
+    std::string pollMs;
+
+    // report
+    std::vector<std::string> logs;
+
     // parts
     std::vector<std::string> filters;
     bool details = false;

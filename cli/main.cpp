@@ -240,6 +240,86 @@ void addEepromFile(CLI::App* command, Invocation& invocation, const Say& say) {
         ->type_name("FILE");
 }
 
+// produce and report: production runs from this computer.
+void addProductionCommands(CLI::App& app, Invocation& invocation, const Say& say) {
+    auto* produce = addCommand(app, invocation, "produce", "produce",
+                               say({"Program chip after chip on one or more programmers, each chip with its own "
+                                    "serial number and a record of every attempt",
+                                    "在一个或多个编程器上逐片编程，每个芯片有自己的序列号，每次尝试都有记录"}),
+                               say);
+    addFile(produce, invocation, true, say({"The code, or a project", "代码或项目文件"}), say);
+    addEepromFile(produce, invocation, say);
+    addSettings(produce, invocation, say);
+    addSteps(produce, invocation, say);
+    produce->add_option("--programmer", invocation.programmers,
+                        say({"A programmer to use, as the global --programmer takes it, plus virtual:STATEFILE; "
+                             "repeat it for several, or all for every connected USB programmer",
+                             "要使用的编程器，取值同全局 --programmer，另可用 virtual:STATEFILE；可重复给出多个，"
+                             "或用 all 表示所有已连接的USB编程器"}))
+        ->type_name("WHICH")
+        ->allow_extra_args(false);
+    produce->add_option("--serial", invocation.serialSpec,
+                        say({"Continuous serial numbers: start=N,step=N,size=N,address=A[,order=le|be]"
+                             "[,format=bin|dec|hex] (size 1 to 8 bytes; dec and hex write ASCII digits); with "
+                             "--serial-list only address=A",
+                             "连续的序列号：start=N,step=N,size=N,address=A[,order=le|be][,format=bin|dec|hex]"
+                             "（size 为 1 到 8 字节；dec 和 hex 写入ASCII数字）；与 --serial-list 一起时只给 "
+                             "address=A"}))
+        ->type_name("SPEC");
+    produce->add_option("--serial-list", invocation.serialList,
+                        say({"Serial numbers from a file, one a line: hex bytes (01 A2 FF) or text in double "
+                             "quotes; # starts a comment",
+                             "从文件读取序列号，每行一个：十六进制字节（01 A2 FF）或双引号中的文字；# 开始注释"}))
+        ->type_name("FILE");
+    produce->add_option("--serial-string", invocation.serialString,
+                        say({"The programmer's own serial block: its text part, up to 12 bytes",
+                             "编程器自己的序列号块：文字部分，最多 12 字节"}));
+    produce->add_option("--serial-number", invocation.serialNumber,
+                        say({"The serial block's first number, hexadecimal, counting up chip by chip",
+                             "序列号块的起始数字，十六进制，逐片加一"}))
+        ->type_name("HEX");
+    produce->add_option("--serial-address", invocation.serialAddress,
+                        say({"Flash address of the serial block, hexadecimal (default: the last 16 bytes)",
+                             "序列号块在 Flash 中的地址，十六进制（默认为最后 16 字节）"}))
+        ->type_name("HEX");
+    produce->add_option("--journal", invocation.journal,
+                        say({"The allocation journal: no number it has handed out is handed out again, across "
+                             "runs and crashes",
+                             "分配记录文件：已分配的号码不会再次分配，跨运行、跨崩溃都有效"}))
+        ->type_name("FILE");
+    produce->add_flag("--reuse-failed", invocation.reuseFailed,
+                      say({"Hand out again the numbers of chips that failed before their image was written",
+                           "再次分配在映像写入前就失败的芯片的号码"}));
+    produce->add_option("--log", invocation.logFile,
+                        say({"Append a record of every attempt (JSON Lines)", "为每次尝试追加一条记录（JSON Lines）"}))
+        ->type_name("FILE.jsonl");
+    produce->add_option("--csv", invocation.csvFile,
+                        say({"Append the records as CSV too", "同时以 CSV 追加记录"}))
+        ->type_name("FILE");
+    produce->add_option("--count", invocation.count,
+                        say({"Stop after N good chips in all", "共有 N 个成功的芯片后停止"}))
+        ->type_name("N");
+    produce->add_flag("--continuous", invocation.continuous,
+                      say({"After each chip, wait until the socket is emptied and a new chip is in, then "
+                           "program it (Check ID watches); without it each programmer programs one chip",
+                           "每个芯片之后，等到插座被清空并放入新芯片再编程（用检查ID监视）；不指定时每个编程器只编程一个芯片"}));
+    produce->add_option("--poll", invocation.pollMs,
+                        say({"How often --continuous looks at the socket, in ms (default 200)",
+                             "--continuous 查看插座的间隔，毫秒（默认 200）"}))
+        ->type_name("MS");
+    produce->add_flag("--force", invocation.force,
+                      say({"Let the serial number overwrite code bytes that are not 0xFF",
+                           "允许序列号覆盖不是 0xFF 的代码字节"}));
+
+    auto* report = addCommand(app, invocation, "report", "report",
+                              say({"Totals, yield, chips per hour, failures and serial-number gaps of production "
+                                   "logs",
+                                   "生产记录的总数、良率、每小时芯片数、失败统计和序列号缺号"}),
+                              say);
+    report->add_option("LOG", invocation.logs, say({"Production logs (JSON Lines)", "生产记录（JSON Lines）"}))
+        ->required();
+}
+
 void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
     app.require_subcommand(1);
     app.fallthrough();
@@ -424,6 +504,7 @@ void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {
     addCommand(*offline, invocation, "read", "offline read",
                say({"Show the off-line project the programmer holds", "显示编程器中保存的脱机项目"}),
                say);
+    addProductionCommands(app, invocation, say);
 }
 
 // Output that never arrived (a full disk, a closed pipe) is a failure even
@@ -565,8 +646,12 @@ int main(int argc, char** argv) {
             if (!invocation.output.empty() && invocation.output == invocation.eepromOutput)
                 throw UsageError(TextPair{"-o and --eeprom-output name the same file",
                                           "-o 和 --eeprom-output 指定了同一个文件"});
-            report = invocation.command == "programmers" ? RunProgrammersCommand(invocation, session)
-                                                         : RunCommand(invocation, session);
+            if (invocation.command == "programmers")
+                report = RunProgrammersCommand(invocation, session);
+            else if (invocation.command == "produce")
+                report = RunProduceCommand(invocation, session, &ConnectedUsbProgrammers);
+            else
+                report = RunCommand(invocation, session);
         } catch (const UsageError& e) {
             report.chip = session.chipJson();
             report.setUsageError(e.text(language));

@@ -233,6 +233,8 @@ Report RunCommand(const Invocation& invocation, Session& session) {
     if (command.starts_with("offline")) return RunOffLineCommand(invocation, session);
     if (command == "parts") return RunPartsCommand(invocation, session);
     if (command == "info") return RunInfoCommand(invocation, session);
+    if (command == "report") return RunReportCommand(invocation, session);
+    if (command == "produce") return RunProduceCommand(invocation, session, {});
     throw UsageError("unknown command \"" + command + "\"", "未知的命令 \"" + command + "\"");
 }
 

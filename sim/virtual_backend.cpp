@@ -4,15 +4,21 @@
 #include "files/atomic_file.h"
 #include "files/environment.h"
 #include "files/file_reading.h"
+#include "files/utf8_path.h"
 #include "link/programmer_selection.h"
 #include "sim/offline_run.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace scriba8::sim {
 namespace {
@@ -26,6 +32,11 @@ std::string reasonText(int error) {
 
 std::string environment(const char* name) {
     return files::environmentValue(name).value_or("");
+}
+
+std::string_view environmentView(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
 // A missing file is a new programmer; one that cannot be read or understood
@@ -111,9 +122,21 @@ std::string virtualStatePath() {
 
 std::string virtualLockPath(const std::string& statePath) { return statePath + ".lock"; }
 
+VirtualProgrammer& virtualProgrammerFor(const std::string& statePath) {
+    if (statePath.empty() || statePath == environment("SCRIBA8_VIRTUAL_STATE"))
+        return virtualProgrammer();
+    // Never destroyed, like the first one: a port may still save during exit.
+    static std::mutex* mutex = new std::mutex;
+    static auto* others = new std::map<std::string, std::unique_ptr<VirtualProgrammer>>;
+    const std::lock_guard guard(*mutex);
+    std::unique_ptr<VirtualProgrammer>& slot = (*others)[statePath];
+    if (!slot) slot = std::make_unique<VirtualProgrammer>();
+    return *slot;
+}
+
 OpenResult openVirtualProgrammer(std::uint16_t vendorId, std::uint16_t productId, LockWait wait) {
-    VirtualProgrammer& device = virtualProgrammer();
     const std::string statePath = virtualStatePath();
+    VirtualProgrammer& device = virtualProgrammerFor(statePath);
     // One process at a time drives an instance, as with a real programmer:
     // the state is read only once the lock is held.
     std::unique_ptr<DeviceLock> lock;
@@ -128,7 +151,7 @@ OpenResult openVirtualProgrammer(std::uint16_t vendorId, std::uint16_t productId
         lock = std::move(attempt.lock);
     }
     if (!statePath.empty() && !loadStateFile(device, statePath)) return {};
-    if (!device.environmentApplied) applyEnvironment(device);
+    if (!device.environmentApplied) applyEnvironment(device, statePath);
     OpenResult result;
     if (device.enumerates(vendorId, productId)) {
         result.port = std::make_unique<VirtualPort>(device, device.connect(), statePath);
@@ -150,10 +173,55 @@ void applyFaultSpec(VirtualProgrammer& programmer, const FaultSpec& wanted) {
     if (wanted.no8051) programmer.firmware().supports8051 = false;
 }
 
-void applyEnvironment(VirtualProgrammer& programmer) {
+
+std::variant<VirtualProgrammer::SocketSchedule, std::string> parseSocketSchedule(std::string_view text) {
+    VirtualProgrammer::SocketSchedule schedule;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(','), text.size());
+        const std::string_view item = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t equals = item.find('=');
+        const std::string_view name = item.substr(0, equals);
+        const std::string_view number = equals == std::string_view::npos ? "" : item.substr(equals + 1);
+        if (name == "tray" && !number.empty()) {
+            schedule.trayPrefix = std::string(number) + "/";
+            continue;
+        }
+        unsigned value = 0;
+        const auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (number.empty() || error != std::errc{} || stop != number.data() + number.size())
+            return "cannot read \"" + std::string(item) + "\": the items are looks=N, empty=N, chips=N and tray=DIR";
+        if (name == "looks" && value >= 1) schedule.looks = value;
+        else if (name == "empty") schedule.empty = value;
+        else if (name == "chips" && value >= 1) schedule.chips = value;
+        else return "cannot read \"" + std::string(item) + "\": the items are looks=N (1 or more), empty=N and chips=N (1 or more)";
+    }
+    return schedule;
+}
+
+namespace {
+
+// The faults SCRIBA8_VIRTUAL_FAULTS_AT gives the programmer with this state
+// file ("FILE|FAULTS;FILE|FAULTS"), else SCRIBA8_VIRTUAL_FAULTS.
+std::string faultsFor(const std::string& statePath) {
+    std::string_view list = environmentView("SCRIBA8_VIRTUAL_FAULTS_AT");
+    while (!list.empty() && !statePath.empty()) {
+        const std::size_t end = std::min(list.find(';'), list.size());
+        const std::string_view entry = list.substr(0, end);
+        list.remove_prefix(std::min(end + 1, list.size()));
+        const std::size_t bar = entry.find('|');
+        if (bar != std::string_view::npos && entry.substr(0, bar) == statePath)
+            return std::string(entry.substr(bar + 1));
+    }
+    return environment("SCRIBA8_VIRTUAL_FAULTS");
+}
+
+} // namespace
+
+void applyEnvironment(VirtualProgrammer& programmer, const std::string& statePath) {
     programmer.environmentApplied = true;
 
-    if (const std::string faults = environment("SCRIBA8_VIRTUAL_FAULTS"); !faults.empty()) {
+    if (const std::string faults = faultsFor(statePath); !faults.empty()) {
         const auto parsed = parseFaultSpec(faults);
         if (const auto* error = std::get_if<std::string>(&parsed)) {
             std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_FAULTS ignored: %s\n",
@@ -177,6 +245,22 @@ void applyEnvironment(VirtualProgrammer& programmer) {
             std::fprintf(stderr,
                          "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_CHIP ignored: no part named "
                          "\"%s\" in the chip table\n", part.c_str());
+        }
+    }
+
+    if (const std::string socket = environment("SCRIBA8_VIRTUAL_SOCKET"); !socket.empty()) {
+        const auto parsed = parseSocketSchedule(socket);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            std::fprintf(stderr, "Scriba8 virtual programmer: SCRIBA8_VIRTUAL_SOCKET ignored: %s\n",
+                         error->c_str());
+        } else {
+            VirtualProgrammer::SocketSchedule schedule = std::get<VirtualProgrammer::SocketSchedule>(parsed);
+            // Chips of several programmers share a tray under their state files' names.
+            if (!schedule.trayPrefix.empty())
+                schedule.trayPrefix += (statePath.empty() ? std::string("virtual")
+                                                          : files::utf8FromPath(files::pathFromUtf8(statePath).filename())) +
+                                       "-";
+            programmer.setSocketSchedule(std::move(schedule));
         }
     }
 

@@ -4,10 +4,12 @@
 
 #include "sim/real_pace.h"
 
+#include "files/atomic_file.h"
 #include "link/clock.h"
 #include "link/usb_ids.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace scriba8::sim {
@@ -252,6 +254,13 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
         if (status == 0) powered_ = false;
         reply(op, tag, status, pace::kPowerDownMs);
     } else if (op == kReadIdentity) {
+        // The operator waits for the host to look at a written chip before
+        // taking it out; the read in progress still sees it.
+        if (schedule_ && chipReady && chipWritten_ && ++looks_ >= schedule_->looks) {
+            socketEmptied_ = true;
+            emptyLooks_ = 0;
+            putInTray();
+        }
         std::array<std::uint8_t, 5> identity{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
         if (chipReady) identity = socket_->identity();
         if (faults_.identityMismatch) identity[0] = static_cast<std::uint8_t>(~identity[0]);
@@ -344,7 +353,11 @@ std::uint16_t VirtualProgrammer::writeData(const DataPhase& phase) {
         return 0;
     }
     if (!chipReady) return 3;
-    if (phase.op == kWriteFlash) return socket_->programFlash(phase.address, phase.data) ? 0 : 2;
+    if (phase.op == kWriteFlash) {
+        chipWritten_ = true;
+        looks_ = 0;
+        return socket_->programFlash(phase.address, phase.data) ? 0 : 2;
+    }
     if (phase.op == kWriteEeprom) return socket_->programEeprom(phase.address, phase.data) ? 0 : 2;
     socket_->writeOptions(phase.data);
     return 0;
@@ -364,6 +377,17 @@ const ChipRecord* VirtualProgrammer::findRecord(std::span<const std::uint8_t> bl
 }
 
 std::uint16_t VirtualProgrammer::powerOn(std::span<const std::uint8_t> block) {
+    if (schedule_ && socketEmptied_) {
+        const bool more = !schedule_->chips || chipsPutIn_ < *schedule_->chips;
+        if (++emptyLooks_ <= schedule_->empty || !more) return 3; // nothing in the socket answers
+        // A new chip from the factory, of the pinned part or of the one powered.
+        socketEmptied_ = false;
+        chipWritten_ = false;
+        looks_ = 0;
+        ++chipsPutIn_;
+        if (pinned_ != nullptr) socket_.emplace(*pinned_);
+        else socket_.reset();
+    }
     const ChipRecord* sent = findRecord(block);
     if (pinned_ == nullptr && sent != nullptr) {
         if (socket_ && sameSilicon(socket_->record(), *sent)) {
@@ -380,6 +404,15 @@ std::uint16_t VirtualProgrammer::powerOn(std::span<const std::uint8_t> block) {
     const ChipRecord& chip = socket_->record();
     if (sent == nullptr || chip.chipId[0] != block[4] || chip.chipId[1] != block[5]) return 5;
     return socket_->locked ? 6 : 0;
+}
+
+void VirtualProgrammer::putInTray() const {
+    if (schedule_->trayPrefix.empty() || !socket_) return;
+    char number[16];
+    std::snprintf(number, sizeof number, "%06u", chipsPutIn_);
+    const std::string path = schedule_->trayPrefix + number + ".bin";
+    if (files::writeFileAtomically(path, socket_->flash) != 0)
+        std::fprintf(stderr, "Scriba8 virtual programmer: cannot put the chip in the tray %s\n", path.c_str());
 }
 
 // ---- Test and environment controls -----------------------------------------

@@ -105,6 +105,22 @@ public:
     bool targetPowered() const { return powered_; }
     // Real pace: transfers and chip work take about as long as on hardware.
     void setRealPace(bool on) { realPace_ = on; }
+
+    // An operator at the socket: a chip the host has written is taken out
+    // once the host has read its identity `looks` times (Check ID), the
+    // socket stays empty for `empty` power-ons, then a new blank chip goes
+    // in; after `chips` chips in all, none comes. With a tray, each chip
+    // taken out leaves its Flash contents in a file, trayPrefix + the chip's
+    // number (from 1, six digits) + ".bin", to be checked afterwards.
+    struct SocketSchedule {
+        unsigned looks = 1;
+        unsigned empty = 1;
+        std::optional<unsigned> chips;
+        std::string trayPrefix;
+    };
+    void setSocketSchedule(std::optional<SocketSchedule> schedule) { schedule_ = schedule; }
+    // The chips the operator has put in so far (the first one included).
+    unsigned chipsPutIn() const { return chipsPutIn_; }
     // The time-outs the host waited for status replies with, oldest first.
     const std::vector<std::uint32_t>& statusWaits() const { return statusWaits_; }
     // Each status reply that arrived: how long the host was ready to wait and
@@ -162,6 +178,7 @@ private:
     };
 
     bool alive(std::uint64_t connection) const;
+    void putInTray() const;
     bool refuse(const ReportFault& fault, int count) const;
     void restartAs(Personality personality, std::uint32_t afterMs);
     void pace(std::size_t bytes);
@@ -195,6 +212,12 @@ private:
     OffLineStore offLine_;
     bool powered_ = false;
     bool realPace_ = false;
+    std::optional<SocketSchedule> schedule_;
+    bool socketEmptied_ = false; // by the operator of the schedule
+    bool chipWritten_ = false;
+    unsigned looks_ = 0;
+    unsigned emptyLooks_ = 0;
+    unsigned chipsPutIn_ = 1;
     std::vector<std::uint32_t> statusWaits_;
     std::vector<StatusTiming> statusTimings_;
     std::uint64_t chargedMs_ = 0;

@@ -5,6 +5,7 @@
 #include "status_word.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace scriba8::app {
 namespace {
@@ -58,10 +59,14 @@ AutoRunResult RunAutoSequence(DeviceRunner& runner, BufferContents buffers,
         if ((record.autoProcess & step.bit) == 0) continue;
         if (stopRequested && stopRequested()) break;
         record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, true);
+        const auto started = std::chrono::steady_clock::now();
         runner.run(step.command, buffers);
+        const auto took = std::chrono::steady_clock::now() - started;
         record.autoProcess = withBit(record.autoProcess, S8_STEP_RUNNING, false);
         const std::uint16_t status = loadStatus(record.status);
         result.steps.emplace_back(step.command, status);
+        result.stepMs.push_back(static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
         if (step.command != DeviceCommand::writeOptions && status != S8_PASS) break;
     }
     log.autoEnd();

@@ -47,6 +47,7 @@ std::uint16_t ClickAutoBox(std::uint16_t autoProcess, std::uint16_t bit, bool ti
 
 struct AutoRunResult {
     std::vector<std::pair<DeviceCommand, std::int32_t>> steps; // in the order run
+    std::vector<std::uint64_t> stepMs;                          // how long each took
     bool passed() const;
 };
 

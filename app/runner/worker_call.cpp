@@ -13,6 +13,12 @@ namespace {
 
 bool isFinal(std::uint16_t value) { return value > S8_PROGRESS_MAX; }
 
+struct ThreadProgrammer {
+    const LibraryApi* api = nullptr;
+    std::optional<std::string> selection;
+};
+thread_local ThreadProgrammer threadProgrammer;
+
 // Only the low 16 bits of a returned code carry meaning.
 std::uint16_t finalCode(std::uint16_t first, std::int32_t second) {
     if (isFinal(first)) return first;
@@ -32,7 +38,9 @@ std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16
 
     std::int32_t returned = S8_FAIL;
     std::atomic<bool> finished{false};
+    const ThreadProgrammer programmer = threadProgrammer;
     std::thread worker([&] {
+        if (programmer.api != nullptr) SelectProgrammerForThread(*programmer.api, programmer.selection);
         returned = call();
         finished.store(true, std::memory_order_release);
     });
@@ -56,6 +64,13 @@ std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16
 
     // After the join everything the call wrote is visible here.
     return word.finish(finalCode(loadStatus(status), returned));
+}
+
+bool SelectProgrammerForThread(const LibraryApi& api, const std::optional<std::string>& selection) {
+    if (api.SelectProgrammer == nullptr) return !selection;
+    if (api.SelectProgrammer(selection ? selection->c_str() : nullptr) != S8_PASS) return false;
+    threadProgrammer = {&api, selection};
+    return true;
 }
 
 std::int32_t CallHere(const std::function<std::int32_t()>& call, std::uint16_t* status) {

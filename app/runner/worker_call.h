@@ -3,8 +3,12 @@
 // status word.
 #pragma once
 
+#include "library_api.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace scriba8::app {
 
@@ -33,5 +37,12 @@ std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16
 // The same contract for a call on the calling thread: the return value is
 // the result.
 std::int32_t CallHere(const std::function<std::int32_t()>& call, std::uint16_t* status);
+
+// Gives the calling thread a programmer of its own (the library selects
+// programmers per thread), and every worker CallOnWorker starts from it the
+// same one: a process that drives several programmers runs each from a
+// thread. Nothing returns the thread to SCRIBA8_PROGRAMMER. False when the
+// library does not understand the selection.
+bool SelectProgrammerForThread(const LibraryApi& api, const std::optional<std::string>& selection);
 
 } // namespace scriba8::app

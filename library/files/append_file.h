@@ -12,4 +12,8 @@ namespace scriba8::files {
 // on Windows a reader may have made it to vanish once everybody closed it.
 std::FILE* openForAppending(const std::string& path);
 
+// Everything appended so far is on the disk, not only in a cache: a record
+// that must survive a crash or a power cut. 0 or the errno value.
+int flushToDisk(std::FILE* file);
+
 } // namespace scriba8::files

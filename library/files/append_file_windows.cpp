@@ -29,4 +29,9 @@ std::FILE* openForAppending(const std::string& path) {
     return stream;
 }
 
+int flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return errno;
+    return ::_commit(::_fileno(file)) == 0 ? 0 : errno;
+}
+
 } // namespace scriba8::files

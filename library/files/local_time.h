@@ -11,4 +11,7 @@ namespace scriba8::files {
 // Nothing when the system cannot say.
 std::optional<std::tm> localTime(std::time_t when);
 
+// The same in UTC, for records read in other time zones.
+std::optional<std::tm> utcTime(std::time_t when);
+
 } // namespace scriba8::files

@@ -10,4 +10,10 @@ std::optional<std::tm> localTime(std::time_t when) {
     return local;
 }
 
+std::optional<std::tm> utcTime(std::time_t when) {
+    std::tm utc{};
+    if (when == static_cast<std::time_t>(-1) || ::gmtime_s(&utc, &when) != 0) return std::nullopt;
+    return utc;
+}
+
 } // namespace scriba8::files

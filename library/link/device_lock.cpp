@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "link/device_lock.h"
 
-#include "link/lock_file.h"
+#include "files/lock_file.h"
 
 #include <cstdio>
 #include <map>
@@ -17,6 +17,9 @@ struct Entry {
     std::unique_ptr<LockFile> file;
     int holds = 0; // jobs holding it: uses re-enter while there is one
     int uses = 0;
+    // The thread whose job holds it: a job of another thread waits, as
+    // another process would; the job's own exports, on any thread, do not.
+    std::thread::id holder;
 };
 
 struct Registry {
@@ -63,7 +66,10 @@ DeviceLock::Attempt DeviceLock::take(const std::string& path, bool create,
         {
             std::lock_guard guard(r.mutex);
             const auto found = r.entries.find(path);
-            if (found != r.entries.end() && found->second.holds > 0) {
+            const bool reenters = found != r.entries.end() && found->second.holds > 0 &&
+                                  (kind == Kind::use ||
+                                   found->second.holder == std::this_thread::get_id());
+            if (reenters) {
                 Entry& entry = found->second;
                 ++(kind == Kind::hold ? entry.holds : entry.uses);
                 return {std::unique_ptr<DeviceLock>(new DeviceLock(path, kind))};
@@ -75,6 +81,7 @@ DeviceLock::Attempt DeviceLock::take(const std::string& path, bool create,
                 case LockFile::Attempt::locked: {
                     Entry& entry = r.entries[path];
                     entry.file = std::move(file);
+                    if (kind == Kind::hold) entry.holder = std::this_thread::get_id();
                     ++(kind == Kind::hold ? entry.holds : entry.uses);
                     return {std::unique_ptr<DeviceLock>(new DeviceLock(path, kind))};
                 }

@@ -57,7 +57,8 @@ public:
 
     // The lock on path for a job of several uses: until it is released,
     // every acquire of path in this process re-enters it, whatever thread
-    // asks. Holds nest.
+    // asks (a job may run an export on a worker thread). Holds nest on the
+    // thread that holds; a hold asked for on another thread waits.
     static Attempt hold(const std::string& path, bool create, const LockWaitOptions& options);
 
     // Whether this process holds path.

@@ -116,7 +116,8 @@ std::vector<ProgrammerListing> listVirtual() {
     // Not under its normal id: left in its boot loader by an update that did
     // not finish, absent, or its state file cannot be used (said on stderr).
     if (!opened.port && !opened.busy) {
-        if (!sim::virtualProgrammer().enumerates(ids.vendor, ids.bootLoader)) return {};
+        if (!sim::virtualProgrammerFor(entry.path).enumerates(ids.vendor, ids.bootLoader))
+            return {};
         opened = sim::openVirtualProgrammer(ids.vendor, ids.bootLoader, LockWait::dontWait);
         entry.personality = Personality::bootLoader;
     }

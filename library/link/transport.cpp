@@ -27,10 +27,12 @@ struct LinkState {
     TransferTrace trace;
 };
 
-// Never destroyed: a port still open at exit must not outlive what it uses.
+// One link per thread: a process that drives several programmers does so
+// from a thread each (an export opens, uses and closes the link on the
+// thread that calls it).
 LinkState& link() {
-    static LinkState* state = new LinkState;
-    return *state;
+    thread_local LinkState state;
+    return state;
 }
 
 std::uint16_t percent(std::size_t done, std::size_t total) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The programmer link: one process-wide HID connection to the programmer,
+// The programmer link: the calling thread's HID connection to its programmer,
 // opened at the start of a device export and closed before it returns.
 //
 // Outgoing data goes in set-feature reports of 129 bytes (report id + 128,

@@ -18,7 +18,7 @@ try() { # EXPECTED WORDS...
         failures=$((failures + 1))
     fi
 }
-try "programmers program project" scriba8 pro
+try "programmers program project produce" scriba8 pro
 try "save show" scriba8 project s
 try "VS8G132 VS8G132L" scriba8 --part VS8G13
 try "VS8G132 VS8G132L" scriba8 program x.hex --part VS8G13

@@ -3,7 +3,7 @@
 // limit and a way out for a job, and a job's hold that its own exports
 // re-enter while everybody else waits.
 #include "link/device_lock.h"
-#include "link/lock_file.h"
+#include "files/lock_file.h"
 
 #include <gtest/gtest.h>
 

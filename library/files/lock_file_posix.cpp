@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "link/lock_file.h"
+#include "files/lock_file.h"
 
 #include <cerrno>
 

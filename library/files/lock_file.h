@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The operating system's part of the programmer lock: a file opened only to
-// hold an exclusive advisory lock on it. Closing the file releases the lock,
-// also when the process dies, so a crashed run never leaves a programmer
-// locked.
+// A file opened only to hold an exclusive advisory lock on it: the
+// programmer lock, and a production run's hold on its serial-number journal.
+// Closing the file releases the lock, also when the process dies, so a
+// crashed run never leaves anything locked.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+#include "serial_journal.h"
+
+#include "file_errors.h"
+#include "file_paths.h"
+#include "files/append_file.h"
+#include "files/lock_file.h"
+
+#include <cerrno>
+#include <string_view>
+
+namespace scriba8::app {
+namespace {
+
+constexpr std::string_view kHeader = "# scriba8 serial journal 1";
+
+std::optional<SerialState> stateNamed(std::string_view word) {
+    if (word == "pass") return SerialState::pass;
+    if (word == "unused") return SerialState::unused;
+    if (word == "failed") return SerialState::failed;
+    return std::nullopt;
+}
+
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> out;
+    while (true) {
+        const std::size_t tab = line.find('\t');
+        out.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) return out;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+// Tabs and line ends would split a line of the journal.
+std::string field(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+Bilingual reasonFor(const std::string& path, int error) {
+    return {FileReason(path, error, Language::english), FileReason(path, error, Language::chinese)};
+}
+
+} // namespace
+
+const char* SerialStateName(SerialState state) {
+    switch (state) {
+    case SerialState::reserved: return "reserved";
+    case SerialState::pass: return "pass";
+    case SerialState::unused: return "unused";
+    case SerialState::failed: return "failed";
+    }
+    return "reserved";
+}
+
+SerialJournal::~SerialJournal() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(const std::string& path) {
+    std::unique_ptr<SerialJournal> journal(new SerialJournal);
+    journal->path_ = path;
+    // A lock file of its own: on some systems a lock on the journal itself
+    // would keep the run's own appends out.
+    const std::string lockPath = path + ".lock";
+    journal->lock_ = LockFile::open(lockPath, true);
+    if (!journal->lock_) return reasonFor(lockPath, errno);
+    if (journal->lock_->tryLock() != LockFile::Attempt::locked)
+        return Bilingual{path + ": the serial journal is in use by another production run; let it "
+                                "finish, or give this run a journal of its own",
+                         path + ": 序列号记录文件正被另一个生产运行使用；请等它结束，或为本次运行指定另一个记录文件"};
+
+    const FileContents contents = ReadFileContents(path);
+    if (contents.error != 0 && contents.error != ENOENT) return reasonFor(path, contents.error);
+    std::string_view text(reinterpret_cast<const char*>(contents.bytes.data()), contents.bytes.size());
+    std::size_t lineNumber = 0;
+    bool cutLine = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        ++lineNumber;
+        if (end == std::string_view::npos) {
+            // Written up to the crash: the step it stood for had not begun.
+            cutLine = true;
+            break;
+        }
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        if (line.empty() || line.front() == '#') continue;
+        const auto parts = fields(line);
+        if (parts[0] == "reserve" && parts.size() == 5) {
+            journal->states_[std::string(parts[1])] = SerialState::reserved;
+        } else if (parts[0] == "outcome" && parts.size() == 3 && stateNamed(parts[2])) {
+            journal->states_[std::string(parts[1])] = *stateNamed(parts[2]);
+        } else {
+            const std::string number = std::to_string(lineNumber);
+            return Bilingual{path + ": line " + number + " is not a line of a serial journal",
+                             path + ": 第" + number + "行不是序列号记录文件的内容"};
+        }
+    }
+    if (cutLine)
+        journal->warnings_.push_back(
+            {path + ": its last line was cut short (a run ended mid-write) and is skipped",
+             path + ": 最后一行不完整（某次运行在写入时中断），已跳过"});
+
+    journal->file_ = files::openForAppending(path);
+    if (journal->file_ == nullptr) return reasonFor(path, errno);
+    // A cut line gets its end, so the next line starts on a line of its own.
+    if (cutLine && journal->append("") != 0) return reasonFor(path, errno);
+    if (contents.bytes.empty() && journal->append(std::string(kHeader)) != 0)
+        return reasonFor(path, errno);
+    return journal;
+}
+
+std::optional<SerialState> SerialJournal::state(const std::string& key) const {
+    const auto found = states_.find(key);
+    if (found == states_.end()) return std::nullopt;
+    return found->second;
+}
+
+int SerialJournal::append(const std::string& line) {
+    const std::string text = line + "\n";
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) return errno != 0 ? errno : EIO;
+    return files::flushToDisk(file_);
+}
+
+int SerialJournal::reserve(const std::string& key, const std::string& serial, const std::string& run,
+                           const std::string& programmer) {
+    const int error =
+        append("reserve\t" + field(key) + "\t" + field(serial) + "\t" + field(run) + "\t" + field(programmer));
+    // Even when the write failed the number counts as taken: it may be on
+    // the disk after all.
+    states_[key] = SerialState::reserved;
+    return error;
+}
+
+int SerialJournal::record(const std::string& key, SerialState outcome) {
+    states_[key] = outcome;
+    return append("outcome\t" + field(key) + "\t" + SerialStateName(outcome));
+}
+
+} // namespace scriba8::app
