@@ -6,7 +6,10 @@
 #include "files/append_file.h"
 #include "files/lock_file.h"
 
+#include "files/utf8_path.h"
+
 #include <cerrno>
+#include <filesystem>
 #include <string_view>
 
 namespace scriba8::app {
@@ -76,6 +79,7 @@ std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(cons
     std::string_view text(reinterpret_cast<const char*>(contents.bytes.data()), contents.bytes.size());
     std::size_t lineNumber = 0;
     bool cutLine = false;
+    std::uint64_t whole = 0; // the bytes up to the end of the last whole line
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         ++lineNumber;
@@ -86,6 +90,7 @@ std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(cons
         }
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
+        whole += end + 1;
         if (line.empty() || line.front() == '#') continue;
         const auto parts = fields(line);
         if (parts[0] == "reserve" && parts.size() == 5) {
@@ -103,10 +108,15 @@ std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(cons
             {path + ": its last line was cut short (a run ended mid-write) and is skipped",
              path + ": 最后一行不完整（某次运行在写入时中断），已跳过"});
 
+    // The cut line goes: the run holds the lock, and half a line would be
+    // taken for a damaged journal by every later run.
+    if (cutLine) {
+        std::error_code error;
+        std::filesystem::resize_file(files::pathFromUtf8(path), whole, error);
+        if (error) return reasonFor(path, error.value());
+    }
     journal->file_ = files::openForAppending(path);
     if (journal->file_ == nullptr) return reasonFor(path, errno);
-    // A cut line gets its end, so the next line starts on a line of its own.
-    if (cutLine && journal->append("") != 0) return reasonFor(path, errno);
     if (contents.bytes.empty() && journal->append(std::string(kHeader)) != 0)
         return reasonFor(path, errno);
     return journal;

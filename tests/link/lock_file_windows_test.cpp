@@ -2,7 +2,7 @@
 // The lock's Windows part: LockFileEx on a file, and for a HID device path,
 // which names no lockable file, a lock file of its own for each device.
 #include "link/device_lock.h"
-#include "link/lock_file.h"
+#include "files/lock_file.h"
 
 #include "temp_folder.h"
 

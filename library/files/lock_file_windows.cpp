@@ -3,7 +3,7 @@
 // (\\?\hid#...) names no file that can be locked, so a programmer's lock is
 // a file named after its path in the folder all users share; the lock goes
 // with the handle, also when the process dies.
-#include "link/lock_file.h"
+#include "files/lock_file.h"
 
 #include "files/windows_text.h"
 
