@@ -318,6 +318,11 @@ void addProductionCommands(CLI::App& app, Invocation& invocation, const Say& say
                               say);
     report->add_option("LOG", invocation.logs, say({"Production logs (JSON Lines)", "生产记录（JSON Lines）"}))
         ->required();
+    report->add_option("--journal", invocation.journal,
+                       say({"The runs' serial journal: numbers handed out but never recorded (a run that died "
+                            "mid-chip) count too",
+                            "这些运行的序列号记录文件：已分配但没有记录的号码（运行在编程中途结束）也计算在内"}))
+        ->type_name("FILE");
 }
 
 void buildCommandLine(CLI::App& app, Invocation& invocation, const Say& say) {

@@ -280,8 +280,7 @@ Report RunProduceCommand(const Invocation& invocation, Session& session, const P
         auto opened = app::SerialJournal::open(invocation.journal);
         if (const auto* why = std::get_if<Bilingual>(&opened)) {
             report.setResult(S8_FILE_ERROR, session.language(), "save");
-            report.message = why->in(session.language());
-            report.advice.clear();
+            report.message = report.advice = why->in(session.language());
             return report;
         }
         journal = std::move(std::get<std::unique_ptr<app::SerialJournal>>(opened));
@@ -300,7 +299,7 @@ Report RunProduceCommand(const Invocation& invocation, Session& session, const P
         auto opened = app::RecordWriter::open(path, form);
         if (const auto* why = std::get_if<Bilingual>(&opened)) {
             report.setResult(S8_FILE_ERROR, session.language(), "save");
-            report.message = why->in(session.language());
+            report.message = report.advice = why->in(session.language());
             return report;
         }
         *writer = std::move(std::get<std::unique_ptr<app::RecordWriter>>(opened));
@@ -351,11 +350,14 @@ Report RunProduceCommand(const Invocation& invocation, Session& session, const P
     const bool allOut = std::all_of(outcome.rows.begin(), outcome.rows.end(), [](const app::ProgrammerRow& row) {
         return row.state == app::ProgrammerRow::State::out;
     });
-    std::int32_t result = outcome.failed == 0 && outcome.good > 0 ? S8_PASS : S8_FAIL;
+    // A run that ends because its numbers ran out has done what it could;
+    // one in which a chip failed, or nothing got done for lack of a
+    // programmer, has not.
+    std::int32_t result = outcome.failed == 0 && (outcome.good > 0 || outcome.serialsRanOut) ? S8_PASS : S8_FAIL;
     if (allOut && outcome.good == 0) result = S8_NO_PROGRAMMER;
     report.setResult(result, session.language(), invocation.command);
-    if (result == S8_FAIL && outcome.attempts == 0 && !outcome.problems.empty())
-        report.message = outcome.problems.front().in(session.language());
+    if (result != S8_PASS && outcome.attempts == 0 && !outcome.problems.empty())
+        report.message = report.advice = outcome.problems.front().in(session.language());
     return report;
 }
 

@@ -6,6 +6,7 @@
 #include "production_summary.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace scriba8::cli {
 namespace {
@@ -30,7 +31,18 @@ Report RunReportCommand(const Invocation& invocation, Session& session) {
     }
     const app::ReadRecords& records = std::get<app::ReadRecords>(read);
     for (const app::Bilingual& warning : records.warnings) report.warnings.push_back(warning.in(language));
-    const app::ProductionSummary summary = app::Summarize(records.records);
+    std::optional<app::JournalContents> journal;
+    if (!invocation.journal.empty()) {
+        auto contents = app::ReadSerialJournal(invocation.journal);
+        if (const auto* why = std::get_if<app::Bilingual>(&contents)) {
+            report.setResult(S8_FILE_ERROR, language, "load");
+            report.message = report.advice = why->in(language);
+            return report;
+        }
+        journal = std::move(std::get<app::JournalContents>(contents));
+        for (const app::Bilingual& warning : journal->warnings) report.warnings.push_back(warning.in(language));
+    }
+    const app::ProductionSummary summary = app::Summarize(records.records, journal ? &*journal : nullptr);
     report.lines = app::SummaryLines(summary, language);
 
     Json data = Json::object();
@@ -74,6 +86,13 @@ Report RunReportCommand(const Invocation& invocation, Session& session) {
     report.data = std::move(data);
     // Two good chips with one number is the one thing a report must never hide.
     report.setResult(summary.serialsTwice.empty() ? S8_PASS : S8_FAIL, language, invocation.command);
+    if (!summary.serialsTwice.empty()) {
+        const std::string count = std::to_string(summary.serialsTwice.size());
+        report.advice = language == app::Language::english
+                            ? count + " serial number(s) are in two good chips (listed above): find those chips "
+                                      "and renumber one of each pair"
+                            : count + " 个序列号出现在两个成功的芯片中（见上面的列表）：请找出这些芯片并为每对中的一个重新编号";
+    }
     return report;
 }
 

@@ -254,18 +254,20 @@ void VirtualProgrammer::command(std::span<const std::uint8_t> block) {
         if (status == 0) powered_ = false;
         reply(op, tag, status, pace::kPowerDownMs);
     } else if (op == kReadIdentity) {
-        // The operator waits for the host to look at a written chip before
-        // taking it out; the read in progress still sees it.
-        if (schedule_ && chipReady && chipWritten_ && ++looks_ >= schedule_->looks) {
-            socketEmptied_ = true;
-            emptyLooks_ = 0;
-            putInTray();
-        }
         std::array<std::uint8_t, 5> identity{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
         if (chipReady) identity = socket_->identity();
         if (faults_.identityMismatch) identity[0] = static_cast<std::uint8_t>(~identity[0]);
         if (faults_.identityReply) identity = *faults_.identityReply;
         provide({identity.begin(), identity.end()});
+        // The operator waits for the host to look at a written chip before
+        // taking it out, and takes it away for good: a state saved from now
+        // on holds no chip.
+        if (schedule_ && chipReady && chipWritten_ && ++looks_ >= schedule_->looks) {
+            putInTray();
+            socket_.reset();
+            socketEmptied_ = true;
+            emptyLooks_ = 0;
+        }
     } else if (op == kEraseFlash || op == kEraseEeprom) {
         const std::uint64_t bytes = std::uint64_t{length} * le16(block, 12);
         std::uint16_t status = forced.value_or(chipReady ? 0 : 3);
@@ -331,6 +333,11 @@ void VirtualProgrammer::dataReport(std::span<const std::uint8_t> payload) {
 void VirtualProgrammer::finishData() {
     const DataPhase phase = std::move(*dataPhase_);
     dataPhase_.reset();
+    // The operator takes out every chip the host has tried to write, good or bad.
+    if (phase.op == kWriteFlash) {
+        chipWritten_ = true;
+        looks_ = 0;
+    }
     const std::uint16_t status = phase.forcedStatus ? *phase.forcedStatus : writeData(phase);
     const std::uint32_t pageSize = socket_ ? socket_->record().flashPageSize : 512;
     const std::uint32_t busy = phase.op == kWriteOptions
@@ -353,11 +360,7 @@ std::uint16_t VirtualProgrammer::writeData(const DataPhase& phase) {
         return 0;
     }
     if (!chipReady) return 3;
-    if (phase.op == kWriteFlash) {
-        chipWritten_ = true;
-        looks_ = 0;
-        return socket_->programFlash(phase.address, phase.data) ? 0 : 2;
-    }
+    if (phase.op == kWriteFlash) return socket_->programFlash(phase.address, phase.data) ? 0 : 2;
     if (phase.op == kWriteEeprom) return socket_->programEeprom(phase.address, phase.data) ? 0 : 2;
     socket_->writeOptions(phase.data);
     return 0;

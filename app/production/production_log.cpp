@@ -160,8 +160,16 @@ std::variant<std::unique_ptr<RecordWriter>, Bilingual> RecordWriter::open(const 
     std::unique_ptr<RecordWriter> writer(new RecordWriter);
     writer->path_ = path;
     writer->form_ = form;
+    // A record a crash cut short stays, for the audit, but the next one
+    // starts on a line of its own.
+    const FileContents before = ReadFileContents(path);
+    const bool cutLast = before.error == 0 && !before.bytes.empty() && before.bytes.back() != '\n';
     writer->file_ = files::openForAppending(path);
     if (writer->file_ == nullptr) return reasonFor(path, errno);
+    if (cutLast) {
+        std::fputs(form == Form::csv ? "\r\n" : "\n", writer->file_);
+        if (const int error = files::flushToDisk(writer->file_); error != 0) return reasonFor(path, error);
+    }
     if (form == Form::csv && ReadableFileSize(path).value_or(0) == 0) {
         std::fprintf(writer->file_, "%s\r\n", kCsvHeader);
         if (const int error = files::flushToDisk(writer->file_); error != 0) return reasonFor(path, error);
@@ -200,8 +208,8 @@ std::variant<ReadRecords, Bilingual> ReadProductionLogs(const std::vector<std::s
             const Json j = Json::parse(line, nullptr, false);
             const std::optional<ProductionRecord> record = j.is_discarded() ? std::nullopt : recordFrom(j);
             if (!record) {
-                read.warnings.push_back({where + ": not a production record; skipped",
-                                         whereZh + ": 不是生产记录，已跳过"});
+                read.warnings.push_back({where + ": not a whole production record (cut short by a crash?); skipped",
+                                         whereZh + ": 不是完整的生产记录（因崩溃而不完整？），已跳过"});
                 continue;
             }
             read.records.push_back(*record);

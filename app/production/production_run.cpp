@@ -51,11 +51,8 @@ public:
         poller_ = std::make_unique<DeviceRunner>(run_.api_, *record_, pollLog_);
         buffers_.eeprom = run_.job_.eeprom;
         for (bool first = true; !run_.stopping(); first = false) {
+            if (!first && !waitForNextChip()) break;
             if (!run_.claimChip()) break;
-            if (!first && !waitForNextChip()) {
-                run_.releaseChip();
-                break;
-            }
             const bool goOn = programChip();
             if (!goOn || !run_.settings_.continuous) break;
         }
@@ -229,15 +226,32 @@ bool ProductionRun::stopping() const {
 void ProductionRun::stopAll() { stop_ = true; }
 
 bool ProductionRun::claimChip() {
-    const std::lock_guard guard(mutex_);
-    if (settings_.count && outcome_.good + inProgress_ >= *settings_.count) return false;
-    ++inProgress_;
-    return true;
+    std::unique_lock lock(mutex_);
+    // Turns in the order asked for: a programmer whose chips fail fast must
+    // not take every place the count leaves from the others.
+    const std::uint64_t ticket = nextTicket_++;
+    for (;;) {
+        const bool countMade = settings_.count && outcome_.good >= *settings_.count;
+        if (countMade || stopping()) {
+            if (ticket == serving_) ++serving_;
+            turns_.notify_all();
+            return false;
+        }
+        const bool room = !settings_.count || outcome_.good + inProgress_ < *settings_.count;
+        if (ticket == serving_ && room) {
+            ++serving_;
+            ++inProgress_;
+            turns_.notify_all();
+            return true;
+        }
+        turns_.wait_for(lock, std::chrono::milliseconds(20));
+    }
 }
 
 void ProductionRun::releaseChip() {
     const std::lock_guard guard(mutex_);
     --inProgress_;
+    turns_.notify_all();
 }
 
 void ProductionRun::finishChip(ProductionRecord& record, bool passed) {
@@ -259,6 +273,7 @@ void ProductionRun::finishChip(ProductionRecord& record, bool passed) {
     }
     if (events_.recorded) events_.recorded(record);
     if (settings_.count && outcome_.good >= *settings_.count) stop_ = true;
+    turns_.notify_all();
 }
 
 ProductionOutcome ProductionRun::run(const std::vector<ProgrammerSpec>& programmers,

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -120,6 +121,9 @@ private:
     NextChip nextChip_;
 
     std::mutex mutex_; // the counters, the records and the events
+    std::condition_variable turns_;
+    std::uint64_t nextTicket_ = 0;
+    std::uint64_t serving_ = 0;
     std::uint64_t inProgress_ = 0;
     std::uint64_t counter_ = 0;
     ProductionOutcome outcome_;

@@ -54,7 +54,7 @@ std::optional<std::int64_t> RecordTimeMs(const std::string& time) {
     return ((days * 24 + h) * 60 + mi) * 60000 + s * 1000 + ms;
 }
 
-ProductionSummary Summarize(const std::vector<ProductionRecord>& records) {
+ProductionSummary Summarize(const std::vector<ProductionRecord>& records, const JournalContents* journal) {
     ProductionSummary summary;
     std::optional<std::int64_t> first;
     std::optional<std::int64_t> last;
@@ -97,6 +97,18 @@ ProductionSummary Summarize(const std::vector<ProductionRecord>& records) {
         summary.chipsPerHour = static_cast<double>(summary.passed) / summary.hours;
     }
 
+    if (journal != nullptr) {
+        for (const auto& [key, entry] : journal->entries) {
+            if (!key.starts_with("n:")) continue;
+            std::uint64_t number = 0;
+            const std::string digits = key.substr(2);
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (error != std::errc{} || end != digits.data() + digits.size()) continue;
+            seen.insert(number);
+            if (entry.state == SerialState::unused) failureOf.emplace(number, "failed before its image was written");
+            else if (entry.state == SerialState::failed) failureOf.emplace(number, "failed");
+        }
+    }
     summary.numericSerials = numeric && !seen.empty();
     if (!summary.numericSerials) return summary;
     for (auto it = good.begin(); it != good.end(); it = good.upper_bound(*it))

@@ -6,6 +6,7 @@
 
 #include "language.h"
 #include "production_log.h"
+#include "serial_journal.h"
 
 #include <cstdint>
 #include <map>
@@ -50,7 +51,10 @@ struct ProductionSummary {
     std::vector<std::string> serialsTwice; // in two good chips: must never happen
 };
 
-ProductionSummary Summarize(const std::vector<ProductionRecord>& records);
+// With the run's journal, numbers that never got a record (handed out to a
+// chip the run died in) are part of the range too.
+ProductionSummary Summarize(const std::vector<ProductionRecord>& records,
+                            const JournalContents* journal = nullptr);
 
 // The summary as the report prints it, in the interface language.
 std::vector<std::string> SummaryLines(const ProductionSummary& summary, Language language);

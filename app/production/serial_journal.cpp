@@ -47,6 +47,41 @@ Bilingual reasonFor(const std::string& path, int error) {
 
 } // namespace
 
+std::variant<JournalContents, Bilingual> ReadSerialJournal(const std::string& path) {
+    JournalContents journal;
+    const FileContents contents = ReadFileContents(path);
+    if (contents.error != 0 && contents.error != ENOENT) return reasonFor(path, contents.error);
+    journal.fileBytes = contents.bytes.size();
+    std::string_view text(reinterpret_cast<const char*>(contents.bytes.data()), contents.bytes.size());
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        ++lineNumber;
+        if (end == std::string_view::npos) {
+            // Written up to the crash: the step it stood for had not begun.
+            journal.warnings.push_back(
+                {path + ": its last line was cut short (a run ended mid-write) and is skipped",
+                 path + ": 最后一行不完整（某次运行在写入时中断），已跳过"});
+            break;
+        }
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        journal.wholeBytes += end + 1;
+        if (line.empty() || line.front() == '#') continue;
+        const auto parts = fields(line);
+        if (parts[0] == "reserve" && parts.size() == 5) {
+            journal.entries[std::string(parts[1])] = {SerialState::reserved, std::string(parts[2])};
+        } else if (parts[0] == "outcome" && parts.size() == 3 && stateNamed(parts[2])) {
+            journal.entries[std::string(parts[1])].state = *stateNamed(parts[2]);
+        } else {
+            const std::string number = std::to_string(lineNumber);
+            return Bilingual{path + ": line " + number + " is not a line of a serial journal",
+                             path + ": 第" + number + "行不是序列号记录文件的内容"};
+        }
+    }
+    return journal;
+}
+
 const char* SerialStateName(SerialState state) {
     switch (state) {
     case SerialState::reserved: return "reserved";
@@ -74,40 +109,13 @@ std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(cons
                                 "finish, or give this run a journal of its own",
                          path + ": 序列号记录文件正被另一个生产运行使用；请等它结束，或为本次运行指定另一个记录文件"};
 
-    const FileContents contents = ReadFileContents(path);
-    if (contents.error != 0 && contents.error != ENOENT) return reasonFor(path, contents.error);
-    std::string_view text(reinterpret_cast<const char*>(contents.bytes.data()), contents.bytes.size());
-    std::size_t lineNumber = 0;
-    bool cutLine = false;
-    std::uint64_t whole = 0; // the bytes up to the end of the last whole line
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        ++lineNumber;
-        if (end == std::string_view::npos) {
-            // Written up to the crash: the step it stood for had not begun.
-            cutLine = true;
-            break;
-        }
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        whole += end + 1;
-        if (line.empty() || line.front() == '#') continue;
-        const auto parts = fields(line);
-        if (parts[0] == "reserve" && parts.size() == 5) {
-            journal->states_[std::string(parts[1])] = SerialState::reserved;
-        } else if (parts[0] == "outcome" && parts.size() == 3 && stateNamed(parts[2])) {
-            journal->states_[std::string(parts[1])] = *stateNamed(parts[2]);
-        } else {
-            const std::string number = std::to_string(lineNumber);
-            return Bilingual{path + ": line " + number + " is not a line of a serial journal",
-                             path + ": 第" + number + "行不是序列号记录文件的内容"};
-        }
-    }
-    if (cutLine)
-        journal->warnings_.push_back(
-            {path + ": its last line was cut short (a run ended mid-write) and is skipped",
-             path + ": 最后一行不完整（某次运行在写入时中断），已跳过"});
-
+    auto read = ReadSerialJournal(path);
+    if (const auto* why = std::get_if<Bilingual>(&read)) return *why;
+    JournalContents& contents = std::get<JournalContents>(read);
+    for (auto& [key, entry] : contents.entries) journal->states_[key] = entry.state;
+    journal->warnings_ = std::move(contents.warnings);
+    const bool cutLine = contents.wholeBytes != contents.fileBytes;
+    const std::uint64_t whole = contents.wholeBytes;
     // The cut line goes: the run holds the lock, and half a line would be
     // taken for a damaged journal by every later run.
     if (cutLine) {
@@ -117,7 +125,7 @@ std::variant<std::unique_ptr<SerialJournal>, Bilingual> SerialJournal::open(cons
     }
     journal->file_ = files::openForAppending(path);
     if (journal->file_ == nullptr) return reasonFor(path, errno);
-    if (contents.bytes.empty() && journal->append(std::string(kHeader)) != 0)
+    if (contents.fileBytes == 0 && journal->append(std::string(kHeader)) != 0)
         return reasonFor(path, errno);
     return journal;
 }

@@ -66,6 +66,19 @@ private:
     std::vector<Bilingual> warnings_;
 };
 
+// What a journal says, read without taking it from a run (for a report).
+struct JournalContents {
+    struct Entry {
+        SerialState state = SerialState::reserved;
+        std::string serial; // as the log shows it
+    };
+    std::map<std::string, Entry> entries; // by key
+    std::vector<Bilingual> warnings;
+    std::uint64_t fileBytes = 0;
+    std::uint64_t wholeBytes = 0; // up to the end of the last whole line
+};
+std::variant<JournalContents, Bilingual> ReadSerialJournal(const std::string& path);
+
 // The word an outcome is written as.
 const char* SerialStateName(SerialState state);
 

@@ -64,10 +64,19 @@ TEST_F(ProductionLogTest, RecordsComeBackAndACutRecordIsSkippedWithAWarning) {
     EXPECT_EQ(records.records[1].resultCode, S8_CHECKSUM_ERROR);
     EXPECT_EQ(records.records[1].steps[1].ms, 40u);
     ASSERT_EQ(records.warnings.size(), 2u);
-    EXPECT_NE(records.warnings[0].english.find("line 3: not a production record"), std::string::npos);
+    EXPECT_NE(records.warnings[0].english.find("line 3: not a whole production record"), std::string::npos);
     EXPECT_NE(records.warnings[1].english.find("line 4: a record cut short"), std::string::npos);
 
     EXPECT_TRUE(std::holds_alternative<Bilingual>(ReadProductionLogs({(folder_ / "none.jsonl").string()})));
+
+    // The next run's first record starts on a line of its own.
+    {
+        auto opened = RecordWriter::open(path, RecordWriter::Form::jsonLines);
+        ASSERT_EQ(std::get<std::unique_ptr<RecordWriter>>(opened)->write(chip(4, "usb:A", "13", S8_PASS)), 0);
+    }
+    auto again = ReadProductionLogs({path});
+    EXPECT_EQ(std::get<ReadRecords>(again).records.size(), 3u);
+    EXPECT_EQ(std::get<ReadRecords>(again).records.back().serial, std::optional<std::string>("13"));
 }
 
 TEST_F(ProductionLogTest, CsvHasItsHeaderOnceAndQuotesWhatNeedsIt) {
