@@ -33,7 +33,7 @@ comment_for() {
     case "$1" in
     *.c | *.cpp | *.cc | *.h | *.hpp | *.h.in | *.rc | *.rc.in) echo "// $identifier" ;;
     CMakeLists.txt | */CMakeLists.txt | *.cmake | *.cmake.in) echo "# $identifier" ;;
-    *.sh | *.py | *.bash-completion) echo "# $identifier" ;;
+    *.sh | *.py | *.bash-completion | *.supp) echo "# $identifier" ;;
     *.asm | *.a51) echo "; $identifier" ;;
     *.map) echo "/* $identifier */" ;;
     *) if [[ "$(head -c2 "$1" | tr -d '\0')" == '#!' ]]; then echo "# $identifier"; fi ;;
