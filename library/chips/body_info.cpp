@@ -71,18 +71,16 @@ void fillRecord(std::int32_t n, const ChipRecord& chip, BodyInfo& out) {
 } // namespace
 
 std::int32_t bodyInfo(const BodyInfo** first) {
-    // One static array for the whole table: nothing is allocated, so the
-    // export cannot fail. Every call rewrites it completely, so its address
-    // and contents are the same each time.
+    // One static array for the whole table, filled once: nothing is
+    // allocated, so the export cannot fail, and a caller reading rows on
+    // one thread never sees them rewritten by a call on another.
     static BodyInfo exported[kMaxChipRows];
-    static std::mutex guard;
-
-    const std::lock_guard<std::mutex> lock(guard);
+    static std::once_flag filled;
     const auto table = chipTable();
-    for (std::size_t n = 0; n < table.size(); ++n) {
-        exported[n] = BodyInfo{};
-        fillRecord(static_cast<std::int32_t>(n), table[n], exported[n]);
-    }
+    std::call_once(filled, [&] {
+        for (std::size_t n = 0; n < table.size(); ++n)
+            fillRecord(static_cast<std::int32_t>(n), table[n], exported[n]);
+    });
     if (first != nullptr) *first = exported;
     return static_cast<std::int32_t>(table.size());
 }
