@@ -28,7 +28,6 @@ CScriba8_T3Plus_APApp::CScriba8_T3Plus_APApp(int& argc, char** argv) : QApplicat
     setApplicationName(QStringLiteral("Scriba8_T3Plus_AP"));
     setOrganizationName(QStringLiteral("vorlane"));
     setWindowIcon(QIcon(QStringLiteral(":/scriba8/icon.png")));
-    scriba8::appmain::ApplyInterfaceLook(*this);
 }
 
 int CScriba8_T3Plus_APApp::InitInstance() {
@@ -48,7 +47,10 @@ int CScriba8_T3Plus_APApp::InitInstance() {
     parser.addOption(programmer);
     parser.addOption(part);
     parser.addOption(engineer);
+    // --help and a wrong option end the process inside process(); setting the
+    // font first would leave the font library's tables allocated at that exit.
     parser.process(*this);
+    scriba8::appmain::ApplyInterfaceLook(*this);
     if (parser.isSet(programmer)) scriba8::appmain::SelectProgrammer(parser.value(programmer).toStdString());
 
     CScriba8_T3Plus_APDlg window;
