@@ -80,7 +80,7 @@ std::wstring folderOf(const std::wstring& path) {
 // be as long as allowed.
 std::wstring temporaryName(const std::wstring& folder) {
     static std::atomic<unsigned> counter{0};
-    static std::random_device entropy;
+    thread_local std::random_device entropy;
     return folder + L".scriba8-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
            std::to_wstring(counter++) + L"-" + std::to_wstring(entropy() & 0xFFFFF) + L".tmp";
 }

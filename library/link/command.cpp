@@ -8,8 +8,9 @@ namespace scriba8 {
 
 std::uint8_t NextTag() {
     // The programmer only echoes the tag; randomness just makes a stale reply
-    // unlikely to pass for the answer to a new command.
-    static std::mt19937 generator{std::random_device{}()};
+    // unlikely to pass for the answer to a new command. One generator per
+    // thread: production runs drive several programmers at once.
+    thread_local std::mt19937 generator{std::random_device{}()};
     return static_cast<std::uint8_t>(generator() & 0xFF);
 }
 
