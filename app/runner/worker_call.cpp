@@ -4,8 +4,12 @@
 #include "Scriba8_T3Plus_DLL.h"
 #include "status_word.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace scriba8::app {
@@ -13,11 +17,21 @@ namespace {
 
 bool isFinal(std::uint16_t value) { return value > S8_PROGRESS_MAX; }
 
+// Plain storage, nothing to destroy: with emulated thread storage (MinGW) a
+// thread_local object is destroyed after its memory is freed. The library
+// refuses selections longer than the text's room.
 struct ThreadProgrammer {
-    const LibraryApi* api = nullptr;
-    std::optional<std::string> selection;
+    const LibraryApi* api;
+    bool chosen;
+    std::size_t length;
+    char selection[8192];
+
+    std::optional<std::string> text() const {
+        if (!chosen) return std::nullopt;
+        return std::string(selection, length);
+    }
 };
-thread_local ThreadProgrammer threadProgrammer;
+thread_local ThreadProgrammer threadProgrammer{};
 
 // Only the low 16 bits of a returned code carry meaning.
 std::uint16_t finalCode(std::uint16_t first, std::int32_t second) {
@@ -38,9 +52,9 @@ std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16
 
     std::int32_t returned = S8_FAIL;
     std::atomic<bool> finished{false};
-    const ThreadProgrammer programmer = threadProgrammer;
+    const auto programmer = std::make_unique<ThreadProgrammer>(threadProgrammer);
     std::thread worker([&] {
-        if (programmer.api != nullptr) SelectProgrammerForThread(*programmer.api, programmer.selection);
+        if (programmer->api != nullptr) SelectProgrammerForThread(*programmer->api, programmer->text());
         returned = call();
         finished.store(true, std::memory_order_release);
     });
@@ -68,8 +82,12 @@ std::int32_t CallOnWorker(const std::function<std::int32_t()>& call, std::uint16
 
 bool SelectProgrammerForThread(const LibraryApi& api, const std::optional<std::string>& selection) {
     if (api.SelectProgrammer == nullptr) return !selection;
+    if (selection && selection->size() > sizeof threadProgrammer.selection) return false;
     if (api.SelectProgrammer(selection ? selection->c_str() : nullptr) != S8_PASS) return false;
-    threadProgrammer = {&api, selection};
+    threadProgrammer.api = &api;
+    threadProgrammer.chosen = selection.has_value();
+    threadProgrammer.length = selection ? selection->size() : 0;
+    if (selection) std::copy(selection->begin(), selection->end(), threadProgrammer.selection);
     return true;
 }
 

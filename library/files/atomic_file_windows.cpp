@@ -80,7 +80,7 @@ std::wstring folderOf(const std::wstring& path) {
 // be as long as allowed.
 std::wstring temporaryName(const std::wstring& folder) {
     static std::atomic<unsigned> counter{0};
-    thread_local std::random_device entropy;
+    static std::random_device entropy; // rand_s underneath: safe from any thread
     return folder + L".scriba8-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
            std::to_wstring(counter++) + L"-" + std::to_wstring(entropy() & 0xFFFFF) + L".tmp";
 }

@@ -25,9 +25,7 @@ std::int32_t ResultForConnection(LinkCode code) {
 DeviceSession::DeviceSession(ContextRecord& ctx, const FrameOptions& options)
     : ctx_(ctx), options_(options), status_(ctx.status), powerDownAtEnd_(options.powerTarget) {}
 
-DeviceSession::~DeviceSession() {
-    if (ProgrammerIsOpen()) ReleaseProgrammer();
-}
+DeviceSession::~DeviceSession() { ForgetLink(); }
 
 std::int32_t DeviceSession::publish(std::int32_t code) const {
     return options_.publishResult ? status_.finish(code) : code;

@@ -46,7 +46,7 @@ void queryFirmware(OpenResult opened, ProgrammerListing& entry) {
         if (OpenProgrammer(ProgrammerProductId())) reading = ReadFirmwareVersions();
         ReleaseProgrammer();
     }
-    TakeCloseFailure(); // nothing was changed that a failed close could lose
+    ForgetLink(); // nothing was changed that a failed close could lose
     if (reading.code != LinkCode::Ok) {
         entry.state = State::noAnswer;
         return;

@@ -3,6 +3,7 @@
 
 #include "files/environment.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace scriba8 {
@@ -23,17 +24,33 @@ std::optional<ProgrammerSelection> ParseProgrammerSelection(std::string_view tex
 }
 
 namespace {
-thread_local std::optional<std::string> threadSelection;
+
+// Plain storage, nothing to destroy: with emulated thread storage (MinGW) a
+// thread_local object is destroyed after its memory is freed. Room for a
+// state file's or a device's longest path.
+struct ThreadSelection {
+    bool chosen;
+    std::size_t length;
+    char text[8192];
+};
+thread_local ThreadSelection threadSelection{};
+
 } // namespace
 
 std::string ProgrammerEnvironment() {
-    if (threadSelection) return *threadSelection;
+    if (threadSelection.chosen) return std::string(threadSelection.text, threadSelection.length);
     return files::environmentValue("SCRIBA8_PROGRAMMER").value_or("");
 }
 
 bool SelectProgrammerForThread(const std::optional<std::string>& text) {
-    if (text && !ParseProgrammerSelection(*text)) return false;
-    threadSelection = text;
+    if (!text) {
+        threadSelection.chosen = false;
+        return true;
+    }
+    if (!ParseProgrammerSelection(*text) || text->size() > sizeof threadSelection.text) return false;
+    std::copy(text->begin(), text->end(), threadSelection.text);
+    threadSelection.length = text->size();
+    threadSelection.chosen = true;
     return true;
 }
 

@@ -32,7 +32,7 @@ std::string ProgrammerEnvironment();
 
 // Gives the calling thread a selection of its own; nothing returns it to
 // SCRIBA8_PROGRAMMER. False (and nothing changes) for a value that is not
-// understood.
+// understood or longer than 8192 bytes.
 bool SelectProgrammerForThread(const std::optional<std::string>& text);
 
 // What the user is told about a value that is not understood.

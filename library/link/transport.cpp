@@ -29,10 +29,14 @@ struct LinkState {
 
 // One link per thread: a process that drives several programmers does so
 // from a thread each (an export opens, uses and closes the link on the
-// thread that calls it).
+// thread that calls it). The thread keeps only a plain pointer, dropped by
+// ForgetLink when its export ends: with emulated thread storage (MinGW) a
+// thread_local object is destroyed after its memory is freed.
+thread_local LinkState* threadLink = nullptr;
+
 LinkState& link() {
-    thread_local LinkState state;
-    return state;
+    if (threadLink == nullptr) threadLink = new LinkState;
+    return *threadLink;
 }
 
 std::uint16_t percent(std::size_t done, std::size_t total) {
@@ -150,6 +154,13 @@ bool TakeCloseFailure() {
     const bool failed = s.closeFailed;
     s.closeFailed = false;
     return failed;
+}
+
+void ForgetLink() {
+    if (threadLink == nullptr) return;
+    ReleaseProgrammer();
+    delete threadLink;
+    threadLink = nullptr;
 }
 
 } // namespace scriba8

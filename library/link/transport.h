@@ -77,4 +77,9 @@ void ReleaseProgrammer();
 // the operation then fails however it went.
 bool TakeCloseFailure();
 
+// Closes what is open and drops the calling thread's link state, with what
+// it remembered of the last open and close. Every export ends with it, so a
+// thread that ends keeps nothing.
+void ForgetLink();
+
 } // namespace scriba8
