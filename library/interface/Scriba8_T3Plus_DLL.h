@@ -241,7 +241,7 @@ SCRIBA8_API void S8ReleaseProgrammer(S8ProgrammerHold* hold);
  * process can drive several: "virtual", "virtual:STATEFILE", "usb",
  * "usb:PATH" or "usb:SERIAL", as SCRIBA8_PROGRAMMER takes them. Null returns
  * the thread to SCRIBA8_PROGRAMMER. S8_PASS, or S8_FAIL (nothing changed) for
- * a value that is not understood. */
+ * a value that is not understood or longer than 8192 bytes. */
 SCRIBA8_API int32_t S8SelectProgrammer(const char* selection);
 
 /* ---- Layout ----------------------------------------------------------------

@@ -140,6 +140,22 @@ expect_line list-virtual-busy "^$SCRIBA8_VIRTUAL_STATE +serial virtual +normal +
 SCRIBA8_VIRTUAL_FAULTS=fw-no8051 programmer=virtual run list-virtual-old "" 0 programmers
 expect_line list-virtual-old '\(no 8051 support\); needs a firmware update'
 SCRIBA8_VIRTUAL_FAULTS=absent programmer=virtual run list-virtual-absent "" 3 programmers
-unset SCRIBA8_VIRTUAL_STATE SCRIBA8_HIDAPI_STANDIN_NODES
+unset SCRIBA8_VIRTUAL_STATE
+
+# A production run on every connected programmer: each usable one programs
+# its chip and is recorded by its node and serial number; one in its boot
+# loader is no programmer to run on.
+run produce-all "GOOD1; BOOT2 boot; GOOD3" 0 --part $part -q produce "$examples/blinky.hex" \
+    --programmer all --log "$work/all.jsonl"
+python3 - "$work/all.jsonl" "$node" <<'CHECK' || fail "produce-all: the record is not one passed chip per programmer"
+import json, sys
+records = [json.loads(line) for line in open(sys.argv[1])]
+node = sys.argv[2]
+assert sorted((r["devicePath"], r["usbSerial"], r["result"]) for r in records) == \
+    [(node + "0", "GOOD1", "pass"), (node + "2", "GOOD3", "pass")], records
+CHECK
+run produce-all-none "BOOT1 boot" 2 --part $part produce "$examples/blinky.hex" --programmer all
+expect_line produce-all-none 'no USB programmer is connected' err
+unset SCRIBA8_HIDAPI_STANDIN_NODES
 
 exit $((failures > 0))
