@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "failure_advice.h"
 
+#include "no_programmer_advice.h"
+
 #include "Scriba8_T3Plus_DLL.h"
 #include "files/environment.h"
 
@@ -20,15 +22,6 @@ struct Advice {
     }
 };
 
-constexpr Advice kNoProgrammer{
-    {"No programmer found: check the USB cable and the udev rules (README, \"USB access\"), "
-     "or run with --programmer virtual.",
-     "未找到编程器：请检查USB连接线和udev规则（见README的“USB access”一节），"
-     "或使用 --programmer virtual 运行。"},
-    {"No programmer found: check the USB cable and the udev rules (README, \"USB access\"), "
-     "or start the program with --programmer virtual.",
-     "未找到编程器：请检查USB连接线和udev规则（见README的“USB access”一节），"
-     "或使用 --programmer virtual 启动本程序。"}};
 constexpr Advice kVirtualUnusable{
     {"The virtual programmer could not be used: the message above says why. A damaged state "
      "file must be moved away (a new programmer starts without it); one left in its boot loader "
@@ -180,7 +173,9 @@ Advice adviceFor(std::int32_t result, std::string_view command) {
     const bool writing = command == "save" || command == "project save";
     if (command == kDamagedFileKey) return kDamagedFile;
     switch (result) {
-    case S8_NO_PROGRAMMER: return virtualProgrammerSelected() ? kVirtualUnusable : kNoProgrammer;
+    case S8_NO_PROGRAMMER:
+        if (virtualProgrammerSelected()) return kVirtualUnusable;
+        return {NoProgrammerAdvice(FrontEnd::commandLine), NoProgrammerAdvice(FrontEnd::window)};
     case S8_SEND_ERROR:
     case S8_RECEIVE_ERROR: return kTransfer;
     case S8_STATUS_TIMEOUT: return kEraseTimeout;

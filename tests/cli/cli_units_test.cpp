@@ -99,7 +99,7 @@ TEST(ExitStatus, EveryFailureIsNonZeroAndSaysWhatToDo) {
         }
     }
     EXPECT_TRUE(app::AdviceFor(S8_PASS, "program").english.empty());
-    EXPECT_NE(app::AdviceFor(S8_NO_PROGRAMMER, "erase").english.find("udev"), std::string_view::npos);
+    EXPECT_NE(app::AdviceFor(S8_NO_PROGRAMMER, "erase").english.find("USB cable"), std::string_view::npos);
     EXPECT_NE(app::AdviceFor(S8_FAIL, "verify").english, app::AdviceFor(S8_FAIL, "blank-check").english);
 
     const std::string help = ExitStatusHelp();
