@@ -26,7 +26,7 @@ Report RunInfoCommand(const Invocation& invocation, Session& session);
 // The USB programmers connected now, with path and serial number (what
 // "--programmer all" of produce takes); empty where the executable cannot
 // enumerate them.
-using ProgrammerResolver = std::function<std::vector<app::ProgrammerSpec>()>;
+using ProgrammerResolver = std::function<std::vector<app::ProgrammerChoice>()>;
 
 // A production run on one or more programmers.
 Report RunProduceCommand(const Invocation& invocation, Session& session, const ProgrammerResolver& resolve);
@@ -37,6 +37,6 @@ Report RunReportCommand(const Invocation& invocation, Session& session);
 // Lists the programmers. Built into the scriba8 executable only, since it
 // links the library's core directly (see CMakeLists.txt).
 Report RunProgrammersCommand(const Invocation& invocation, Session& session);
-std::vector<app::ProgrammerSpec> ConnectedUsbProgrammers();
+std::vector<app::ProgrammerChoice> ConnectedUsbProgrammers();
 
 } // namespace scriba8::cli

@@ -265,7 +265,7 @@ void addProductionCommands(CLI::App& app, Invocation& invocation, const Say& say
                              "连续的序列号：start=N,step=N,size=N,address=A[,order=le|be][,format=bin|dec|hex]"
                              "（size 为 1 到 8 字节；dec 和 hex 写入ASCII数字）；与 --serial-list 一起时只给 "
                              "address=A"}))
-        ->type_name("SPEC");
+        ->type_name("RULE");
     produce->add_option("--serial-list", invocation.serialList,
                         say({"Serial numbers from a file, one a line: hex bytes (01 A2 FF) or text in double "
                              "quotes; # starts a comment",

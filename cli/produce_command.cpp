@@ -105,44 +105,44 @@ app::SerialPlan serialPlan(const Invocation& invocation, const BodyInfo& chip,
 
 // The programmers the command line names: --programmer (repeated, or all),
 // else the global selection.
-std::vector<app::ProgrammerSpec> programmersOf(const Invocation& invocation, const ProgrammerResolver& resolve) {
+std::vector<app::ProgrammerChoice> programmersOf(const Invocation& invocation, const ProgrammerResolver& resolve) {
     std::vector<std::string> named = invocation.programmers;
     if (named.empty()) {
         const std::optional<std::string> global = files::environmentValue("SCRIBA8_PROGRAMMER");
         named.push_back(global.value_or("usb"));
     }
-    const std::vector<app::ProgrammerSpec> connected = resolve ? resolve() : std::vector<app::ProgrammerSpec>{};
-    std::vector<app::ProgrammerSpec> specs;
+    const std::vector<app::ProgrammerChoice> connected = resolve ? resolve() : std::vector<app::ProgrammerChoice>{};
+    std::vector<app::ProgrammerChoice> choices;
     for (const std::string& name : named) {
         if (name == "all") {
             if (connected.empty())
                 throw UsageError("--programmer all: no USB programmer is connected (scriba8 programmers lists them)",
                                  "--programmer all：没有连接USB编程器（scriba8 programmers 可列出）");
-            specs.insert(specs.end(), connected.begin(), connected.end());
+            choices.insert(choices.end(), connected.begin(), connected.end());
             continue;
         }
-        app::ProgrammerSpec spec{name, {}, {}};
+        app::ProgrammerChoice choice{name, {}, {}};
         if (name.starts_with("virtual")) {
-            spec.devicePath = name.size() > 8 ? name.substr(8) : files::environmentValue("SCRIBA8_VIRTUAL_STATE").value_or("");
-            spec.usbSerial = "virtual";
+            choice.devicePath = name.size() > 8 ? name.substr(8) : files::environmentValue("SCRIBA8_VIRTUAL_STATE").value_or("");
+            choice.usbSerial = "virtual";
         }
-        for (const app::ProgrammerSpec& known : connected) {
+        for (const app::ProgrammerChoice& known : connected) {
             const std::string value = name.size() > 4 ? name.substr(4) : "";
             if (known.devicePath == value || known.usbSerial == value) {
-                spec.devicePath = known.devicePath;
-                spec.usbSerial = known.usbSerial;
+                choice.devicePath = known.devicePath;
+                choice.usbSerial = known.usbSerial;
             }
         }
-        specs.push_back(std::move(spec));
+        choices.push_back(std::move(choice));
     }
     std::set<std::string> seen;
-    for (const app::ProgrammerSpec& spec : specs) {
-        const std::string identity = spec.devicePath.empty() ? spec.selection : spec.devicePath;
+    for (const app::ProgrammerChoice& choice : choices) {
+        const std::string identity = choice.devicePath.empty() ? choice.selection : choice.devicePath;
         if (!seen.insert(identity).second)
-            throw UsageError("the programmer " + spec.selection + " is named twice: each programmer runs once",
-                             "编程器 " + spec.selection + " 被指定了两次：每个编程器只能运行一次");
+            throw UsageError("the programmer " + choice.selection + " is named twice: each programmer runs once",
+                             "编程器 " + choice.selection + " 被指定了两次：每个编程器只能运行一次");
     }
-    return specs;
+    return choices;
 }
 
 std::string stateText(app::ProgrammerRow::State state, const Say& say) {
@@ -165,7 +165,7 @@ std::string stateText(app::ProgrammerRow::State state, const Say& say) {
 // JSON lines for a supervising program.
 class Display {
 public:
-    Display(const Invocation& invocation, const std::vector<app::ProgrammerSpec>& programmers, const Say& say,
+    Display(const Invocation& invocation, const std::vector<app::ProgrammerChoice>& programmers, const Say& say,
             bool terminal)
         : json_(invocation.json), table_(terminal && !invocation.json && !invocation.quiet),
           quiet_(invocation.quiet), say_(say), rows_(programmers.size()) {
@@ -267,7 +267,7 @@ Report RunProduceCommand(const Invocation& invocation, Session& session, const P
     }
     const BodyInfo& chip = *session.chip();
     app::SerialPlan plan = serialPlan(invocation, chip, session.buffers().flash, record.autoProcess);
-    const std::vector<app::ProgrammerSpec> programmers = programmersOf(invocation, resolve);
+    const std::vector<app::ProgrammerChoice> programmers = programmersOf(invocation, resolve);
 
     // The journal first: a run that cannot promise unique numbers does not start.
     std::unique_ptr<app::SerialJournal> journal;

@@ -131,13 +131,13 @@ Report RunProgrammersCommand(const Invocation& invocation, Session& session) {
     return report;
 }
 
-std::vector<app::ProgrammerSpec> ConnectedUsbProgrammers() {
-    std::vector<app::ProgrammerSpec> specs;
+std::vector<app::ProgrammerChoice> ConnectedUsbProgrammers() {
+    std::vector<app::ProgrammerChoice> choices;
     for (const Listing& entry : ListProgrammers().programmers) {
         if (entry.isVirtual || entry.personality != Listing::Personality::normal) continue;
-        specs.push_back({"usb:" + entry.path, entry.path, entry.serial});
+        choices.push_back({"usb:" + entry.path, entry.path, entry.serial});
     }
-    return specs;
+    return choices;
 }
 
 } // namespace scriba8::cli

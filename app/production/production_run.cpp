@@ -33,16 +33,16 @@ std::string stepName(DeviceCommand command) {
 
 class ProductionRun::Worker {
 public:
-    Worker(ProductionRun& run, std::size_t index, const ProgrammerSpec& spec)
-        : run_(run), index_(index), spec_(spec), log_(run.settings_.language),
+    Worker(ProductionRun& run, std::size_t index, const ProgrammerChoice& choice)
+        : run_(run), index_(index), choice_(choice), log_(run.settings_.language),
           pollLog_(run.settings_.language) {
-        row_.programmer = spec.selection;
+        row_.programmer = choice.selection;
     }
 
     void operator()() {
-        if (!SelectProgrammerForThread(run_.api_, spec_.selection)) {
-            takeOut({"the library does not take \"" + spec_.selection + "\" as a programmer",
-                     "本库不接受 \"" + spec_.selection + "\" 作为编程器"});
+        if (!SelectProgrammerForThread(run_.api_, choice_.selection)) {
+            takeOut({"the library does not take \"" + choice_.selection + "\" as a programmer",
+                     "本库不接受 \"" + choice_.selection + "\" 作为编程器"});
             return;
         }
         record_ = std::make_unique<ContextRecord>(*run_.job_.record);
@@ -71,9 +71,9 @@ private:
     void takeOut(const Bilingual& why) {
         row_.state = State::out;
         const std::lock_guard guard(run_.mutex_);
-        run_.outcome_.problems.push_back({spec_.selection + ": " + why.english, spec_.selection + ": " + why.chinese});
+        run_.outcome_.problems.push_back({choice_.selection + ": " + why.english, choice_.selection + ": " + why.chinese});
         if (run_.events_.rowChanged) run_.events_.rowChanged(index_, row_);
-        if (run_.events_.takenOut) run_.events_.takenOut(spec_.selection, why);
+        if (run_.events_.takenOut) run_.events_.takenOut(choice_.selection, why);
     }
 
     // Check ID until the programmed chip has left the socket and a new one
@@ -110,7 +110,7 @@ private:
 
         std::optional<Serial> serial;
         if (run_.allocator_ != nullptr) {
-            SerialAllocator::Next next = run_.allocator_->take(spec_.selection);
+            SerialAllocator::Next next = run_.allocator_->take(choice_.selection);
             if (next.journalError != 0) {
                 run_.releaseChip();
                 journalFailed(next.journalError);
@@ -133,9 +133,9 @@ private:
         record.time = UtcTimeText();
         record.host = run_.settings_.host;
         record.runId = run_.settings_.runId;
-        record.programmer = spec_.selection;
-        record.devicePath = spec_.devicePath;
-        record.usbSerial = spec_.usbSerial;
+        record.programmer = choice_.selection;
+        record.devicePath = choice_.devicePath;
+        record.usbSerial = choice_.usbSerial;
         record.part = run_.job_.part;
         record.imageCrc32 = Crc32(buffers_.flash.data(), buffers_.flash.size());
         record.imageChecksum = Checksum16(buffers_.flash);
@@ -200,7 +200,7 @@ private:
 
     ProductionRun& run_;
     std::size_t index_;
-    ProgrammerSpec spec_;
+    ProgrammerChoice choice_;
     ProgrammerRow row_;
     std::unique_ptr<ContextRecord> record_;
     std::uint16_t status_ = 0;
@@ -276,7 +276,7 @@ void ProductionRun::finishChip(ProductionRecord& record, bool passed) {
     turns_.notify_all();
 }
 
-ProductionOutcome ProductionRun::run(const std::vector<ProgrammerSpec>& programmers,
+ProductionOutcome ProductionRun::run(const std::vector<ProgrammerChoice>& programmers,
                                      const std::function<bool()>& stopRequested) {
     stopRequested_ = stopRequested;
     std::vector<std::unique_ptr<Worker>> workers;

@@ -24,7 +24,7 @@
 
 namespace scriba8::app {
 
-struct ProgrammerSpec {
+struct ProgrammerChoice {
     std::string selection;  // what the library's per-thread selection takes
     std::string devicePath; // for the record, when known
     std::string usbSerial;
@@ -95,7 +95,7 @@ public:
 
     // Runs to the end; stopRequested is asked all along (a chip in progress
     // is finished and recorded first).
-    ProductionOutcome run(const std::vector<ProgrammerSpec>& programmers,
+    ProductionOutcome run(const std::vector<ProgrammerChoice>& programmers,
                           const std::function<bool()>& stopRequested);
 
 private:

@@ -49,10 +49,10 @@ void ChipsPerHour(benchmark::State& state) {
     settings.count = kChipsEach * programmers;
     settings.continuous = true;
     settings.pollInterval = std::chrono::milliseconds(5);
-    std::vector<ProgrammerSpec> specs;
+    std::vector<ProgrammerChoice> choices;
     for (std::size_t k = 0; k < programmers; ++k) {
         const std::string path = (folder / ("p" + std::to_string(k) + ".state")).string();
-        specs.push_back({"virtual:" + path, path, "virtual"});
+        choices.push_back({"virtual:" + path, path, "virtual"});
     }
 
     double seconds = 0;
@@ -60,7 +60,7 @@ void ChipsPerHour(benchmark::State& state) {
     for (auto _ : state) {
         ProductionRun run(api, job, settings, nullptr, nullptr, nullptr);
         const auto start = std::chrono::steady_clock::now();
-        const ProductionOutcome outcome = run.run(specs, {});
+        const ProductionOutcome outcome = run.run(choices, {});
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         good += outcome.good;
         if (outcome.failed != 0) state.SkipWithError("a chip failed");
