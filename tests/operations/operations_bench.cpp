@@ -35,26 +35,37 @@ std::int32_t chipWith64KiB() {
     return -1;
 }
 
-void ProgramAndVerify64KiB(benchmark::State& state) {
-    ::unsetenv("SCRIBA8_TRACE");
-    ::unsetenv("SCRIBA8_VIRTUAL_PACE");
-    sim::virtualProgrammer().reset();
-    sim::virtualProgrammer().environmentApplied = true;
-    setBackendOverride(&sim::virtualBackend());
-
-    std::vector<std::uint8_t> image(0x10000);
-    std::mt19937 random(1);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    std::uint32_t sum = 0;
-    for (std::uint8_t byte : image) sum += byte;
-
+// A full 64 KiB chip of random bytes on a fresh virtual programmer. The
+// record points into the job, so a job stays where it was made.
+struct FullChipJob {
+    std::vector<std::uint8_t> image;
     std::uint16_t status = 0;
     ContextRecord ctx{};
-    ctx.partIndex = chipWith64KiB();
-    ctx.status = &status;
-    ctx.flashData = image.data();
-    ctx.flashLength = static_cast<std::uint32_t>(image.size());
-    ctx.flashChecksum = static_cast<std::uint16_t>(sum);
+
+    explicit FullChipJob(unsigned seed) : image(0x10000) {
+        ::unsetenv("SCRIBA8_TRACE");
+        sim::virtualProgrammer().reset();
+        sim::virtualProgrammer().environmentApplied = true;
+        setBackendOverride(&sim::virtualBackend());
+        std::mt19937 random(seed);
+        for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+        std::uint32_t sum = 0;
+        for (std::uint8_t byte : image) sum += byte;
+        ctx.partIndex = chipWith64KiB();
+        ctx.status = &status;
+        ctx.flashData = image.data();
+        ctx.flashLength = static_cast<std::uint32_t>(image.size());
+        ctx.flashChecksum = static_cast<std::uint16_t>(sum);
+    }
+    FullChipJob(const FullChipJob&) = delete;
+    FullChipJob& operator=(const FullChipJob&) = delete;
+    ~FullChipJob() { setBackendOverride(nullptr); }
+};
+
+void ProgramAndVerify64KiB(benchmark::State& state) {
+    ::unsetenv("SCRIBA8_VIRTUAL_PACE");
+    FullChipJob job(1);
+    ContextRecord& ctx = job.ctx;
     if (ctx.partIndex < 0) {
         state.SkipWithError("no 64 KiB chip in the table");
         return;
@@ -70,7 +81,6 @@ void ProgramAndVerify64KiB(benchmark::State& state) {
         }
     }
     const double cpuPerRound = (threadCpuSeconds() - cpuStart) / static_cast<double>(state.iterations());
-    setBackendOverride(nullptr);
     // Both transfers together against one second of link time, in percent.
     state.counters["link_share_pct"] = 100.0 * cpuPerRound / kLinkSecondsPer64KiB;
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 2 * 0x10000);
@@ -80,23 +90,9 @@ BENCHMARK(ProgramAndVerify64KiB)->Unit(benchmark::kMillisecond);
 // The host's share at real pace: the wall time of Program plus Verify of a
 // full 64 KiB chip beyond the device time the model charged for them.
 void RealPaceOverhead(benchmark::State& state) {
-    ::unsetenv("SCRIBA8_TRACE");
+    FullChipJob job(2);
+    ContextRecord& ctx = job.ctx;
     sim::VirtualProgrammer& device = sim::virtualProgrammer();
-    device.reset();
-    device.environmentApplied = true;
-    setBackendOverride(&sim::virtualBackend());
-    std::vector<std::uint8_t> image(0x10000);
-    std::mt19937 random(2);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    std::uint32_t sum = 0;
-    for (std::uint8_t byte : image) sum += byte;
-    std::uint16_t status = 0;
-    ContextRecord ctx{};
-    ctx.partIndex = chipWith64KiB();
-    ctx.status = &status;
-    ctx.flashData = image.data();
-    ctx.flashLength = static_cast<std::uint32_t>(image.size());
-    ctx.flashChecksum = static_cast<std::uint16_t>(sum);
     if (ctx.partIndex < 0) {
         state.SkipWithError("no 64 KiB chip in the table");
         return;
@@ -116,7 +112,6 @@ void RealPaceOverhead(benchmark::State& state) {
         chargedSeconds += static_cast<double>(device.chargedMs() - chargedBefore) / 1000.0;
     }
     device.setRealPace(false);
-    setBackendOverride(nullptr);
     state.counters["device_s"] = chargedSeconds / static_cast<double>(state.iterations());
     state.counters["host_overhead_pct"] =
         chargedSeconds > 0 ? 100.0 * (wallSeconds - chargedSeconds) / chargedSeconds : 0.0;
